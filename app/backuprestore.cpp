@@ -1,0 +1,100 @@
+// Backup and Restore of the main menu's Administrator commands.
+
+#include "app/frmmainmdi.h"
+#include "data/backup.h"
+#include "data/connmodule.h"
+#include "platform/errors.h"
+#include "platform/filedialogs.h"
+#include "platform/msgbox.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+QString backupFolder() {
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return docs.isEmpty() ? QDir::homePath() : docs;
+}
+} // namespace
+
+void FrmMainMdi::Bak_Click() {
+    const QString suggested = QDir(backupFolder())
+                                  .filePath(QStringLiteral("adrsbookHXS-backup-%1.mdb")
+                                                .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    const QString target = FileDialogs::GetSaveFileName(this, QStringLiteral("Backup"), suggested);
+    if (target.isEmpty()) return;
+    if (QFileInfo(target).absoluteFilePath() == QFileInfo(Conn->File()).absoluteFilePath()) {
+        MsgBox(QStringLiteral("The backup cannot be written over the address book itself. Choose another file."),
+               vbCritical, windowTitle());
+        return;
+    }
+    try {
+        Backup::BackupTo(*Conn, target);
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("The backup could not be made.\n\n") + ErrorText(e), vbCritical, windowTitle());
+        return;
+    }
+    MsgBox(QStringLiteral("The address book has been backed up to\n") + QDir::toNativeSeparators(target),
+           vbInformation, windowTitle());
+}
+
+void FrmMainMdi::Rtsr_Click() {
+    const QString source = FileDialogs::GetOpenFileName(this, QStringLiteral("Restore"), backupFolder());
+    if (source.isEmpty()) return;
+    const QString database = DatabaseFile();
+    if (QFileInfo(source).absoluteFilePath() == QFileInfo(database).absoluteFilePath()) {
+        MsgBox(QStringLiteral("That file is the address book in use; there is nothing to restore."), vbInformation,
+               windowTitle());
+        return;
+    }
+    try {
+        Backup::VerifyDatabaseFile(source);
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("The file %1 cannot be restored: nothing has been changed.\n\n")
+                       .arg(QDir::toNativeSeparators(source)) +
+                   ErrorText(e),
+               vbCritical, windowTitle());
+        return;
+    }
+    if (MsgBox(QStringLiteral("Replace the address book with the data of\n%1?\n\nAll open windows will be closed. "
+                              "The current data is kept in a dated copy beside the program.")
+                   .arg(QDir::toNativeSeparators(source)),
+               vbYesNo, windowTitle()) != vbYes)
+        return;
+
+    CloseChildren();
+    CloseConns();
+    QString kept;
+    try {
+        kept = Backup::RestoreFrom(source, database);
+        OpenConn();
+        OpenConn2();
+    } catch (const std::exception& e) {
+        // Put the address book back as it was.
+        CloseConns();
+        if (!kept.isEmpty()) {
+            QFile::remove(database);
+            QFile::rename(kept, database);
+        }
+        try {
+            OpenConn();
+            OpenConn2();
+        } catch (const std::exception& again) {
+            MsgBox(QStringLiteral("The restore failed, and the address book could not be opened again. "
+                                  "The program will close.\n\n") +
+                       ErrorText(again),
+                   vbCritical, windowTitle());
+            close();
+            return;
+        }
+        MsgBox(QStringLiteral("The restore failed: the address book is unchanged.\n\n") + ErrorText(e), vbCritical,
+               windowTitle());
+        return;
+    }
+    MsgBox(QStringLiteral("The address book has been restored from\n%1\n\nThe previous data is kept as\n%2")
+               .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)),
+           vbInformation, windowTitle());
+}

@@ -1,0 +1,145 @@
+#include "app/frmmainmdi.h"
+
+#include "address/frmadrsmstr1.h"
+#include "app/frmabtus.h"
+#include "data/connmodule.h"
+#include "masters/frmcsc.h"
+#include "masters/frmgrupmstr.h"
+#include "platform/apppath.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/form.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "printing/frmprntrpt.h"
+#include "search/frmsrchengn.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+namespace {
+FrmMainMdi* mainMdi = nullptr;
+}
+
+FrmMainMdi* MainMdi() { return mainMdi; }
+
+FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
+    mainMdi = this;
+    setObjectName(QStringLiteral("FrmMainMdi"));
+    MdiArea = new QMdiArea(this);
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    MdiArea->setBackground(QBrush(QColor(128, 128, 128)));
+    setCentralWidget(MdiArea);
+
+    auto item = [this](QWidget* menu, const char* name, const QString& caption) {
+        auto* a = new QAction(caption, this);
+        a->setObjectName(QString::fromLatin1(name));
+        menu->addAction(a);
+        return a;
+    };
+    QMenuBar* bar = menuBar();
+    mstr = bar->addMenu(QStringLiteral("&Master"));
+    mstr->setObjectName(QStringLiteral("mstr"));
+    adrs = item(mstr, "adrs", QStringLiteral("&Address Master"));
+    dash = item(mstr, "dash", QStringLiteral("&Group Master"));
+    cty = item(mstr, "cty", QStringLiteral("&City Master"));
+    srchengn = item(bar, "srchengn", QStringLiteral("&Search Engine"));
+    prnt1 = bar->addMenu(QStringLiteral("Printing &Reports"));
+    prnt1->setObjectName(QStringLiteral("prnt1"));
+    prnt = item(prnt1, "prnt", QStringLiteral("&Printing"));
+    admin = bar->addMenu(QStringLiteral("Administrator"));
+    admin->setObjectName(QStringLiteral("admin"));
+    Bak = item(admin, "Bak", QStringLiteral("Backup"));
+    Rtsr = item(admin, "Rtsr", QStringLiteral("Restore"));
+    abts = item(bar, "abts", QStringLiteral("About us"));
+
+    On::Click(adrs, [this] { adrs_Click(); });
+    On::Click(dash, [this] { dash_Click(); });
+    On::Click(cty, [this] { cty_Click(); });
+    On::Click(srchengn, [this] { srchengn_Click(); });
+    On::Click(prnt, [this] { prnt_Click(); });
+    On::Click(abts, [this] { abts_Click(); });
+    On::Click(Bak, [this] { Bak_Click(); });
+    On::Click(Rtsr, [this] { Rtsr_Click(); });
+}
+
+FrmMainMdi::~FrmMainMdi() {
+    if (mainMdi == this) mainMdi = nullptr;
+}
+
+QRect FrmMainMdi::Placement(int screenWidth, int screenHeight) {
+    return QRect(0, 0, screenWidth, screenHeight - 400);
+}
+
+bool FrmMainMdi::MDIForm_Load() {
+    const QRect place = Placement(ScreenWidth(), ScreenHeight());
+    setGeometry(Px(place.left()), Px(place.top()), Px(place.width()), Px(place.height()));
+
+    try {
+        OpenConn();
+        OpenConn2();
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("The address book cannot start: its database could not be opened.\n\n") + ErrorText(e),
+               vbCritical, QStringLiteral("ORVANE ADDRESS BOOK"));
+        CloseConns();
+        return false;
+    }
+
+    AppTitle = QStringLiteral("ORVANE ADDRESS BOOK");
+    setWindowTitle(AppTitle + QStringLiteral(" ") + QStringLiteral("(MAIN MENU)"));
+    AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
+
+    ResumeNext([&] { DeleteTempFiles(); });
+    return true;
+}
+
+void FrmMainMdi::DeleteTempFiles() {
+    QDir folder(AppPath());
+    const QStringList leftovers = folder.entryList({QStringLiteral("*.TMP")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : leftovers) QFile::remove(folder.filePath(name));
+}
+
+int FrmMainMdi::Width() const { return Twips(width()); }
+int FrmMainMdi::Height() const { return Twips(height()); }
+int FrmMainMdi::ScaleWidth() const { return Twips(MdiArea->viewport()->width()); }
+int FrmMainMdi::ScaleHeight() const { return Twips(MdiArea->viewport()->height()); }
+
+Form* FrmMainMdi::find(const char* className) const {
+    for (QMdiSubWindow* sub : MdiArea->subWindowList()) {
+        auto* form = qobject_cast<Form*>(sub->widget());
+        if (form && qstrcmp(form->metaObject()->className(), className) == 0) return form;
+    }
+    return nullptr;
+}
+
+void FrmMainMdi::activate(Form* form) {
+    auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+    if (sub->isMinimized()) sub->showNormal();
+    MdiArea->setActiveSubWindow(sub);
+}
+
+void FrmMainMdi::place(Form* form) {
+    QMdiSubWindow* sub = MdiArea->addSubWindow(form);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(QIcon());
+    Guarded(form, [form] { form->Form_Load(); });
+    sub->show();
+    MdiArea->setActiveSubWindow(sub);
+}
+
+void FrmMainMdi::CloseChildren() {
+    for (QMdiSubWindow* sub : MdiArea->subWindowList()) {
+        sub->close();
+        delete sub;
+    }
+}
+
+void FrmMainMdi::adrs_Click() { Load<FrmAdrsMstr1>(); }
+void FrmMainMdi::dash_Click() { Load<FrmGrupMstr>(); }
+void FrmMainMdi::cty_Click() { Load<FrmCsC>(); }
+void FrmMainMdi::srchengn_Click() { Load<FrmSrchEngn>(); }
+void FrmMainMdi::prnt_Click() { Load<FrmPrntrpt>(); }
+void FrmMainMdi::abts_Click() { Load<FrmAbtus>(); }

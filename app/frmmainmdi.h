@@ -1,0 +1,78 @@
+#pragma once
+// The main window: a multiple-document window with the menu from which
+// every register opens as a child window.
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QAction;
+class Form;
+
+class FrmMainMdi : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit FrmMainMdi(QWidget* parent = nullptr);
+    ~FrmMainMdi() override;
+
+    // The start-up sequence. False when the database could not be opened:
+    // the failure has been reported and the program must end.
+    bool MDIForm_Load();
+
+    // Window size and the inner (client) area, in twips.
+    int Width() const;
+    int Height() const;
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+
+    // Loads a child window, or brings the open one forward.
+    template <class F> F* Load() {
+        if (Form* open = find(F::staticMetaObject.className())) {
+            activate(open);
+            return static_cast<F*>(open);
+        }
+        auto* form = new F;
+        place(form);
+        return form;
+    }
+    // The open child of a kind, or nullptr.
+    template <class F> F* Child() const { return static_cast<F*>(find(F::staticMetaObject.className())); }
+    void CloseChildren();
+
+    QMdiArea* MdiArea = nullptr;
+    QMenu* mstr = nullptr;
+    QAction* adrs = nullptr;
+    QAction* dash = nullptr;
+    QAction* cty = nullptr;
+    QAction* srchengn = nullptr;
+    QMenu* prnt1 = nullptr;
+    QAction* prnt = nullptr;
+    QMenu* admin = nullptr;
+    QAction* Bak = nullptr;
+    QAction* Rtsr = nullptr;
+    QAction* abts = nullptr;
+
+    void adrs_Click();
+    void dash_Click();
+    void cty_Click();
+    void srchengn_Click();
+    void prnt_Click();
+    void abts_Click();
+    void Bak_Click();
+    void Rtsr_Click();
+
+    // Main window geometry for a screen, in twips: left, top, width, height.
+    static QRect Placement(int screenWidth, int screenHeight);
+
+private:
+    Form* find(const char* className) const;
+    void activate(Form* form);
+    void place(Form* form);
+    void DeleteTempFiles();
+};
+
+// The main window while the program runs (nullptr before it exists).
+FrmMainMdi* MainMdi();

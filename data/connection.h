@@ -1,0 +1,60 @@
+#pragma once
+// A connection to the address book's database file, opened with a
+// connection string of the form
+//   PROVIDER=<engine>;Data Source=<folder>\adrsbookHXS.mdb;Jet OLEDB:Database Password='<password>';
+// The provider picks the engine; the data source and the password are read
+// from the string. Transactions follow the old BeginTrans/CommitTrans style.
+
+#include "data/engine.h"
+
+#include <QString>
+#include <memory>
+
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void Open(const QString& connectionString, const QString& user = QString(),
+              const QString& password = QString(), int options = -1);
+    void Close();
+    int State() const; // 1 while open, 0 when closed
+    QString File() const;
+
+    // Runs a statement that returns no rows; returns the rows it changed.
+    qint64 Execute(const QString& text);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const;
+
+    Engine& engine();
+
+    // The pieces of a connection string, as this layer reads them.
+    struct Parts {
+        QString provider, dataSource, password;
+    };
+    static Parts Parse(const QString& connectionString);
+
+private:
+    std::unique_ptr<Engine> engine_;
+};
+
+// Runs `work` in one transaction on `conn`: committed when it returns,
+// rolled back (and the error passed on) when it throws.
+template <class Work> void InTransaction(Connection& conn, Work&& work) {
+    conn.BeginTrans();
+    try {
+        work();
+        conn.CommitTrans();
+    } catch (...) {
+        try {
+            conn.RollbackTrans();
+        } catch (...) {
+        }
+        throw;
+    }
+}

@@ -1,0 +1,57 @@
+#include "data/connmodule.h"
+
+#include "data/schema.h"
+#include "platform/apppath.h"
+
+#include <memory>
+
+namespace {
+std::unique_ptr<Connection> conn1;
+std::unique_ptr<Connection> conn2;
+
+QString BuildConnStr() {
+    return QStringLiteral("PROVIDER=SQLCipher;Data Source=") + AppPath() +
+           QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database Password='402@tarn#velio';");
+}
+
+Connection* OpenOne(std::unique_ptr<Connection>& slot, QString& connStr) {
+    slot = std::make_unique<Connection>();
+    connStr = BuildConnStr();
+    try {
+        slot->Open(connStr, QString(), QString(), -1);
+        Schema::RequireTables(*slot);
+    } catch (...) {
+        slot.reset();
+        throw;
+    }
+    return slot.get();
+}
+} // namespace
+
+Connection* Conn = nullptr;
+Connection* Conn2 = nullptr;
+QString ConnStr;
+QString ConnStr2;
+QString AppTitle;
+
+const char* const kDatabaseFileName = "adrsbookHXS.mdb";
+const char* const kDatabasePassword = "402@tarn#velio";
+
+void OpenConn() {
+    Conn = nullptr;
+    Conn = OpenOne(conn1, ConnStr);
+}
+
+void OpenConn2() {
+    Conn2 = nullptr;
+    Conn2 = OpenOne(conn2, ConnStr2);
+}
+
+void CloseConns() {
+    Conn = nullptr;
+    Conn2 = nullptr;
+    conn1.reset();
+    conn2.reset();
+}
+
+QString DatabaseFile() { return Connection::Parse(BuildConnStr()).dataSource; }

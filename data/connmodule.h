@@ -1,0 +1,26 @@
+#pragma once
+// The program's global state: the two connections to the database file and
+// the title every window puts in its caption.
+
+#include "data/connection.h"
+
+#include <QString>
+
+extern Connection* Conn;  // used by every window for every query
+extern Connection* Conn2; // a second connection, for lookups while a result on Conn is walked
+extern QString ConnStr;
+extern QString ConnStr2;
+extern QString AppTitle;
+
+extern const char* const kDatabaseFileName; // "adrsbookHXS.mdb"
+extern const char* const kDatabasePassword;
+
+// Open Conn / Conn2 on the database file in the application folder.
+// A missing, empty, unreadable or foreign file raises a DbError that says
+// which file and what is wrong.
+void OpenConn();
+void OpenConn2();
+// Closes both connections (restore puts another file in place meanwhile).
+void CloseConns();
+// The database file the connection strings name.
+QString DatabaseFile();

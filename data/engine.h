@@ -1,0 +1,55 @@
+#pragma once
+// The database engine behind a connection. The windows never see it: they
+// hand statement texts to a Recordset, which asks its connection's engine to
+// translate them into the engine's own SQL and to run them. A second engine
+// (say, a database server shared by several desks) is one more subclass.
+
+#include "data/resulttable.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+// A statement as the engine will run it.
+struct EngineStatement {
+    QString sql;           // in the engine's own dialect
+    QVariantList params;   // values bound to its placeholders, in order
+    QString table;         // for "Select * from <table> ...": the table, else empty
+    bool keyed = false;    // the first column returned is the row key, not a field
+};
+
+class Engine {
+public:
+    virtual ~Engine() = default;
+
+    // Opens an existing database file with its password; never creates one.
+    virtual void Open(const QString& file, const QString& password) = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    virtual QString File() const = 0;
+
+    // Turns a statement text of the windows into the engine's statement.
+    virtual EngineStatement Translate(const QString& text) const = 0;
+    // Runs one statement. Returned rows go into `rows` (when given); the
+    // result is the number of rows the statement changed.
+    virtual qint64 Run(const EngineStatement& statement, ResultTable* rows) = 0;
+
+    // Row writes of updatable recordsets. Insert returns the new row's key.
+    virtual QVariant Insert(const QString& table, const QStringList& columns,
+                            const QVariantList& values) = 0;
+    virtual void Update(const QString& table, const QVariant& key, const QStringList& columns,
+                        const QVariantList& values) = 0;
+
+    // Transactions; savepoints nest inside them or stand alone.
+    virtual void Begin() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+    virtual bool InTransaction() const = 0;
+    virtual void Savepoint(const QString& name) = 0;
+    virtual void Release(const QString& name) = 0;
+    virtual void RollbackTo(const QString& name) = 0;
+};
+
+// The engine named by the Provider of a connection string.
+std::unique_ptr<Engine> CreateEngine(const QString& provider);

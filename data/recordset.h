@@ -1,0 +1,93 @@
+#pragma once
+// A recordset in the old data-objects style: opened on a statement text over
+// a connection, it holds a snapshot of the returned rows (the static cursor)
+// and walks them with MoveNext until Eof. A recordset opened on
+// "Select * from <table> ..." can also add and change rows; UpdateBatch
+// writes every pending row in one step, all or nothing.
+
+#include "data/connection.h"
+#include "data/resulttable.h"
+
+#include <QHash>
+#include <QVariant>
+#include <QVector>
+
+enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3, adLockBatchOptimistic = 4 };
+enum AffectEnum { adAffectCurrent = 1, adAffectGroup = 2, adAffectAll = 3, adAffectAllChapters = 4 };
+enum ObjectStateEnum { adStateClosed = 0, adStateOpen = 1 };
+
+class Recordset;
+
+// One field of the current row, read or assigned by column name or position.
+class Field {
+public:
+    QVariant Value() const;
+    bool IsNull() const;
+    QString Str() const; // the value as text; Null reads as the empty text
+    QString Name() const;
+    Field& operator=(const QVariant& value);
+    Field& operator=(const QString& value) { return *this = QVariant(value); }
+    Field& operator=(const char*) = delete;
+
+private:
+    friend class Recordset;
+    Field(Recordset* rs, int column) : rs_(rs), column_(column) {}
+    Recordset* rs_;
+    int column_;
+};
+
+class Recordset {
+public:
+    void Open(const QString& source, Connection* connection, int cursorType = adOpenStatic,
+              int lockType = adLockBatchOptimistic, int options = -1);
+    void Close();
+    int State() const { return open_ ? adStateOpen : adStateClosed; }
+
+    int RecordCount() const;
+    bool Eof() const;
+    bool Bof() const;
+    void MoveNext();
+    void MoveFirst();
+    int FieldCount() const;
+    Field Fields(int index);
+    Field Fields(const QString& name);
+    Field Fields(const char* name) { return Fields(QString::fromUtf8(name)); }
+
+    void AddNew();
+    void UpdateBatch(int affectRecords = adAffectAllChapters);
+
+    // Rows changed by the last statement that returned none (a delete).
+    qint64 RecordsAffected() const { return affected_; }
+    // The statement text the recordset was last opened on, as issued.
+    QString Source() const { return source_; }
+
+private:
+    friend class Field;
+    struct RowEdit {
+        QVector<QVariant> values;
+        QVector<bool> assigned;
+        bool added = false;
+        bool dirty = false;
+        QVariant key;
+    };
+    void requireOpen() const;
+    void requireRow() const;
+    int column(const QString& name) const;
+    int baseColumn(int column) const { return keyed_ ? column + 1 : column; }
+    QVariant value(int column) const;
+    void assign(int column, const QVariant& value);
+    RowEdit& editOf(int row);
+
+    Connection* connection_ = nullptr;
+    bool open_ = false;
+    bool keyed_ = false;
+    QString table_;
+    QString source_;
+    ResultTable rows_;
+    int added_ = 0;
+    int current_ = 0;
+    qint64 affected_ = 0;
+    mutable QHash<QString, int> names_;
+    QHash<int, RowEdit> edits_;
+};

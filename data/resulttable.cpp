@@ -1,0 +1,44 @@
+#include "data/resulttable.h"
+
+void ResultTable::Reset(const QStringList& columns) {
+    columns_ = columns;
+    cells_.clear();
+    text_.clear();
+}
+
+void ResultTable::AddText(const char* utf8, int length) {
+    Cell c{Kind::Text, std::uint32_t(length), {0}};
+    c.offset = std::uint64_t(text_.size());
+    text_.append(utf8, length);
+    cells_.push_back(c);
+}
+
+QVariant ResultTable::Value(int row, int column) const {
+    const Cell& c = cell(row, column);
+    switch (c.kind) {
+    case Kind::Null:
+        return QVariant();
+    case Kind::Integer:
+        return QVariant(qlonglong(c.i));
+    case Kind::Real:
+        return QVariant(c.d);
+    case Kind::Text:
+        return QVariant(QString::fromUtf8(text_.constData() + c.offset, qsizetype(c.length)));
+    }
+    return QVariant();
+}
+
+QString ResultTable::Text(int row, int column) const {
+    const Cell& c = cell(row, column);
+    switch (c.kind) {
+    case Kind::Null:
+        return QString();
+    case Kind::Integer:
+        return QString::number(c.i);
+    case Kind::Real:
+        return QString::number(c.d, 'g', 15);
+    case Kind::Text:
+        return QString::fromUtf8(text_.constData() + c.offset, qsizetype(c.length));
+    }
+    return QString();
+}

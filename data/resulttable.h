@@ -1,0 +1,55 @@
+#pragma once
+// A snapshot of the rows a statement returned, stored compactly: one cell per
+// column and row, texts kept as UTF-8 in a single buffer and turned into
+// QString only when read. Filling 30,000 rows costs no allocation per cell.
+
+#include <QByteArray>
+#include <QStringList>
+#include <QVariant>
+#include <cstdint>
+#include <vector>
+
+class ResultTable {
+public:
+    enum class Kind : std::uint8_t { Null, Integer, Real, Text };
+
+    void Reset(const QStringList& columns);
+    const QStringList& Columns() const { return columns_; }
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    int RowCount() const { return ColumnCount() ? static_cast<int>(cells_.size()) / ColumnCount() : 0; }
+
+    // Appending: one call per cell, row after row.
+    void AddNull() { cells_.push_back(Cell{Kind::Null, 0, {0}}); }
+    void AddInteger(std::int64_t v) {
+        Cell c{Kind::Integer, 0, {0}};
+        c.i = v;
+        cells_.push_back(c);
+    }
+    void AddReal(double v) {
+        Cell c{Kind::Real, 0, {0}};
+        c.d = v;
+        cells_.push_back(c);
+    }
+    void AddText(const char* utf8, int length);
+
+    Kind KindAt(int row, int column) const { return cell(row, column).kind; }
+    bool IsNull(int row, int column) const { return cell(row, column).kind == Kind::Null; }
+    QVariant Value(int row, int column) const;
+    QString Text(int row, int column) const; // Null reads as the empty text
+
+private:
+    struct Cell {
+        Kind kind;
+        std::uint32_t length;
+        union {
+            std::int64_t i;
+            double d;
+            std::uint64_t offset;
+        };
+    };
+    const Cell& cell(int row, int column) const { return cells_[size_t(row) * columns_.size() + column]; }
+
+    QStringList columns_;
+    std::vector<Cell> cells_;
+    QByteArray text_;
+};

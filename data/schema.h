@@ -1,0 +1,17 @@
+#pragma once
+// The four tables of the address book and the checks that a file holds them.
+
+#include <QString>
+#include <QStringList>
+
+class Connection;
+
+namespace Schema {
+// The tables every address book file must hold.
+const QStringList& Tables();
+// Creates a new, empty, keyed database file with the four tables and their
+// indexes. Fails if the file exists. Used by the set-up tool and the tests.
+void CreateDatabase(const QString& file, const QString& password);
+// Raises a DbError naming the first table the open database lacks.
+void RequireTables(Connection& conn);
+} // namespace Schema

@@ -1,0 +1,283 @@
+#include "data/sqlcipherengine.h"
+
+#include "data/dberror.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kCachedStatements = 48;
+// Large enough to keep the whole file of the largest address book decrypted
+// in memory: every miss costs a decrypt and an HMAC check.
+constexpr int kCacheKiB = 65536;
+
+void bind(sqlite3_stmt* stmt, int index, const QVariant& v) {
+    if (!v.isValid() || v.isNull()) {
+        sqlite3_bind_null(stmt, index);
+        return;
+    }
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        sqlite3_bind_int64(stmt, index, v.toLongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(stmt, index, v.toDouble());
+        return;
+    case QMetaType::QDateTime: {
+        const QByteArray s = v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+        sqlite3_bind_text(stmt, index, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    default: {
+        const QByteArray s = v.toString().toUtf8();
+        sqlite3_bind_text(stmt, index, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    }
+}
+
+QString quoteName(const QString& name) {
+    QString n = name;
+    n.replace(u'"', QLatin1String("\"\""));
+    return u'"' + n + u'"';
+}
+
+} // namespace
+
+std::unique_ptr<Engine> CreateEngine(const QString& provider) {
+    const QString p = provider.trimmed().toLower();
+    if (p.isEmpty() || p.startsWith(QLatin1String("sqlcipher")) ||
+        p.startsWith(QLatin1String("microsoft.jet")))
+        return std::make_unique<SqlCipherEngine>();
+    throw DbError(QStringLiteral("Unknown database provider \"%1\".").arg(provider));
+}
+
+SqlCipherEngine::~SqlCipherEngine() { Close(); }
+
+void SqlCipherEngine::fail(const QString& what) const {
+    const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("not open");
+    throw DbError(QStringLiteral("%1: %2").arg(what, reason));
+}
+
+void SqlCipherEngine::Open(const QString& file, const QString& password) {
+    Close();
+    const QFileInfo info(file);
+    // The engine would quietly start a new, empty database in place of a
+    // missing or 0-byte file; refuse both before it gets the chance.
+    if (!info.exists())
+        throw DbError(QStringLiteral("The database file %1 was not found.").arg(file));
+    if (!info.isFile())
+        throw DbError(QStringLiteral("The database path %1 is not a file.").arg(file));
+    if (info.size() == 0)
+        throw DbError(QStringLiteral("The database file %1 is empty (0 bytes).").arg(file));
+
+    const QByteArray path = file.toUtf8();
+    if (sqlite3_open_v2(path.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw DbError(QStringLiteral("The database file %1 could not be opened: %2.").arg(file, reason));
+    }
+    file_ = file;
+    const QByteArray key = password.toUtf8();
+    sqlite3_key(db_, key.constData(), int(key.size()));
+    sqlite3_busy_timeout(db_, 5000);
+    try {
+        // The first read proves the key: a wrong password or a damaged file
+        // fails here, before anything could be written.
+        exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    } catch (const DbError& e) {
+        Close();
+        throw DbError(QStringLiteral("The database file %1 could not be read: the password is wrong, or "
+                                     "the file is damaged or is not an address book (%2).")
+                          .arg(file, e.message().section(QStringLiteral(": "), -1)));
+    }
+    try {
+        exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
+        exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kCacheKiB));
+        learnColumns();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void SqlCipherEngine::Close() {
+    for (auto& c : cache_) sqlite3_finalize(c.stmt);
+    cache_.clear();
+    cacheIndex_.clear();
+    if (db_) sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
+    if (QFileInfo::exists(file))
+        throw DbError(QStringLiteral("The file %1 already exists.").arg(file));
+    sqlite3* db = nullptr;
+    const QByteArray path = file.toUtf8();
+    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+        const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+        sqlite3_close(db);
+        throw DbError(QStringLiteral("The file %1 could not be created: %2.").arg(file, reason));
+    }
+    const QByteArray key = password.toUtf8();
+    sqlite3_key(db, key.constData(), int(key.size()));
+    // Writing the first page makes the file exist with its key.
+    char* err = nullptr;
+    const int rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA user_version=1;", nullptr, nullptr, &err);
+    const QString reason = err ? QString::fromUtf8(err) : QString();
+    sqlite3_free(err);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw DbError(QStringLiteral("The file %1 could not be created: %2.").arg(file, reason));
+}
+
+void SqlCipherEngine::learnColumns() {
+    QHash<QString, SqliteDialect::Affinity> columns;
+    ResultTable tables;
+    Run(EngineStatement{QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"), {}, {}, false},
+        &tables);
+    for (int r = 0; r < tables.RowCount(); ++r) {
+        ResultTable info;
+        Run(EngineStatement{QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(tables.Text(r, 0))), {}, {}, false},
+            &info);
+        for (int c = 0; c < info.RowCount(); ++c) {
+            const QString type = info.Text(c, 2).toUpper();
+            columns.insert(info.Text(c, 1).toLower(), type.contains(QLatin1String("INT"))
+                                                          ? SqliteDialect::Affinity::Integer
+                                                          : SqliteDialect::Affinity::Text);
+        }
+    }
+    dialect_.SetColumns(columns);
+}
+
+EngineStatement SqlCipherEngine::Translate(const QString& text) const { return dialect_.Translate(text); }
+
+sqlite3_stmt* SqlCipherEngine::prepare(const QString& sql) {
+    if (!db_) throw DbError(QStringLiteral("The database connection is not open."));
+    auto found = cacheIndex_.find(sql);
+    if (found != cacheIndex_.end()) {
+        cache_.splice(cache_.begin(), cache_, found.value());
+        return cache_.front().stmt;
+    }
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt, &tail) != SQLITE_OK)
+        fail(QStringLiteral("The statement could not be run [%1]").arg(sql));
+    if (!stmt) throw DbError(QStringLiteral("The statement is empty."));
+    if (tail && QByteArray(tail).trimmed().size() > 0) {
+        sqlite3_finalize(stmt);
+        throw DbError(QStringLiteral("Only one statement may be run at a time [%1].").arg(sql));
+    }
+    cache_.push_front(Cached{sql, stmt});
+    cacheIndex_.insert(sql, cache_.begin());
+    if (int(cache_.size()) > kCachedStatements) {
+        cacheIndex_.remove(cache_.back().sql);
+        sqlite3_finalize(cache_.back().stmt);
+        cache_.pop_back();
+    }
+    return stmt;
+}
+
+qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows) {
+    sqlite3_stmt* stmt = prepare(statement.sql);
+    struct Resetter {
+        sqlite3_stmt* s;
+        ~Resetter() {
+            sqlite3_reset(s);
+            sqlite3_clear_bindings(s);
+        }
+    } resetter{stmt};
+    for (int i = 0; i < statement.params.size(); ++i) bind(stmt, i + 1, statement.params[i]);
+
+    const int columns = sqlite3_column_count(stmt);
+    if (rows) {
+        QStringList names;
+        names.reserve(columns);
+        for (int c = 0; c < columns; ++c) names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+        rows->Reset(names);
+    }
+    for (;;) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW) fail(QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
+        if (!rows) continue;
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_NULL:
+                rows->AddNull();
+                break;
+            case SQLITE_INTEGER:
+                rows->AddInteger(sqlite3_column_int64(stmt, c));
+                break;
+            case SQLITE_FLOAT:
+                rows->AddReal(sqlite3_column_double(stmt, c));
+                break;
+            default: {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                rows->AddText(text, sqlite3_column_bytes(stmt, c));
+            }
+            }
+        }
+    }
+    return columns == 0 ? sqlite3_changes(db_) : 0;
+}
+
+void SqlCipherEngine::exec(const QString& sql) {
+    ResultTable ignored;
+    Run(EngineStatement{sql, {}, {}, false}, &ignored);
+}
+
+QVariant SqlCipherEngine::Insert(const QString& table, const QStringList& columns,
+                                 const QVariantList& values) {
+    QStringList names, marks;
+    for (const QString& c : columns) {
+        names.append(quoteName(c));
+        marks.append(QStringLiteral("?"));
+    }
+    const QString sql = columns.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table))
+                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(quoteName(table), names.join(u','), marks.join(u','));
+    Run(EngineStatement{sql, values, {}, false}, nullptr);
+    return QVariant(qlonglong(sqlite3_last_insert_rowid(db_)));
+}
+
+void SqlCipherEngine::Update(const QString& table, const QVariant& key, const QStringList& columns,
+                             const QVariantList& values) {
+    if (columns.isEmpty()) return;
+    QStringList sets;
+    for (const QString& c : columns) sets.append(quoteName(c) + QStringLiteral("=?"));
+    QVariantList params = values;
+    params.append(key);
+    Run(EngineStatement{QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_=?").arg(quoteName(table), sets.join(u',')),
+                        params, {}, false},
+        nullptr);
+}
+
+void SqlCipherEngine::Begin() { exec(QStringLiteral("BEGIN IMMEDIATE")); }
+void SqlCipherEngine::Commit() { exec(QStringLiteral("COMMIT")); }
+void SqlCipherEngine::Rollback() {
+    if (InTransaction()) exec(QStringLiteral("ROLLBACK"));
+}
+bool SqlCipherEngine::InTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
+void SqlCipherEngine::Savepoint(const QString& name) { exec(QStringLiteral("SAVEPOINT ") + name); }
+void SqlCipherEngine::Release(const QString& name) { exec(QStringLiteral("RELEASE ") + name); }
+void SqlCipherEngine::RollbackTo(const QString& name) {
+    exec(QStringLiteral("ROLLBACK TO ") + name);
+    exec(QStringLiteral("RELEASE ") + name);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// SQLCipher: an encrypted SQLite database file, keyed with the password.
+
+#include "data/engine.h"
+#include "data/sqlitedialect.h"
+
+#include <QHash>
+#include <list>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqlCipherEngine : public Engine {
+public:
+    SqlCipherEngine() = default;
+    ~SqlCipherEngine() override;
+    SqlCipherEngine(const SqlCipherEngine&) = delete;
+    SqlCipherEngine& operator=(const SqlCipherEngine&) = delete;
+
+    void Open(const QString& file, const QString& password) override;
+    void Close() override;
+    bool IsOpen() const override { return db_ != nullptr; }
+    QString File() const override { return file_; }
+
+    EngineStatement Translate(const QString& text) const override;
+    qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
+    QVariant Insert(const QString& table, const QStringList& columns,
+                    const QVariantList& values) override;
+    void Update(const QString& table, const QVariant& key, const QStringList& columns,
+                const QVariantList& values) override;
+
+    void Begin() override;
+    void Commit() override;
+    void Rollback() override;
+    bool InTransaction() const override;
+    void Savepoint(const QString& name) override;
+    void Release(const QString& name) override;
+    void RollbackTo(const QString& name) override;
+
+    // Creates a new, empty keyed database file (used by the set-up tool and
+    // the tests only; the program itself never creates a database).
+    static void CreateFile(const QString& file, const QString& password);
+
+private:
+    sqlite3_stmt* prepare(const QString& sql);
+    void exec(const QString& sql);
+    void learnColumns();
+    [[noreturn]] void fail(const QString& what) const;
+
+    sqlite3* db_ = nullptr;
+    QString file_;
+    SqliteDialect dialect_;
+    // Prepared statements kept for reuse, most recently used first.
+    struct Cached {
+        QString sql;
+        sqlite3_stmt* stmt;
+    };
+    std::list<Cached> cache_;
+    QHash<QString, std::list<Cached>::iterator> cacheIndex_;
+};

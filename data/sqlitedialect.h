@@ -1,0 +1,26 @@
+#pragma once
+// Statement texts of the windows are written in the old desktop database's
+// SQL. This is the one place where they are turned into SQLite's:
+//   - "Delete * from t"           becomes "Delete from t";
+//   - a + next to a text literal  becomes || (both make the whole value Null
+//                                  when one side is Null);
+//   - col like '<whole number>'   becomes col = ? with the number bound, when
+//                                  col is a known column (an exact id match,
+//                                  which an index can serve);
+//   - "Select * from <table> ..." also returns the row key, so that the
+//                                  recordset can write its rows back.
+
+#include "data/engine.h"
+
+#include <QHash>
+
+class SqliteDialect {
+public:
+    enum class Affinity { Integer, Text };
+    // Columns of the open database, by lower-case name.
+    void SetColumns(const QHash<QString, Affinity>& columns) { columns_ = columns; }
+    EngineStatement Translate(const QString& text) const;
+
+private:
+    QHash<QString, Affinity> columns_;
+};

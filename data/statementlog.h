@@ -1,0 +1,11 @@
+#pragma once
+// Every statement text a recordset is opened on can be watched, so that the
+// tests and the benchmark see exactly what the windows issue.
+
+#include <QStringList>
+
+namespace StatementLog {
+// Starts (or, with nullptr, stops) collecting statement texts into `log`.
+void Watch(QStringList* log);
+void Record(const QString& text);
+} // namespace StatementLog

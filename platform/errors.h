@@ -1,0 +1,54 @@
+#pragma once
+// The three ways the windows meet a failure:
+//  - ResumeNext: errors ignored; a failing step is skipped and the handler
+//    goes on with the next one;
+//  - TrapInvalidInput: the save routines' trap, "Invalid Input" with the
+//    critical icon and the title "Error Handler";
+//  - ReportFailure: every handler is called through the event wiring, which
+//    catches what escapes it, says in a message box what failed and leaves
+//    the window usable. No exception ever crosses the event loop.
+
+#include <QString>
+#include <exception>
+#include <stdexcept>
+
+class QWidget;
+
+// The text of an error, for a message box.
+QString ErrorText(const std::exception& e);
+
+template <class Step> void ResumeNext(Step&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+// Shows "Invalid Input" as the save routines do.
+void ReportInvalidInput();
+
+// Runs `work`; any error is reported as "Invalid Input". Returns false then.
+template <class Work> bool TrapInvalidInput(Work&& work) {
+    try {
+        work();
+        return true;
+    } catch (const std::exception&) {
+        ReportInvalidInput();
+        return false;
+    }
+}
+
+// Reports a failure in a message box with the critical icon, titled with
+// the caption of the control's form: `what` says what failed.
+void ReportFailure(QWidget* control, const QString& what, const std::exception& e);
+
+// Runs a handler; whatever escapes it is reported and swallowed.
+template <class Handler> void Guarded(QWidget* control, Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ReportFailure(control, QString(), e);
+    } catch (...) {
+        ReportFailure(control, QString(), std::runtime_error("unknown error"));
+    }
+}

@@ -1,0 +1,38 @@
+#include "platform/filedialogs.h"
+
+#include <QFileDialog>
+
+namespace {
+FileDialogs::Responder* responder = nullptr;
+const QString kFilter = QStringLiteral("Address book (*.mdb);;All files (*)");
+} // namespace
+
+void FileDialogs::SetResponder(Responder* r) { responder = r; }
+
+QString FileDialogs::GetSaveFileName(QWidget* parent, const QString& title, const QString& suggested) {
+    if (responder) return responder->Save(title, suggested);
+    return QFileDialog::getSaveFileName(parent, title, suggested, kFilter);
+}
+
+QString FileDialogs::GetOpenFileName(QWidget* parent, const QString& title, const QString& folder) {
+    if (responder) return responder->Open(title, folder);
+    return QFileDialog::getOpenFileName(parent, title, folder, kFilter);
+}
+
+FileDialogs::Scripted::Scripted() {
+    previous = responder;
+    responder = this;
+}
+
+FileDialogs::Scripted::~Scripted() { responder = previous; }
+
+QString FileDialogs::Scripted::Save(const QString& title, const QString& s) {
+    asked.append(title);
+    suggested.append(s);
+    return answers.isEmpty() ? QString() : answers.takeFirst();
+}
+
+QString FileDialogs::Scripted::Open(const QString& title, const QString&) {
+    asked.append(title);
+    return answers.isEmpty() ? QString() : answers.takeFirst();
+}

@@ -1,0 +1,34 @@
+#include "platform/form.h"
+
+#include "platform/twips.h"
+
+#include <QMdiSubWindow>
+
+Form::Form(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_DeleteOnClose); }
+
+QWidget* Form::Frame() const {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
+    return const_cast<Form*>(this);
+}
+
+void Form::SetCaption(const QString& caption) {
+    setWindowTitle(caption);
+    if (Frame() != this) Frame()->setWindowTitle(caption);
+}
+
+int Form::Width() const { return Twips(Frame()->width()); }
+int Form::Height() const { return Twips(Frame()->height()); }
+int Form::Top() const { return Twips(Frame()->y()); }
+int Form::Left() const { return Twips(Frame()->x()); }
+void Form::SetWidth(int twips) { Frame()->resize(Px(twips), Frame()->height()); }
+void Form::SetHeight(int twips) { Frame()->resize(Frame()->width(), Px(twips)); }
+void Form::SetTop(int twips) { Frame()->move(Frame()->x(), Px(twips)); }
+void Form::SetLeft(int twips) { Frame()->move(Px(twips), Frame()->y()); }
+
+void Form::Unload() { Frame()->close(); }
+
+Form* FormOf(QWidget* control) {
+    for (QWidget* w = control; w; w = w->parentWidget())
+        if (auto* form = qobject_cast<Form*>(w)) return form;
+    return nullptr;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// A child window of the main window. Its geometry is given in twips and
+// applies to the window frame: the MDI sub-window when it sits inside the
+// main window, the form itself otherwise.
+
+#include <QWidget>
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(QWidget* parent = nullptr);
+
+    // Runs once, after the form is placed in its window and before it shows.
+    virtual void Form_Load() {}
+
+    QString Caption() const { return windowTitle(); }
+    void SetCaption(const QString& caption);
+
+    int Width() const;
+    int Height() const;
+    int Top() const;
+    int Left() const;
+    void SetWidth(int twips);
+    void SetHeight(int twips);
+    void SetTop(int twips);
+    void SetLeft(int twips);
+
+    // Closes the window; the form is deleted with it.
+    void Unload();
+
+    // The window frame the geometry applies to.
+    QWidget* Frame() const;
+};
+
+// The form a control belongs to, or nullptr.
+Form* FormOf(QWidget* control);

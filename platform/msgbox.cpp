@@ -1,0 +1,64 @@
+#include "platform/msgbox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+MsgBoxResponder* responder = nullptr;
+
+int ShowRealBox(const MsgBoxCall& call) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(call.title.isEmpty() ? QApplication::applicationName() : call.title);
+    box.setText(call.prompt);
+    switch (call.Icon()) {
+    case vbCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case vbInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+    }
+    if (call.YesNo()) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return vbOK;
+}
+} // namespace
+
+int MsgBox(const QString& prompt, int buttons, const QString& title) {
+    const MsgBoxCall call{prompt, buttons, title};
+    return responder ? responder->Respond(call) : ShowRealBox(call);
+}
+
+void SetMsgBoxResponder(MsgBoxResponder* r) { responder = r; }
+
+ScriptedMsgBoxes::ScriptedMsgBoxes() {
+    previous = responder;
+    responder = this;
+}
+
+ScriptedMsgBoxes::~ScriptedMsgBoxes() { responder = previous; }
+
+int ScriptedMsgBoxes::Respond(const MsgBoxCall& call) {
+    calls.append(call);
+    if (!answers.isEmpty()) return answers.takeFirst();
+    return call.YesNo() ? vbYes : vbOK;
+}
+
+QStringList ScriptedMsgBoxes::Prompts() const {
+    QStringList out;
+    for (const MsgBoxCall& c : calls) out.append(c.prompt);
+    return out;
+}

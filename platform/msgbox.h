@@ -1,0 +1,57 @@
+#pragma once
+// Message boxes as the old platform had them: a prompt, Yes/No or OK
+// buttons, an information or critical icon and a title; the answer is the
+// button pressed. Tests put a ScriptedMsgBoxes in place of the real boxes.
+
+#include <QList>
+#include <QString>
+
+enum VbMsgBoxStyle {
+    vbOKOnly = 0,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+enum VbMsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = QString());
+
+struct MsgBoxCall {
+    QString prompt;
+    int buttons = vbOKOnly;
+    QString title;
+    int Icon() const { return buttons & 0x70; }
+    bool YesNo() const { return (buttons & 0x7) == vbYesNo; }
+};
+
+class MsgBoxResponder {
+public:
+    virtual ~MsgBoxResponder() = default;
+    virtual int Respond(const MsgBoxCall& call) = 0;
+};
+
+// nullptr puts the real message boxes back.
+void SetMsgBoxResponder(MsgBoxResponder* responder);
+
+// Records every box and answers from a script: queued answers first, then
+// Yes to a Yes/No question and OK to the rest. Installs itself while alive.
+class ScriptedMsgBoxes : public MsgBoxResponder {
+public:
+    ScriptedMsgBoxes();
+    ~ScriptedMsgBoxes() override;
+    ScriptedMsgBoxes(const ScriptedMsgBoxes&) = delete;
+    ScriptedMsgBoxes& operator=(const ScriptedMsgBoxes&) = delete;
+
+    void Answer(int result) { answers.append(result); }
+    int Respond(const MsgBoxCall& call) override;
+
+    // The prompts shown, in order.
+    QStringList Prompts() const;
+    const MsgBoxCall& Last() const { return calls.last(); }
+
+    QList<MsgBoxCall> calls;
+    QList<int> answers;
+    MsgBoxResponder* previous = nullptr;
+};

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the address book needs, when any is missing.
+set -euo pipefail
+packages=(cmake g++ pkg-config qt6-base-dev libsqlcipher-dev sqlcipher fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

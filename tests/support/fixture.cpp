@@ -1,0 +1,85 @@
+#include "support/fixture.h"
+
+#include "data/connmodule.h"
+#include "data/recordset.h"
+#include "data/schema.h"
+#include "platform/apppath.h"
+
+#include <QApplication>
+#include <QTest>
+
+TestBook::TestBook() {
+    SetAppPathForTesting(dir_.path());
+    CreateBookFile(File());
+    OpenConn();
+    OpenConn2();
+    AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
+}
+
+TestBook::~TestBook() {
+    CloseConns();
+    SetAppPathForTesting(QString());
+}
+
+QString TestBook::File() const { return Path(QString::fromLatin1(kDatabaseFileName)); }
+QString TestBook::Path(const QString& name) const { return dir_.filePath(name); }
+
+void TestBook::Exec(const QString& sql) const { Conn->Execute(sql); }
+
+QVariant TestBook::Value(const QString& sql) const {
+    Recordset rs;
+    rs.Open(sql, Conn);
+    if (rs.State() == 0 || rs.Eof()) return QVariant();
+    return rs.Fields(0).Value();
+}
+
+QList<QStringList> TestBook::Rows(const QString& sql) const {
+    QList<QStringList> out;
+    Recordset rs;
+    rs.Open(sql, Conn);
+    if (rs.State() == 0) return out;
+    while (!rs.Eof()) {
+        QStringList row;
+        for (int c = 0; c < rs.FieldCount(); ++c)
+            row.append(rs.Fields(c).IsNull() ? QStringLiteral("<null>") : rs.Fields(c).Str());
+        out.append(row);
+        rs.MoveNext();
+    }
+    return out;
+}
+
+int TestBook::Count(const QString& table) const {
+    return Value(QStringLiteral("Select count(*) from ") + table).toInt();
+}
+
+void CreateBookFile(const QString& file) { Schema::CreateDatabase(file, QString::fromLatin1(kDatabasePassword)); }
+
+QWidget* Focused() { return QApplication::focusWidget(); }
+
+void TypeText(const QString& text) {
+    for (const QChar c : text) {
+        QWidget* w = Focused();
+        if (!w) return;
+        QTest::keyClicks(w, QString(c));
+    }
+}
+
+void PressEnter() {
+    if (QWidget* w = Focused()) QTest::keyClick(w, Qt::Key_Return);
+}
+
+void PressKey(int key) {
+    if (QWidget* w = Focused()) QTest::keyClick(w, Qt::Key(key));
+}
+
+void ShowAndActivate(QWidget* window) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window)) qWarning("window did not become active");
+}
+
+void Settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,47 @@
+#pragma once
+// A fresh address book for each test: a temporary application folder with
+// a new, empty database file, both connections open and the titles set as
+// start-up sets them. Helpers read the database back and drive the keyboard.
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+class QWidget;
+
+class TestBook {
+public:
+    TestBook();  // creates the folder and the file and opens Conn and Conn2
+    ~TestBook(); // closes both and points the application folder back
+    TestBook(const TestBook&) = delete;
+    TestBook& operator=(const TestBook&) = delete;
+
+    QString Folder() const { return dir_.path(); }
+    QString File() const;
+    QString Path(const QString& name) const;
+
+    // Runs a statement on Conn (for seeding rows).
+    void Exec(const QString& sql) const;
+    // The first column of the first row, or an invalid value when there is no row.
+    QVariant Value(const QString& sql) const;
+    // All rows, each as its columns' texts (Null as "<null>").
+    QList<QStringList> Rows(const QString& sql) const;
+    int Count(const QString& table) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Creates a new, empty address book file (outside any fixture).
+void CreateBookFile(const QString& file);
+
+// Keyboard and focus, as a person uses them: keys go to the widget that has
+// the focus, not to a named one.
+QWidget* Focused();
+void TypeText(const QString& text);   // into whatever has the focus
+void PressEnter();
+void PressKey(int key);
+// Shows a window and waits until it is the active one.
+void ShowAndActivate(QWidget* window);
+// Lets posted events run (list fills, deferred deletes).
+void Settle();
