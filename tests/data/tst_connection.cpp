@@ -1,0 +1,156 @@
+// Opening the database file, the translation of statement texts, and
+// backup and restore of the file.
+
+#include "data/backup.h"
+#include "data/connmodule.h"
+#include "data/dberror.h"
+#include "data/recordset.h"
+#include "data/sqlcipherengine.h"
+#include "support/fixture.h"
+#include "support/testmain.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QByteArray Digest(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+QString ConnStrFor(const QString& file, const QString& password = QStringLiteral("402@tarn#velio")) {
+    return QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';").arg(file, password);
+}
+
+QString OpenError(const QString& connStr) {
+    Connection c;
+    try {
+        c.Open(connStr);
+    } catch (const DbError& e) {
+        return e.message();
+    }
+    return QString();
+}
+} // namespace
+
+class ConnectionTests : public QObject {
+    Q_OBJECT
+private slots:
+    void connectionStringIsReadAsTheWindowsBuildIt() {
+        const auto parts = Connection::Parse(QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") +
+                                             QStringLiteral("/opt/book") +
+                                             QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database "
+                                                            "Password='402@tarn#velio';"));
+        QCOMPARE(parts.dataSource, QStringLiteral("/opt/book/adrsbookHXS.mdb"));
+        QCOMPARE(parts.password, QStringLiteral("402@tarn#velio"));
+        QCOMPARE(parts.provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    }
+
+    void openConnBuildsItsStringFromTheApplicationFolder() {
+        TestBook book;
+        QCOMPARE(ConnStr, QStringLiteral("PROVIDER=SQLCipher;Data Source=") + book.Folder() +
+                              QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database Password='402@tarn#velio';"));
+        QCOMPARE(ConnStr2, ConnStr);
+        QCOMPARE(Conn->State(), 1);
+        QCOMPARE(Conn2->State(), 1);
+        // The second connection sees what the first commits.
+        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'A')"));
+        Recordset rs;
+        rs.Open(QStringLiteral("Select count(*) from adrsgrupmstr"), Conn2);
+        QCOMPARE(rs.Fields(0).Value().toInt(), 1);
+    }
+
+    void badFilesAreRefusedAndLeftUntouched() {
+        QTemporaryDir dir;
+        const QString good = dir.filePath(QStringLiteral("good.mdb"));
+        CreateBookFile(good);
+
+        const QString missing = dir.filePath(QStringLiteral("missing.mdb"));
+        QVERIFY(OpenError(ConnStrFor(missing)).contains(QStringLiteral("was not found")));
+        QVERIFY(!QFile::exists(missing)); // never created
+
+        const QString empty = dir.filePath(QStringLiteral("empty.mdb"));
+        QFile(empty).open(QIODevice::WriteOnly);
+        QVERIFY(OpenError(ConnStrFor(empty)).contains(QStringLiteral("is empty")));
+        QCOMPARE(QFileInfo(empty).size(), qint64(0));
+
+        const QByteArray before = Digest(good);
+        const QString wrong = OpenError(ConnStrFor(good, QStringLiteral("not the password")));
+        QVERIFY2(wrong.contains(good) && wrong.contains(QStringLiteral("password is wrong")), qPrintable(wrong));
+        QCOMPARE(Digest(good), before);
+
+        const QString text = dir.filePath(QStringLiteral("text.mdb"));
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        QVERIFY(!OpenError(ConnStrFor(text)).isEmpty());
+
+        // A keyed file without the address book's tables is not an address book.
+        const QString bare = dir.filePath(QStringLiteral("bare.mdb"));
+        SqlCipherEngine::CreateFile(bare, QStringLiteral("402@tarn#velio"));
+        QVERIFY_THROWS_EXCEPTION(DbError, Backup::VerifyDatabaseFile(bare));
+    }
+
+    void idComparisonsBecomeBoundEqualities() {
+        TestBook book;
+        Engine& engine = Conn->engine();
+        const EngineStatement st = engine.Translate(QStringLiteral("Select * from cscmstr where ctyid like '12'"));
+        QCOMPARE(st.sql, QStringLiteral("Select _rowid_,* from cscmstr where ctyid = ?"));
+        QCOMPARE(st.params, QVariantList{QVariant(qlonglong(12))});
+        QCOMPARE(st.table, QStringLiteral("cscmstr"));
+        // Text columns keep text; patterns, names and negations stay as written.
+        QCOMPARE(engine.Translate(QStringLiteral("select * from a where adrsgrpdtails.adrsgrupid like '3'")).params,
+                 QVariantList{QVariant(QStringLiteral("3"))});
+        QCOMPARE(engine.Translate(QStringLiteral("select adrsid from adrsmstr where adrsname like '12'")).params,
+                 QVariantList{QVariant(QStringLiteral("12"))});
+        QVERIFY(engine.Translate(QStringLiteral("select 1 from adrsmstr where adrsid like '1%'")).params.isEmpty());
+        QVERIFY(engine.Translate(QStringLiteral("select 1 from adrsmstr where adrsid not like '1'")).params.isEmpty());
+        QCOMPARE(engine.Translate(QStringLiteral("Delete * from adrsgrupmstr where grpname like 'a+b'")).sql,
+                 QStringLiteral("Delete  from adrsgrupmstr where grpname like 'a+b'"));
+    }
+
+    void backupAndRestoreRoundTrip() {
+        TestBook book;
+        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'KEPT')"));
+        const QString copy = book.Path(QStringLiteral("copy.mdb"));
+        Backup::BackupTo(*Conn, copy);
+        Backup::VerifyDatabaseFile(copy);
+        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (2, 'LATER')"));
+
+        const QString file = book.File();
+        CloseConns();
+        const QString kept = Backup::RestoreFrom(copy, file);
+        QVERIFY(QFile::exists(kept));
+        OpenConn();
+        QCOMPARE(book.Rows(QStringLiteral("Select grpid, grpname from adrsgrupmstr")),
+                 (QList<QStringList>{{"1", "KEPT"}}));
+        CloseConns();
+        // The kept copy still holds what was there before.
+        Backup::VerifyDatabaseFile(kept);
+        OpenConn();
+    }
+
+    void aRefusedRestoreChangesNothing() {
+        TestBook book;
+        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'KEPT')"));
+        const QString junk = book.Path(QStringLiteral("junk.mdb"));
+        QFile f(junk);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database");
+        f.close();
+        const QString file = book.File();
+        CloseConns();
+        const QByteArray before = Digest(file);
+        QVERIFY_THROWS_EXCEPTION(DbError, Backup::RestoreFrom(junk, file));
+        QCOMPARE(Digest(file), before);
+        QCOMPARE(QDir(book.Folder()).entryList({QStringLiteral("*before-restore*")}).size(), 0);
+        OpenConn();
+    }
+};
+
+ADRSBOOK_TEST(ConnectionTests)
+#include "tst_connection.moc"
