@@ -107,11 +107,11 @@ private:
 };
 
 FocusFilter* focusFilterOf(QWidget* control) {
-    auto* filter = control->findChild<FocusFilter*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!filter) {
-        filter = new FocusFilter(control);
-        control->installEventFilter(filter);
-    }
+    // The filters carry no meta-object of their own: find ours by its C++ type.
+    for (QObject* child : control->children())
+        if (auto* filter = dynamic_cast<FocusFilter*>(child)) return filter;
+    auto* filter = new FocusFilter(control);
+    control->installEventFilter(filter);
     return filter;
 }
 

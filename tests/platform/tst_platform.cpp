@@ -1,0 +1,155 @@
+// The stand-ins for the old platform: key presses handed to handlers,
+// focus events, guarded handlers, list views and message boxes.
+
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/form.h"
+#include "platform/listview.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "platform/vb.h"
+#include "support/fixture.h"
+#include "support/testmain.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <stdexcept>
+
+namespace {
+// A small form with three boxes chained by Enter, the way the registers are.
+class ChainForm : public Form {
+public:
+    ChainForm() {
+        SetCaption(QStringLiteral("NAME OF THE USER COMPANY (TEST)"));
+        for (int i = 0; i < 3; ++i) {
+            box[i] = new QLineEdit(this);
+            box[i]->setGeometry(10, 10 + 30 * i, 200, 24);
+        }
+        box[0]->setMaxLength(5);
+        On::KeyPress(box[0], [this](int& KeyAscii) {
+            KeyAscii = UpperKey(KeyAscii);
+            if (KeyAscii == vbKeyReturn) box[1]->setFocus();
+        });
+        On::KeyPress(box[1], [this](int& KeyAscii) {
+            if (KeyAscii == vbKeyReturn) box[2]->setFocus();
+            if (!QStringLiteral("1234567890").contains(QChar(KeyAscii))) KeyAscii = 0;
+        });
+        On::GotFocus(box[2], [this] {
+            ++got;
+            box[2]->setText(QStringLiteral("DEFAULT"));
+            box[2]->selectAll();
+        });
+        On::LostFocus(box[2], [this] { ++lost; });
+        On::Change(box[2], [this] { ++changes; });
+        On::KeyPress(box[2], [](int& KeyAscii) {
+            if (KeyAscii == 'x') throw std::runtime_error("the handler failed");
+        });
+        resize(300, 200);
+    }
+    QLineEdit* box[3];
+    int got = 0, lost = 0, changes = 0;
+};
+} // namespace
+
+class PlatformTests : public QObject {
+    Q_OBJECT
+private slots:
+    void keyPressReplacesDiscardsAndChainsOnEnter() {
+        ChainForm form;
+        ShowAndActivate(&form);
+        form.box[0]->setFocus();
+        TypeText(QStringLiteral("abc d"));
+        QCOMPARE(form.box[0]->text(), QStringLiteral("ABC D"));
+        TypeText(QStringLiteral("efg")); // beyond the maximum length
+        QCOMPARE(form.box[0]->text(), QStringLiteral("ABC D"));
+        PressEnter();
+        QCOMPARE(Focused(), form.box[1]);
+        TypeText(QStringLiteral("1a2-3"));
+        QCOMPARE(form.box[1]->text(), QStringLiteral("123"));
+        PressEnter();
+        QCOMPARE(Focused(), form.box[2]);
+        QCOMPARE(form.got, 1);
+        QCOMPARE(form.box[2]->selectedText(), QStringLiteral("DEFAULT"));
+        TypeText(QStringLiteral("Z"));
+        QCOMPARE(form.box[2]->text(), QStringLiteral("Z")); // typing replaced the selection
+        QVERIFY(form.changes >= 2);
+        form.box[0]->setFocus();
+        QCOMPARE(form.lost, 1);
+    }
+
+    void messageBoxesDoNotRaiseFocusEvents() {
+        ChainForm form;
+        ShowAndActivate(&form);
+        form.box[2]->setFocus();
+        QCOMPARE(form.got, 1);
+        ScriptedMsgBoxes boxes;
+        QCOMPARE(MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, form.Caption()), int(vbYes));
+        boxes.Answer(vbNo);
+        QCOMPARE(MsgBox(QStringLiteral("Again?"), vbYesNo, form.Caption()), int(vbNo));
+        QCOMPARE(boxes.calls.size(), 2);
+        QCOMPARE(boxes.calls[0].title, form.Caption());
+        QCOMPARE(boxes.calls[0].Icon(), 0);
+        QCOMPARE(form.got, 1);
+        QCOMPARE(form.lost, 0);
+    }
+
+    void anErrorInAHandlerIsReportedAndTheWindowGoesOn() {
+        ChainForm form;
+        ShowAndActivate(&form);
+        ScriptedMsgBoxes boxes;
+        form.box[2]->setFocus();
+        TypeText(QStringLiteral("x"));
+        QCOMPARE(boxes.calls.size(), 1);
+        QCOMPARE(boxes.Last().Icon(), int(vbCritical));
+        QCOMPARE(boxes.Last().title, form.Caption());
+        QVERIFY(boxes.Last().prompt.contains(QStringLiteral("the handler failed")));
+        TypeText(QStringLiteral("y"));
+        QVERIFY(form.box[2]->text().endsWith(u'y'));
+    }
+
+    void trappedAndIgnoredErrors() {
+        ScriptedMsgBoxes boxes;
+        int steps = 0;
+        ResumeNext([] { throw std::runtime_error("skipped"); });
+        ResumeNext([&] { ++steps; });
+        QCOMPARE(steps, 1);
+        QVERIFY(boxes.calls.isEmpty());
+        QVERIFY(!TrapInvalidInput([] { throw std::runtime_error("bad"); }));
+        QCOMPARE(boxes.Last().prompt, QStringLiteral("Invalid Input"));
+        QCOMPARE(boxes.Last().title, QStringLiteral("Error Handler"));
+        QCOMPARE(boxes.Last().Icon(), int(vbCritical));
+    }
+
+    void listViewFillsSelectsAndChecks() {
+        ListView list;
+        list.AddColumn(QStringLiteral("Group Name"), 1500);
+        list.AddColumn(QStringLiteral("Group Id"), 900);
+        list.SetCheckboxes(true);
+        QVERIFY(!list.SelectedItem());
+        for (int i = 1; i <= 20000; ++i) list.Add(QStringLiteral("G%1").arg(i)).SetSubItem(1, QString::number(i));
+        QCOMPARE(list.Count(), 20000);
+        auto selected = list.SelectedItem();
+        QCOMPARE(list.model()->rowCount(), 20000); // one insertion, made known when first asked for
+        QVERIFY(selected);
+        QCOMPARE(selected->SubItem(1), QStringLiteral("1"));
+        list.Item(3).SetChecked(true);
+        QVERIFY(list.Item(3).Checked());
+        QCOMPARE(list.model()->index(2, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        list.Item(5).Select();
+        QCOMPARE(list.SelectedItem()->Text(), QStringLiteral("G5"));
+        list.Clear();
+        QCOMPARE(list.Count(), 0);
+        QVERIFY(!list.SelectedItem());
+    }
+
+    void twipsAndTrim() {
+        QCOMPARE(Px(4515), 301);
+        QCOMPARE(Twips(400), 6000);
+        QCOMPARE(Trim(QStringLiteral("  A B \t ")), QStringLiteral("A B \t"));
+        QCOMPARE(UpperKey('a'), int('A'));
+        QCOMPARE(UpperKey(13), 13);
+    }
+};
+
+ADRSBOOK_TEST(PlatformTests)
+#include "tst_platform.moc"
