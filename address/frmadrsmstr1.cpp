@@ -1,10 +1,218 @@
 #include "address/frmadrsmstr1.h"
 
 #include "data/connmodule.h"
+#include "platform/events.h"
+#include "platform/listview.h"
+#include "platform/twips.h"
 
-FrmAdrsMstr1::FrmAdrsMstr1(QWidget* parent) : Form(parent) { setObjectName(QStringLiteral("FrmAdrsMstr1")); }
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <iterator>
+
+namespace {
+
+// Positions inside the entry frame, in twips.
+constexpr int kCaptionLeft = 120;
+constexpr int kCaptionWidth = 1440;
+constexpr int kFieldLeft = 1620;
+constexpr int kFieldWidth = 3960;
+constexpr int kRowHeight = 315;
+constexpr int kNoteLength = 500;
+
+QLabel* AddCaption(QWidget* parent, const QString& name, const QString& text, int top) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    PlaceTwips(label, kCaptionLeft, top, kCaptionWidth, kRowHeight);
+    return label;
+}
+
+QLineEdit* AddTextBox(QWidget* parent, const QString& name, int maxLength, int top) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setMaxLength(maxLength);
+    PlaceTwips(box, kFieldLeft, top, kFieldWidth, kRowHeight);
+    return box;
+}
+
+// A label that shows a value, drawn sunken like a read-only field.
+QLabel* AddValueLabel(QWidget* parent, const QString& name, int top) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setIndent(4);
+    PlaceTwips(label, kFieldLeft, top, kFieldWidth, kRowHeight);
+    return label;
+}
+
+QPushButton* AddButton(QWidget* parent, const QString& name, const QString& caption, int left) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    PlaceTwips(button, left, 8400, 1320, 375);
+    return button;
+}
+
+} // namespace
+
+FrmAdrsMstr1::FrmAdrsMstr1(QWidget* parent) : Form(parent) {
+    setObjectName(QStringLiteral("FrmAdrsMstr1"));
+    BuildControls();
+    WireEvents();
+}
+
+void FrmAdrsMstr1::BuildControls() {
+    FrameAdrs = new QGroupBox(this);
+    FrameAdrs->setObjectName(QStringLiteral("FrameAdrs"));
+    PlaceTwips(FrameAdrs, 60, 0, 5760, 8280);
+
+    AddCaption(FrameAdrs, QStringLiteral("Label1"), QStringLiteral("Party Name:-"), 240);
+    Txtname = AddTextBox(FrameAdrs, QStringLiteral("Txtname"), 32, 240);
+    AddCaption(FrameAdrs, QStringLiteral("Label2"), QStringLiteral("Contact Person:-"), 615);
+    TxtCntact = AddTextBox(FrameAdrs, QStringLiteral("TxtCntact"), 32, 615);
+    AddCaption(FrameAdrs, QStringLiteral("Label3"), QStringLiteral("Address :-"), 990);
+    TxtAddrs = AddTextBox(FrameAdrs, QStringLiteral("TxtAddrs"), 32, 990);
+    AddCaption(FrameAdrs, QStringLiteral("Label4"), QStringLiteral("Area:-"), 1365);
+    Txtarea = AddTextBox(FrameAdrs, QStringLiteral("Txtarea"), 32, 1365);
+    AddCaption(FrameAdrs, QStringLiteral("Label5"), QStringLiteral("Land Mark:-"), 1740);
+    Txtland = AddTextBox(FrameAdrs, QStringLiteral("Txtland"), 32, 1740);
+
+    AddCaption(FrameAdrs, QStringLiteral("Label6"), QStringLiteral("Under Group(s) :-"), 2115);
+    LstvewGrup1 = new ListView(FrameAdrs);
+    LstvewGrup1->setObjectName(QStringLiteral("LstvewGrup1"));
+    LstvewGrup1->AddColumn(QStringLiteral("Group Name"), 2700);
+    LstvewGrup1->AddColumn(QStringLiteral("Group Id"), 900);
+    LstvewGrup1->SetCheckboxes(true);
+    PlaceTwips(LstvewGrup1, kFieldLeft, 2115, kFieldWidth, 1335);
+
+    AddCaption(FrameAdrs, QStringLiteral("Label7"), QStringLiteral("City:-"), 3570);
+    LblCty = AddValueLabel(FrameAdrs, QStringLiteral("LblCty"), 3570);
+    LblCty->setToolTip(QStringLiteral("Click Me, to change  city name."));
+    LblCty->setCursor(Qt::PointingHandCursor);
+    CmbxCty = new QComboBox(FrameAdrs);
+    CmbxCty->setObjectName(QStringLiteral("CmbxCty"));
+    CmbxCty->setEditable(true);
+    CmbxCty->setInsertPolicy(QComboBox::NoInsert);
+    CmbxCty->setCompleter(nullptr);
+    PlaceTwips(CmbxCty, kFieldLeft, 3570, kFieldWidth, kRowHeight);
+    CmbxCty->raise(); // the combo opens over the label
+    AddCaption(FrameAdrs, QStringLiteral("Label8"), QStringLiteral("State:-"), 3945);
+    LblState = AddValueLabel(FrameAdrs, QStringLiteral("LblState"), 3945);
+    AddCaption(FrameAdrs, QStringLiteral("Label9"), QStringLiteral("Country:-"), 4320);
+    LblContry = AddValueLabel(FrameAdrs, QStringLiteral("LblContry"), 4320);
+
+    AddCaption(FrameAdrs, QStringLiteral("Label10"), QStringLiteral("PIN Code :-"), 4695);
+    TxtPin = AddTextBox(FrameAdrs, QStringLiteral("TxtPin"), 32, 4695);
+    AddCaption(FrameAdrs, QStringLiteral("Label11"), QStringLiteral("VAT/CST No.:-"), 5070);
+    TxtVat = AddTextBox(FrameAdrs, QStringLiteral("TxtVat"), 32, 5070);
+
+    AddCaption(FrameAdrs, QStringLiteral("Label12"), QStringLiteral("Contact No (s)"), 5700);
+    auto* landLine = new QLabel(QStringLiteral("Land Line"), FrameAdrs);
+    landLine->setObjectName(QStringLiteral("Label13"));
+    PlaceTwips(landLine, kFieldLeft, 5445, 1920, 255);
+    auto* mobile = new QLabel(QStringLiteral("Mobile No."), FrameAdrs);
+    mobile->setObjectName(QStringLiteral("Label14"));
+    PlaceTwips(mobile, kFieldLeft + 2040, 5445, 1920, 255);
+    MskedtPhno = AddTextBox(FrameAdrs, QStringLiteral("MskedtPhno"), 15, 5700);
+    PlaceTwips(MskedtPhno, kFieldLeft, 5700, 1920, kRowHeight);
+    MskedtMobNo = AddTextBox(FrameAdrs, QStringLiteral("MskedtMobNo"), 15, 5700);
+    PlaceTwips(MskedtMobNo, kFieldLeft + 2040, 5700, 1920, kRowHeight);
+
+    AddCaption(FrameAdrs, QStringLiteral("Label15"), QStringLiteral("Fax No.:-"), 6075);
+    Txtfax = AddTextBox(FrameAdrs, QStringLiteral("Txtfax"), 32, 6075);
+    AddCaption(FrameAdrs, QStringLiteral("Label16"), QStringLiteral("E-Mail :-"), 6450);
+    Txtemail = AddTextBox(FrameAdrs, QStringLiteral("Txtemail"), 100, 6450);
+    AddCaption(FrameAdrs, QStringLiteral("Label17"), QStringLiteral("Web Site :-"), 6825);
+    Txtweb = AddTextBox(FrameAdrs, QStringLiteral("Txtweb"), 100, 6825);
+    AddCaption(FrameAdrs, QStringLiteral("Label18"), QStringLiteral("Notes :-"), 7200);
+    Txtnote = new QPlainTextEdit(FrameAdrs);
+    Txtnote->setObjectName(QStringLiteral("Txtnote"));
+    Txtnote->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Txtnote->setTabChangesFocus(true);
+    PlaceTwips(Txtnote, kFieldLeft, 7200, kFieldWidth, 900);
+    FrameAdrs->setEnabled(false);
+
+    CmdSave = AddButton(this, QStringLiteral("CmdSave"), QStringLiteral("&New"), 120);
+    CmdEdt = AddButton(this, QStringLiteral("CmdEdt"), QStringLiteral("&Edit"), 1560);
+    CmdDel = AddButton(this, QStringLiteral("CmdDel"), QStringLiteral("&Delete"), 3000);
+    CmdDel->setEnabled(false);
+    CmdClos = AddButton(this, QStringLiteral("CmdClos"), QStringLiteral("&Close"), 4440);
+
+    auto* search = new QLabel(QStringLiteral("Search :-"), this);
+    search->setObjectName(QStringLiteral("Label19"));
+    PlaceTwips(search, 6000, 120, 900, kRowHeight);
+    TxtSrchadrs = new QLineEdit(this);
+    TxtSrchadrs->setObjectName(QStringLiteral("TxtSrchadrs"));
+    TxtSrchadrs->setMaxLength(32);
+    PlaceTwips(TxtSrchadrs, 6900, 120, 3540, kRowHeight);
+    Lstvewadrs = new ListView(this);
+    Lstvewadrs->setObjectName(QStringLiteral("Lstvewadrs"));
+    Lstvewadrs->AddColumn(QStringLiteral("Party's Name"), 3240);
+    Lstvewadrs->AddColumn(QStringLiteral("Id NO"), 900);
+    PlaceTwips(Lstvewadrs, 6000, 540, 4440, 8235);
+    Lstvewadrs->hide(); // the narrow window keeps it out of sight until Edit
+
+    QWidget* chain[] = {Txtname,    TxtCntact,   TxtAddrs,   Txtarea,     Txtland, CmbxCty,
+                        TxtPin,     TxtVat,      MskedtPhno, MskedtMobNo, Txtfax,  Txtemail,
+                        Txtweb,     Txtnote,     CmdSave,    CmdEdt,      CmdDel,  TxtSrchadrs,
+                        Lstvewadrs, LstvewGrup1, CmdClos};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void FrmAdrsMstr1::WireEvents() {
+    On::GotFocus(Txtname, [this] { Txtname_GotFocus(); });
+    On::KeyPress(Txtname, [this](int& KeyAscii) { Txtname_KeyPress(KeyAscii); });
+    On::KeyPress(TxtCntact, [this](int& KeyAscii) { TxtCntact_KeyPress(KeyAscii); });
+    On::KeyPress(TxtAddrs, [this](int& KeyAscii) { TxtAddrs_KeyPress(KeyAscii); });
+    On::KeyPress(Txtarea, [this](int& KeyAscii) { Txtarea_KeyPress(KeyAscii); });
+    On::KeyPress(Txtland, [this](int& KeyAscii) { Txtland_KeyPress(KeyAscii); });
+    On::GotFocus(MskedtPhno, [this] { MskedtPhno_GotFocus(); });
+    On::KeyPress(MskedtPhno, [this](int& KeyAscii) { MskedtPhno_KeyPress(KeyAscii); });
+    On::LostFocus(MskedtPhno, [this] { MskedtPhno_LostFocus(); });
+    On::GotFocus(MskedtMobNo, [this] { MskedtMobNo_GotFocus(); });
+    On::KeyPress(MskedtMobNo, [this](int& KeyAscii) { MskedtMobNo_KeyPress(KeyAscii); });
+    On::GotFocus(CmbxCty, [this] { CmbxCty_GotFocus(); });
+    On::Click(CmbxCty, [this] { CmbxCty_Click(); });
+    On::KeyPress(CmbxCty, [this](int& KeyAscii) { CmbxCty_KeyPress(KeyAscii); });
+    On::LostFocus(CmbxCty, [this] { CmbxCty_LostFocus(); });
+    On::Click(LblCty, [this] { LblCty_Click(); });
+    On::GotFocus(LstvewGrup1, [this] { LstvewGrup1_GotFocus(); });
+    On::KeyPress(LstvewGrup1, [this](int& KeyAscii) { LstvewGrup1_KeyPress(KeyAscii); });
+    On::Click(CmdSave, [this] { CmdSave_Click(); });
+    On::Click(CmdEdt, [this] { CmdEdt_Click(); });
+    On::Click(CmdDel, [this] { CmdDel_Click(); });
+    On::Click(CmdClos, [this] { CmdClos_Click(); });
+    On::GotFocus(TxtSrchadrs, [this] { TxtSrchadrs_GotFocus(); });
+    On::Change(TxtSrchadrs, [this] { TxtSrchadrs_Change(); });
+    On::KeyPress(TxtSrchadrs, [this](int& KeyAscii) { TxtSrchadrs_KeyPress(KeyAscii); });
+    On::KeyPress(Lstvewadrs, [this](int& KeyAscii) { Lstvewadrs_KeyPress(KeyAscii); });
+    On::DblClick(Lstvewadrs, [this] { Lstvewadrs_DblClick(); });
+
+    // The notes hold at most 500 characters: what is typed or pasted beyond
+    // that is taken back out.
+    connect(Txtnote, &QPlainTextEdit::textChanged, this, [this] {
+        const int overflow = Txtnote->document()->characterCount() - 1 - kNoteLength;
+        if (overflow <= 0) return;
+        QTextCursor cursor = Txtnote->textCursor();
+        const int at = cursor.position();
+        if (at < overflow) {
+            cursor.movePosition(QTextCursor::End);
+            cursor.setPosition(kNoteLength, QTextCursor::KeepAnchor);
+        } else {
+            cursor.setPosition(at - overflow);
+            cursor.setPosition(at, QTextCursor::KeepAnchor);
+        }
+        cursor.removeSelectedText();
+    });
+}
 
 void FrmAdrsMstr1::Form_Load() {
+    SetWidth(kNarrowWidth);
+    SetHeight(kHeight);
     SetTop(0);
     SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(ADDRESS MASTER)"));
 }

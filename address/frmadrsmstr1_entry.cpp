@@ -1,0 +1,257 @@
+// The entry side of the address master: key and focus rules, the city
+// picker, the group checklist and the buttons.
+
+#include "address/frmadrsmstr1.h"
+
+#include "data/connmodule.h"
+#include "data/sqltext.h"
+#include "platform/errors.h"
+#include "platform/listview.h"
+#include "platform/msgbox.h"
+#include "platform/vb.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+// ---- Key and focus rules ----------------------------------------------------
+
+void FrmAdrsMstr1::Txtname_GotFocus() {
+    Txtname->setSelection(0, int(Txtname->text().size()));
+}
+
+void FrmAdrsMstr1::Txtname_KeyPress(int& KeyAscii) {
+    KeyAscii = UpperKey(KeyAscii);
+    if (KeyAscii == vbKeyReturn) TxtCntact->setFocus();
+}
+
+void FrmAdrsMstr1::TxtCntact_KeyPress(int& KeyAscii) {
+    KeyAscii = UpperKey(KeyAscii);
+    if (KeyAscii == vbKeyReturn) TxtAddrs->setFocus();
+}
+
+void FrmAdrsMstr1::TxtAddrs_KeyPress(int& KeyAscii) {
+    KeyAscii = UpperKey(KeyAscii);
+    if (KeyAscii == vbKeyReturn) Txtarea->setFocus();
+}
+
+void FrmAdrsMstr1::Txtarea_KeyPress(int& KeyAscii) {
+    KeyAscii = UpperKey(KeyAscii);
+    if (KeyAscii == vbKeyReturn) Txtland->setFocus();
+}
+
+void FrmAdrsMstr1::Txtland_KeyPress(int& KeyAscii) {
+    KeyAscii = UpperKey(KeyAscii);
+    if (KeyAscii == vbKeyReturn) LstvewGrup1->setFocus();
+}
+
+// The phone fields select from the third character on, leaving a two-digit
+// prefix in place.
+static void SelectFromThird(QLineEdit* box) {
+    const int length = int(box->text().size());
+    box->setSelection(qMin(2, length), length);
+}
+
+void FrmAdrsMstr1::MskedtPhno_GotFocus() {
+    SelectFromThird(MskedtPhno);
+}
+
+void FrmAdrsMstr1::MskedtPhno_KeyPress(int& KeyAscii) {
+    if (KeyAscii == vbKeyReturn) MskedtMobNo->setFocus();
+}
+
+void FrmAdrsMstr1::MskedtPhno_LostFocus() {}
+
+void FrmAdrsMstr1::MskedtMobNo_GotFocus() {
+    SelectFromThird(MskedtMobNo);
+}
+
+void FrmAdrsMstr1::MskedtMobNo_KeyPress(int& KeyAscii) {
+    if (KeyAscii == vbKeyReturn) CmdSave->setFocus();
+}
+
+// ---- City picker --------------------------------------------------------------
+
+void FrmAdrsMstr1::CmbxCty_GotFocus() {
+    try {
+        FillCityCombo();
+    } catch (const std::exception& e) {
+        ReportFailure(this, QStringLiteral("The list of cities could not be read."), e);
+    }
+}
+
+void FrmAdrsMstr1::FillCityCombo() {
+    if (Rs.State() == adStateOpen) Rs.Close();
+    Rs.Open(QStringLiteral("Select * from cscmstr where delstatus like '") + QString::number(0) +
+                QStringLiteral("'"),
+            Conn, adOpenStatic, adLockBatchOptimistic);
+    // Refilling the list leaves what the box shows as it was.
+    const QString shown = CmbxCty->currentText();
+    QStringList names;
+    names.reserve(Rs.RecordCount());
+    const Field ctyname = Rs.Fields("ctyname");
+    while (!Rs.Eof()) {
+        names.append(ctyname.Str());
+        Rs.MoveNext();
+    }
+    CmbxCty->clear();
+    CmbxCty->addItems(names);
+    CmbxCty->setCurrentIndex(-1);
+    CmbxCty->setEditText(shown);
+}
+
+void FrmAdrsMstr1::CmbxCty_Click() {
+    try {
+        LookUpCity();
+    } catch (const std::exception& e) {
+        ReportFailure(this, QStringLiteral("The city could not be looked up."), e);
+    }
+}
+
+void FrmAdrsMstr1::LookUpCity() {
+    const QString city = Trim(CmbxCty->currentText());
+    if (Rs.State() == adStateOpen) Rs.Close();
+    Rs.Open(QStringLiteral("Select * from cscmstr where ctyname like '") + Quote(city) +
+                QStringLiteral("'"),
+            Conn, adOpenStatic, adLockBatchOptimistic);
+    if (Rs.RecordCount() > 0) {
+        LblState->setText(Rs.Fields("Statename").Str());
+        LblContry->setText(Rs.Fields("Contryname").Str());
+        CtyId = CInt(Rs.Fields("ctyid").Value());
+    }
+}
+
+void FrmAdrsMstr1::CmbxCty_KeyPress(int& KeyAscii) {
+    if (KeyAscii == vbKeyReturn && !Trim(CmbxCty->currentText()).isEmpty()) CmbxCty_LostFocus();
+}
+
+void FrmAdrsMstr1::CmbxCty_LostFocus() {
+    if (Validating) return;
+    if (!NewEntry) {
+        LblCty->setText(Trim(CmbxCty->currentText()));
+        CmbxCty->hide();
+    }
+    MskedtPhno->setFocus();
+}
+
+void FrmAdrsMstr1::LblCty_Click() {
+    CmbxCty->show();
+    CmbxCty->raise();
+}
+
+// ---- Group checklist ------------------------------------------------------------
+
+void FrmAdrsMstr1::LstvewGrup1_GotFocus() {
+    if (NewEntry) FillGroupList();
+    LstvewGrup1->setFocus();
+}
+
+void FrmAdrsMstr1::FillGroupList() {
+    ResumeNext([&] {
+        if (RsGrp.State() == adStateOpen) RsGrp.Close();
+    });
+    ResumeNext([&] {
+        RsGrp.Open(QStringLiteral("Select grpname,grpid from adrsgrupmstr  order by grpname"), Conn,
+                   adOpenStatic, adLockBatchOptimistic);
+    });
+    ResumeNext([&] { LstvewGrup1->Clear(); });
+    ResumeNext([&] {
+        const Field grpname = RsGrp.Fields("grpname");
+        const Field grpid = RsGrp.Fields("grpid");
+        while (!RsGrp.Eof()) {
+            LstvewGrup1->Add(grpname.Str()).SetSubItem(1, Trim(grpid.Str()));
+            RsGrp.MoveNext();
+        }
+    });
+    LstvewGrup1->Flush(); // rows can be ticked at once
+}
+
+int FrmAdrsMstr1::TickedGroups() {
+    int ticked = 0;
+    for (int i = 1; i <= LstvewGrup1->Count(); ++i)
+        if (LstvewGrup1->Item(i).Checked()) ++ticked;
+    return ticked;
+}
+
+void FrmAdrsMstr1::LstvewGrup1_KeyPress(int& KeyAscii) {
+    if (KeyAscii != vbKeyReturn) return;
+    if (TickedGroups() < 1) {
+        MsgBox(QStringLiteral("Please select atleat on group to proceed further"), vbInformation,
+               Caption());
+        LstvewGrup1->setFocus();
+        return;
+    }
+    if (!LblCty->isHidden())
+        MskedtPhno->setFocus();
+    else
+        CmbxCty->setFocus();
+}
+
+// ---- Clearing and the buttons -----------------------------------------------------
+
+void FrmAdrsMstr1::ClearEntry() {
+    Txtname->setText(QString());
+    TxtCntact->setText(QString());
+    TxtAddrs->setText(QString());
+    Txtarea->setText(QString());
+    Txtland->setText(QString());
+    LblState->setText(QString());
+    LblContry->setText(QString());
+    MskedtPhno->setText(QString());
+    MskedtMobNo->setText(QString());
+    Txtfax->setText(QString());
+    Txtemail->setText(QString());
+    Txtweb->setText(QString());
+    Txtnote->setPlainText(QString());
+    LblCty->setText(QString());
+    if (LstvewGrup1->Count() > 0) LstvewGrup1->Clear();
+}
+
+void FrmAdrsMstr1::CmdSave_Click() {
+    if (CmdSave->text() == QStringLiteral("&New")) {
+        NewEntry = true;
+        CmdSave->setText(QStringLiteral("&Save"));
+        CmdEdt->setText(QStringLiteral("&Cancel"));
+        CmbxCty->show();
+        FrameAdrs->setEnabled(true);
+        Txtname->setFocus();
+        Lstvewadrs->hide();
+        LblCty->hide();
+        SetWidth(kNarrowWidth);
+    } else if (CmdSave->text() == QStringLiteral("&Save")) {
+        ValidateEntry();
+        if (ErrCount != 0) {
+            ErrCount = 0;
+            return;
+        }
+        // A party stays loaded until it is saved: a declined or failed save
+        // leaves it on screen, and the next Save still updates it.
+        if (SaveAddress()) AdrsId = 0;
+    }
+}
+
+void FrmAdrsMstr1::CmdEdt_Click() {
+    if (CmdEdt->text() == QStringLiteral("&Edit")) {
+        SetWidth(kWideWidth);
+        Lstvewadrs->show();
+        TxtSrchadrs->setFocus();
+        CmbxCty->hide();
+        LblCty->show();
+        NewEntry = false;
+        CmdEdt->setText(QStringLiteral("&Cancel"));
+    } else if (CmdEdt->text() == QStringLiteral("&Cancel")) {
+        Lstvewadrs->hide();
+        FrameAdrs->setEnabled(true);
+        SetWidth(kNarrowWidth);
+        Txtname->setFocus();
+        CmdEdt->setText(QStringLiteral("&Edit"));
+    }
+    ClearEntry();
+}
+
+void FrmAdrsMstr1::CmdClos_Click() {
+    Unload();
+}
