@@ -1,10 +1,179 @@
 #include "search/frmsrchengn.h"
 
+#include "app/frmmainmdi.h"
 #include "data/connmodule.h"
+#include "platform/events.h"
+#include "platform/listview.h"
+#include "platform/twips.h"
+#include "search/searchpanel.h"
 
-FrmSrchEngn::FrmSrchEngn(QWidget* parent) : Form(parent) { setObjectName(QStringLiteral("FrmSrchEngn")); }
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 
+namespace {
+
+// Verdana where the desktop has it, else the desktop's own face.
+QFont VerdanaFont(QFont base, int pointSize = 0) {
+    if (QFontDatabase::hasFamily(QStringLiteral("Verdana")))
+        base.setFamily(QStringLiteral("Verdana"));
+    if (pointSize > 0) base.setPointSize(pointSize);
+    return base;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QComboBox* MakeCombo(QWidget* parent, const char* name) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setCompleter(nullptr); // typed text stays as typed
+    return combo;
+}
+
+} // namespace
+
+FrmSrchEngn::FrmSrchEngn(QWidget* parent) : Form(parent) {
+    setObjectName(QStringLiteral("FrmSrchEngn"));
+    setFont(VerdanaFont(font()));
+    CreateFilterArea();
+    CreateResultArea();
+    WireEvents();
+
+    setTabOrder(CmbxGrup1, ChkAll);
+    setTabOrder(ChkAll, Cmbxfiltr);
+    setTabOrder(Cmbxfiltr, TxtValue);
+    setTabOrder(TxtValue, LstvewSrch);
+}
+
+void FrmSrchEngn::CreateFilterArea() {
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    PlaceTwips(Frame1, 120, 0, 14775, 1215);
+
+    Label33 = MakeLabel(Frame1, "Label33", QStringLiteral("Select a Group :- "));
+    PlaceTwips(Label33, 120, 240, 1695, 255);
+    CmbxGrup1 = MakeCombo(Frame1, "CmbxGrup1");
+    PlaceTwips(CmbxGrup1, 1800, 240, 3135, 315);
+    ChkAll = new QCheckBox(QStringLiteral("Select All Group"), Frame1);
+    ChkAll->setObjectName(QStringLiteral("ChkAll"));
+    PlaceTwips(ChkAll, 1800, 720, 1695, 255);
+
+    Label1 = MakeLabel(Frame1, "Label1", QStringLiteral("Select A Filter :- "));
+    PlaceTwips(Label1, 5160, 240, 1575, 255);
+    Cmbxfiltr = MakeCombo(Frame1, "Cmbxfiltr");
+    Cmbxfiltr->addItems({QStringLiteral("Name Wise "), QStringLiteral("City Wise"),
+                         QStringLiteral("State Wise"), QStringLiteral("Phone Number Wise"),
+                         QStringLiteral("Mobile Number Wise"), QStringLiteral("Email Id Wise"),
+                         QStringLiteral("Contact Person")});
+    Cmbxfiltr->setEditText(QString());
+    PlaceTwips(Cmbxfiltr, 6840, 240, 3015, 330);
+
+    Label2 = MakeLabel(Frame1, "Label2", QStringLiteral("Value :- "));
+    PlaceTwips(Label2, 5160, 720, 855, 255);
+    TxtValue = new QLineEdit(Frame1);
+    TxtValue->setObjectName(QStringLiteral("TxtValue"));
+    PlaceTwips(TxtValue, 6840, 720, 5655, 285);
+
+    LstvewGrup2 = new ListView(Frame1);
+    LstvewGrup2->setObjectName(QStringLiteral("LstvewGrup2"));
+    LstvewGrup2->AddColumn(QStringLiteral("Group Name"));
+    LstvewGrup2->AddColumn(QStringLiteral("Group Id"));
+    LstvewGrup2->setFocusPolicy(Qt::NoFocus);
+    PlaceTwips(LstvewGrup2, 240, 600, 1335, 285);
+    LstvewGrup2->hide();
+}
+
+void FrmSrchEngn::CreateResultArea() {
+    LstvewSrch = new ListView(this);
+    LstvewSrch->setObjectName(QStringLiteral("LstvewSrch"));
+    for (const ResultColumn& c : kResultColumns)
+        LstvewSrch->AddColumn(QString::fromLatin1(c.header), c.width);
+    PlaceTwips(LstvewSrch, 120, 1320, 14775, 4455);
+
+    Frame2 = new QGroupBox(this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setFocusPolicy(Qt::NoFocus);
+    PlaceTwips(Frame2, 120, 5880, 14775, 2775);
+
+    const QFont panelFont = VerdanaFont(font(), 9);
+    QFont linkFont = panelFont;
+    linkFont.setUnderline(true);
+    for (const PanelLine& line : kPanelLines) {
+        QLabel* caption = MakeLabel(Frame2, line.captionName, QString::fromLatin1(line.caption));
+        PlaceTwips(caption, line.left, line.top, line.width, 255);
+        caption->setFont(panelFont);
+        this->*line.captionLabel = caption;
+
+        QLabel* value = MakeLabel(Frame2, line.valueName, QString());
+        PlaceTwips(value, line.valueLeft, line.valueTop, line.valueWidth, line.valueHeight);
+        value->setFont(panelFont);
+        this->*line.valueLabel = value;
+    }
+    Label32->setWordWrap(true);
+    Label32->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    for (QLabel* link : {Label13, Label15}) {
+        link->setFont(linkFont);
+        QPalette blue = link->palette();
+        blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        link->setPalette(blue);
+        link->setCursor(Qt::PointingHandCursor);
+    }
+}
+
+void FrmSrchEngn::WireEvents() {
+    On::GotFocus(CmbxGrup1, [this] { CmbxGrup1_GotFocus(); });
+    On::KeyPress(CmbxGrup1, [this](int& KeyAscii) { CmbxGrup1_KeyPress(KeyAscii); });
+    On::LostFocus(CmbxGrup1, [this] { CmbxGrup1_LostFocus(); });
+    On::Click(ChkAll, [this] { ChkAll_Click(); });
+    On::KeyPress(ChkAll, [this](int& KeyAscii) { ChkAll_KeyPress(KeyAscii); });
+    On::GotFocus(Cmbxfiltr, [this] { Cmbxfiltr_GotFocus(); });
+    On::KeyPress(Cmbxfiltr, [this](int& KeyAscii) { Cmbxfiltr_KeyPress(KeyAscii); });
+    On::LostFocus(Cmbxfiltr, [this] { Cmbxfiltr_LostFocus(); });
+    On::GotFocus(TxtValue, [this] { TxtValue_GotFocus(); });
+    On::Change(TxtValue, [this] { TxtValue_Change(); });
+    On::GotFocus(LstvewSrch, [this] { LstvewSrch_GotFocus(); });
+    On::ItemClick(LstvewSrch, [this] { LstvewSrch_ItemClick(); });
+    On::Click(Label13, [this] { Label13_Click(); });
+    On::Click(Label15, [this] { Label15_Click(); });
+}
+
+// The layout follows the main window's size once, here; resizing the
+// window later leaves every control where it is.
 void FrmSrchEngn::Form_Load() {
     SetTop(0);
+    SetLeft(0);
     SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(SEARCH ENGINE)"));
+
+    int mainWidth = 0, mainHeight = 0;
+    if (FrmMainMdi* main = MainMdi()) {
+        mainWidth = main->Width();
+        mainHeight = main->Height();
+    } else {
+        const QRect screen = FrmMainMdi::Placement(ScreenWidth(), ScreenHeight());
+        mainWidth = screen.width();
+        mainHeight = screen.height();
+    }
+    const int formWidth = mainWidth - 200;
+    const int formHeight = mainHeight - 1000;
+    SetWidth(formWidth);
+    SetHeight(formHeight);
+
+    const int listWidth = formWidth - 400;
+    const int listHeight = formHeight - 5545;
+    const int frame1Width = formWidth - 400;
+    PlaceTwips(LstvewSrch, 120, 1320, listWidth, listHeight);
+    PlaceTwips(Frame1, 120, 0, frame1Width, 1215);
+    PlaceTwips(Frame2, 120, listHeight + 1500, 14775, 2775);
+    PlaceTwips(TxtValue, 6840, 720, frame1Width - 9120, 285);
 }

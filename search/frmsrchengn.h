@@ -1,11 +1,100 @@
 #pragma once
-// The search engine: live searches over the parties.
+// The search engine: live searches over the parties. The user picks a group
+// (or all groups), a filter and types a value; every change of the value
+// rebuilds the result list, and the panel below it shows the chosen party,
+// with its e-mail address and web site as links.
 
+#include "data/ids.h"
+#include "data/recordset.h"
 #include "platform/form.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class ListView;
 
 class FrmSrchEngn : public Form {
     Q_OBJECT
-public:
+  public:
     explicit FrmSrchEngn(QWidget* parent = nullptr);
     void Form_Load() override;
+
+    // Filter area
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label33 = nullptr;
+    QComboBox* CmbxGrup1 = nullptr;
+    QCheckBox* ChkAll = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* Cmbxfiltr = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* TxtValue = nullptr;
+    ListView* LstvewGrup2 = nullptr; // hidden: group name -> group id
+
+    // Result list and detail panel
+    ListView* LstvewSrch = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel *Label3 = nullptr, *Label4 = nullptr;   // name
+    QLabel *Label5 = nullptr, *Label16 = nullptr;  // contact person
+    QLabel *Label6 = nullptr, *Label7 = nullptr;   // address
+    QLabel *Label8 = nullptr, *Label9 = nullptr;   // area / land mark
+    QLabel *Label17 = nullptr, *Label18 = nullptr; // city
+    QLabel *Label19 = nullptr, *Label20 = nullptr; // state
+    QLabel *Label21 = nullptr, *Label22 = nullptr; // country
+    QLabel *Label23 = nullptr, *Label24 = nullptr; // pin
+    QLabel *Label25 = nullptr, *Label11 = nullptr; // phone
+    QLabel *Label26 = nullptr, *Label27 = nullptr; // mobile
+    QLabel *Label29 = nullptr, *Label28 = nullptr; // fax
+    QLabel *Label30 = nullptr, *Label31 = nullptr; // VAT/CST
+    QLabel *Label12 = nullptr, *Label13 = nullptr; // e-mail (link)
+    QLabel *Label14 = nullptr, *Label15 = nullptr; // web site (link)
+    QLabel *Label10 = nullptr, *Label32 = nullptr; // remarks
+
+    // The search spans all groups (decided when the filter box gets the focus).
+    bool AllGroups = false;
+    Integer SelectedGroupId = 0;
+
+  private:
+    void CreateFilterArea();
+    void CreateResultArea();
+    void WireEvents();
+
+    // Filter area (frmsrchengn_filters.cpp)
+    void CmbxGrup1_GotFocus();
+    void CmbxGrup1_KeyPress(int& KeyAscii);
+    void CmbxGrup1_LostFocus();
+    void ChkAll_Click();
+    void ChkAll_KeyPress(int& KeyAscii);
+    void Cmbxfiltr_GotFocus();
+    void Cmbxfiltr_KeyPress(int& KeyAscii);
+    void Cmbxfiltr_LostFocus();
+    void TxtValue_GotFocus();
+    void TxtValue_Change();
+
+    // Statements (frmsrchengn_query.cpp)
+    void LoadGroups();
+    void SearchAllGroups();
+    void SearchInGroup();
+    void RunSearch(const QString& statement);
+    void ClearResult();
+
+    // Result list and panel (frmsrchengn_results.cpp)
+    void FillResultList();
+    void ShowSelectedAddress();
+    void LstvewSrch_GotFocus();
+    void LstvewSrch_ItemClick();
+
+    // Links (frmsrchengn_links.cpp)
+    void Label13_Click();
+    void Label15_Click();
+    void OpenLink(QLabel* link, const QString& prefix);
+
+    Recordset RsSrch;
+    Recordset RsCty;
 };
+
+// The target handed to the desktop for a link's value: the prefix put in
+// front, unless the value already starts with that scheme or, for a web
+// site, with "https://" (in any letter case).
+QString LinkTarget(const QString& prefix, const QString& value);
