@@ -1,10 +1,343 @@
 #include "masters/frmcsc.h"
 
 #include "data/connmodule.h"
+#include "data/dberror.h"
+#include "masters/entrycolours.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/listview.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "platform/vb.h"
 
-FrmCsC::FrmCsC(QWidget* parent) : Form(parent) { setObjectName(QStringLiteral("FrmCsC")); }
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+constexpr int kNarrowWidth = 4515; // entry only
+constexpr int kWideWidth = 7635;   // entry and the city list
+
+const QString kSelectCityById = QStringLiteral("Select * from cscmstr where ctyid like '");
+
+QLineEdit* NewTextBox(QWidget* parent, const char* name, int maxLength) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setMaxLength(maxLength);
+    return box;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(true); // Enter on a focused button presses it
+    return button;
+}
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+} // namespace
+
+FrmCsC::FrmCsC(QWidget* parent) : Form(parent) {
+    setObjectName(QStringLiteral("FrmCsC"));
+
+    FrameCsC = new QGroupBox(this);
+    FrameCsC->setObjectName(QStringLiteral("FrameCsC"));
+    PlaceTwips(FrameCsC, 120, 0, 4095, 1935);
+    Label1 = NewLabel(FrameCsC, "Label1", QStringLiteral("City:-"));
+    PlaceTwips(Label1, 120, 405, 1215, 195);
+    txtcty = NewTextBox(FrameCsC, "txtcty", 15);
+    PlaceTwips(txtcty, 1440, 360, 2535, 285);
+    Label2 = NewLabel(FrameCsC, "Label2", QStringLiteral("State:-"));
+    PlaceTwips(Label2, 120, 885, 1215, 195);
+    txtstate = NewTextBox(FrameCsC, "txtstate", 10);
+    PlaceTwips(txtstate, 1440, 840, 2535, 285);
+    Label3 = NewLabel(FrameCsC, "Label3", QStringLiteral("Country:-"));
+    PlaceTwips(Label3, 120, 1365, 1215, 195);
+    txtcontry = NewTextBox(FrameCsC, "txtcontry", 10);
+    PlaceTwips(txtcontry, 1440, 1320, 2535, 285);
+    FrameCsC->setEnabled(false);
+
+    CmdSave = NewButton(this, "CmdSave", QStringLiteral("&New"));
+    PlaceTwips(CmdSave, 120, 2160, 855, 375);
+    CmdEdt = NewButton(this, "CmdEdt", QStringLiteral("&Edit"));
+    PlaceTwips(CmdEdt, 1200, 2160, 855, 375);
+    CmdDel = NewButton(this, "CmdDel", QStringLiteral("&Delete"));
+    PlaceTwips(CmdDel, 2280, 2160, 855, 375);
+    CmdDel->setEnabled(false);
+    CmdClos = NewButton(this, "CmdClos", QStringLiteral("&Close"));
+    PlaceTwips(CmdClos, 3360, 2160, 855, 375);
+
+    LstvewCsc = new ListView(this);
+    LstvewCsc->setObjectName(QStringLiteral("LstvewCsc"));
+    PlaceTwips(LstvewCsc, 4320, 90, 3015, 2445);
+    LstvewCsc->AddColumn(QStringLiteral("City Name"), 3015);
+    LstvewCsc->AddColumn(QStringLiteral("IdNo"), 0); // carried, not shown
+    LstvewCsc->setColumnHidden(1, true);
+    LstvewCsc->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    LstvewCsc->hide();
+
+    QWidget::setTabOrder(txtcty, txtstate);
+    QWidget::setTabOrder(txtstate, txtcontry);
+    QWidget::setTabOrder(txtcontry, CmdSave);
+    QWidget::setTabOrder(CmdSave, CmdEdt);
+    QWidget::setTabOrder(CmdEdt, CmdDel);
+    QWidget::setTabOrder(CmdDel, CmdClos);
+    QWidget::setTabOrder(CmdClos, LstvewCsc);
+
+    On::Click(CmdSave, [this] { CmdSave_Click(); });
+    On::Click(CmdEdt, [this] { CmdEdt_Click(); });
+    On::Click(CmdDel, [this] { CmdDel_Click(); });
+    On::Click(CmdClos, [this] { CmdClos_Click(); });
+    On::DblClick(LstvewCsc, [this] { LstvewCsc_DblClick(); });
+    On::KeyPress(LstvewCsc, [this](int& KeyAscii) { LstvewCsc_KeyPress(KeyAscii); });
+    On::GotFocus(txtcty, [this] { txtcty_GotFocus(); });
+    On::KeyPress(txtcty, [this](int& KeyAscii) { txtcty_KeyPress(KeyAscii); });
+    On::GotFocus(txtstate, [this] { txtstate_GotFocus(); });
+    On::KeyPress(txtstate, [this](int& KeyAscii) { txtstate_KeyPress(KeyAscii); });
+    On::GotFocus(txtcontry, [this] { txtcontry_GotFocus(); });
+    On::KeyPress(txtcontry, [this](int& KeyAscii) { txtcontry_KeyPress(KeyAscii); });
+}
 
 void FrmCsC::Form_Load() {
+    SetHeight(3165);
+    SetWidth(kNarrowWidth);
     SetTop(0);
     SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(CITY MASTER)"));
+}
+
+// ---- Input rules -----------------------------------------------------------
+
+void FrmCsC::txtcty_GotFocus() {
+    txtcty->setSelection(0, int(txtcty->text().size()));
+}
+
+void FrmCsC::txtcty_KeyPress(int& KeyAscii) {
+    if (KeyAscii == vbKeyReturn) txtstate->setFocus();
+    KeyAscii = UpperKey(KeyAscii);
+}
+
+// In add mode the state and country offer their usual values each time
+// they are entered, ready to be typed over.
+void FrmCsC::txtstate_GotFocus() {
+    if (!NewEntry) return;
+    txtstate->setText(QStringLiteral("PUNJAB"));
+    txtstate->setSelection(0, int(txtstate->text().size()));
+}
+
+void FrmCsC::txtstate_KeyPress(int& KeyAscii) {
+    if (KeyAscii == vbKeyReturn) txtcontry->setFocus();
+    KeyAscii = UpperKey(KeyAscii);
+}
+
+void FrmCsC::txtcontry_GotFocus() {
+    if (!NewEntry) return;
+    txtcontry->setText(QStringLiteral("INDIA"));
+    txtcontry->setSelection(0, int(txtcontry->text().size()));
+}
+
+void FrmCsC::txtcontry_KeyPress(int& KeyAscii) {
+    if (KeyAscii == vbKeyReturn) CmdSave->setFocus();
+    KeyAscii = UpperKey(KeyAscii);
+}
+
+// ---- Buttons ---------------------------------------------------------------
+
+void FrmCsC::CmdSave_Click() {
+    if (CmdSave->text() == QLatin1String("&New")) {
+        NewEntry = true;
+        CmdSave->setText(QStringLiteral("&Save"));
+        CmdEdt->setText(QStringLiteral("&Cancel"));
+        FrameCsC->setEnabled(true);
+        txtcty->setFocus();
+        LstvewCsc->hide();
+        SetWidth(kNarrowWidth);
+    } else if (CmdSave->text() == QLatin1String("&Save")) {
+        ValidateEntry();
+        if (ErrCount != 0) {
+            ErrCount = 0;
+            return;
+        }
+        // A declined or failed save leaves the loaded city on screen, so it
+        // keeps its id for the next Save.
+        if (SaveCity()) CtyId = 0;
+    }
+}
+
+void FrmCsC::CmdEdt_Click() {
+    if (CmdEdt->text() == QLatin1String("&Edit")) {
+        SetWidth(kWideWidth);
+        LstvewCsc->show();
+        ResumeNext([&] { FillCityList(); });
+        LstvewCsc->setFocus();
+        NewEntry = false;
+        CmdEdt->setText(QStringLiteral("&Cancel"));
+    } else if (CmdEdt->text() == QLatin1String("&Cancel")) {
+        CmdEdt->setText(QStringLiteral("&Edit"));
+        LstvewCsc->hide();
+        SetWidth(kNarrowWidth);
+        txtcty->setFocus();
+    }
+    ClearEntry();
+}
+
+void FrmCsC::CmdDel_Click() {
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!(CtyId > 0)) return;
+    if (Rs.State() == adStateOpen) Rs.Close();
+    if (MsgBox(QStringLiteral("Are you sure to delete this record?"), vbYesNo, Caption()) !=
+        vbYes) {
+        CmdDel->setFocus();
+        return;
+    }
+    try {
+        MarkCityDeleted(now);
+    } catch (const std::exception& e) {
+        ReportFailure(this, QStringLiteral("The city could not be deleted."), e);
+        return;
+    }
+    MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
+    ClearEntry();
+    CmdSave->setText(QStringLiteral("&New"));
+    CmdEdt->setText(QStringLiteral("&Edit"));
+    CmdDel->setEnabled(false);
+}
+
+void FrmCsC::CmdClos_Click() {
+    Unload();
+}
+
+// ---- The list ----------------------------------------------------------------
+
+void FrmCsC::LstvewCsc_DblClick() {
+    ResumeNext([&] {
+        const auto item = LstvewCsc->SelectedItem();
+        CtyId = item ? CInt(item->SubItem(1)) : Integer(0);
+    });
+    int found = 0;
+    ResumeNext([&] {
+        if (Rs.State() == adStateOpen) Rs.Close();
+        Rs.Open(kSelectCityById + QString::number(CtyId) + QStringLiteral("'"), Conn, adOpenStatic,
+                adLockBatchOptimistic);
+        found = Rs.RecordCount();
+    });
+    if (found < 1) {
+        MsgBox(QStringLiteral("No record found"), vbInformation, Caption());
+        return;
+    }
+    ResumeNext([&] { txtcty->setText(Trim(Rs.Fields("ctyname").Str())); });
+    ResumeNext([&] { txtstate->setText(Trim(Rs.Fields("statename").Str())); });
+    ResumeNext([&] { txtcontry->setText(Trim(Rs.Fields("contryname").Str())); });
+    CmdSave->setText(QStringLiteral("&Save"));
+    CmdEdt->setText(QStringLiteral("&Edit"));
+    CmdDel->setEnabled(true);
+    LstvewCsc->hide();
+    FrameCsC->setEnabled(true);
+    txtcty->setFocus();
+    SetWidth(kNarrowWidth);
+}
+
+void FrmCsC::LstvewCsc_KeyPress(int& KeyAscii) {
+    if (KeyAscii == vbKeyReturn) LstvewCsc_DblClick();
+}
+
+// Live cities in name order; the id rides along unseen.
+void FrmCsC::FillCityList() {
+    if (Rs.State() == adStateOpen) Rs.Close();
+    Rs.Open(QStringLiteral("Select Ctyname,Ctyid from cscmstr where delstatus like '") +
+                QStringLiteral("0") + QStringLiteral("' order by ctyname"),
+            Conn, adOpenStatic, adLockBatchOptimistic);
+    LstvewCsc->Clear();
+    while (!Rs.Eof()) {
+        LstvewCsc->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str()));
+        Rs.MoveNext();
+    }
+}
+
+// ---- Entry -----------------------------------------------------------------
+
+void FrmCsC::ValidateEntry() {
+    for (QLineEdit* box : {txtcty, txtstate, txtcontry}) {
+        if (Trim(box->text()).isEmpty()) {
+            MarkEmpty(box);
+            ErrCount = Integer(ErrCount + 1);
+            box->setFocus();
+        } else {
+            MarkFilled(box);
+        }
+    }
+}
+
+void FrmCsC::ClearEntry() {
+    txtcty->clear();
+    txtstate->clear();
+    txtcontry->clear();
+}
+
+// Adds the city in add mode, else changes the loaded one. True when a row
+// was written; false when the user declined or the save failed.
+bool FrmCsC::SaveCity() {
+    bool saved = false;
+    TrapInvalidInput([&] {
+        Rs = Recordset();
+        Rs.Open(QStringLiteral("Select max(ctyid) from cscmstr"), Conn, adOpenStatic,
+                adLockBatchOptimistic);
+        // Only a new city needs an id: a change must not fail because the
+        // register has reached the largest id.
+        const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
+        Rs.Close();
+        Rs.Open(QStringLiteral("Select * from cscmstr"), Conn, adOpenStatic, adLockBatchOptimistic);
+        if (MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
+            return;
+        const QDateTime now = QDateTime::currentDateTime();
+        if (NewEntry) {
+            Rs.AddNew();
+            Rs.Fields("Ctyid") = QVariant(newId);
+            Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
+            Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
+            Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
+            Rs.Fields("addt") = QVariant(now);
+            Rs.Fields("delstatus") = QVariant(0);
+            Rs.UpdateBatch(adAffectAllChapters);
+            saved = true;
+            MsgBox(QStringLiteral("Record has been Saved"), vbInformation, Caption());
+        } else {
+            Rs.Close();
+            Rs.Open(kSelectCityById + QString::number(CtyId) + QStringLiteral("'"), Conn,
+                    adOpenStatic, adLockBatchOptimistic);
+            Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
+            Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
+            Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
+            Rs.Fields("edtdt") = QVariant(now);
+            Rs.Fields("delstatus") = QVariant(0);
+            Rs.UpdateBatch(adAffectAllChapters);
+            saved = true;
+            MsgBox(QStringLiteral("Record has been updated"), vbInformation, Caption());
+        }
+        ClearEntry();
+        CmdSave->setText(QStringLiteral("&New"));
+        CmdEdt->setText(QStringLiteral("&Edit"));
+    });
+    return saved;
+}
+
+// Marks the loaded city deleted. The row stays for the parties that point
+// to it, so a box left empty never blanks the name stored there.
+void FrmCsC::MarkCityDeleted(const QDateTime& now) {
+    Rs.Open(kSelectCityById + QString::number(CtyId) + QStringLiteral("'"), Conn, adOpenStatic,
+            adLockBatchOptimistic);
+    if (Rs.RecordCount() < 1)
+        throw DbError(QStringLiteral("City %1 is no longer in the register.").arg(CtyId));
+    const QList<std::pair<const char*, QLineEdit*>> names{
+        {"ctyname", txtcty}, {"statename", txtstate}, {"contryname", txtcontry}};
+    for (const auto& [column, box] : names)
+        if (!Trim(box->text()).isEmpty()) Rs.Fields(column) = QVariant(Trim(box->text()));
+    Rs.Fields("deldt") = QVariant(now);
+    Rs.Fields("delstatus") = QVariant(1);
+    Rs.UpdateBatch(adAffectAllChapters);
 }

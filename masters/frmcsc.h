@@ -1,11 +1,62 @@
 #pragma once
-// The register of cities, with their states and countries.
+// The register of cities, with their states and countries. A city is added
+// after New, or picked from the list (shown beside the entry while Edit is
+// pressed) to be changed or deleted. Deleting only marks the row, so
+// parties that point to the city still find it.
 
+#include "data/ids.h"
+#include "data/recordset.h"
 #include "platform/form.h"
+
+#include <QDateTime>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class ListView;
 
 class FrmCsC : public Form {
     Q_OBJECT
-public:
+  public:
     explicit FrmCsC(QWidget* parent = nullptr);
     void Form_Load() override;
+
+    QGroupBox* FrameCsC = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txtcty = nullptr;
+    QLineEdit* txtstate = nullptr;
+    QLineEdit* txtcontry = nullptr;
+    QPushButton* CmdSave = nullptr;
+    QPushButton* CmdEdt = nullptr;
+    QPushButton* CmdDel = nullptr;
+    QPushButton* CmdClos = nullptr;
+    ListView* LstvewCsc = nullptr;
+
+  private:
+    void CmdSave_Click();
+    void CmdEdt_Click();
+    void CmdDel_Click();
+    void CmdClos_Click();
+    void LstvewCsc_DblClick();
+    void LstvewCsc_KeyPress(int& KeyAscii);
+    void txtcty_GotFocus();
+    void txtcty_KeyPress(int& KeyAscii);
+    void txtstate_GotFocus();
+    void txtstate_KeyPress(int& KeyAscii);
+    void txtcontry_GotFocus();
+    void txtcontry_KeyPress(int& KeyAscii);
+
+    void ValidateEntry();
+    bool SaveCity();
+    void MarkCityDeleted(const QDateTime& now);
+    void ClearEntry();
+    void FillCityList();
+
+    Recordset Rs;
+    bool NewEntry = false;
+    Integer ErrCount = 0;
+    Integer CtyId = 0;
 };

@@ -1,11 +1,52 @@
 #pragma once
-// The register of groups.
+// The register of groups, the labels the address form ticks for each party.
+// A group is added after New, or picked from the list (shown beside the
+// entry while Edit is pressed) to be renamed or deleted. Deleting a group
+// removes it for good, with its memberships.
 
+#include "data/ids.h"
+#include "data/recordset.h"
 #include "platform/form.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class ListView;
 
 class FrmGrupMstr : public Form {
     Q_OBJECT
-public:
+  public:
     explicit FrmGrupMstr(QWidget* parent = nullptr);
     void Form_Load() override;
+
+    QGroupBox* FrameCsC = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtGrup = nullptr;
+    QPushButton* CmdSave = nullptr;
+    QPushButton* CmdEdt = nullptr;
+    QPushButton* CmdDel = nullptr;
+    QPushButton* CmdClos = nullptr;
+    ListView* LstvewGrup = nullptr;
+
+  private:
+    void txtGrup_GotFocus();
+    void txtGrup_KeyPress(int& KeyAscii);
+    void CmdSave_Click();
+    void CmdEdt_Click();
+    void CmdDel_Click();
+    void CmdClos_Click();
+    void LstvewGrup_DblClick();
+    void LstvewGrup_KeyPress(int& KeyAscii);
+
+    void ValidateEntry();
+    bool SaveGroup();
+    void DeleteGroup();
+    void ClearEntry();
+    void FillGroupList();
+
+    bool NewEntry = false;
+    Integer ErrCount = 0;
+    Integer GrpId = 0;
+    Recordset Rs;
 };
