@@ -31,6 +31,7 @@ void copyFile(const QString& from, const QString& to) {
 void Backup::VerifyDatabaseFile(const QString& file) {
     Connection conn;
     conn.Open(connectionStringFor(file));
+    conn.Verify();
     Schema::RequireTables(conn);
     conn.Close();
 }

@@ -43,6 +43,8 @@ int Connection::State() const { return engine_ && engine_->IsOpen() ? 1 : 0; }
 
 QString Connection::File() const { return engine_ ? engine_->File() : QString(); }
 
+void Connection::Verify() { engine().Verify(); }
+
 Engine& Connection::engine() {
     if (!State()) throw DbError(QStringLiteral("The database connection is not open."));
     return *engine_;

@@ -22,6 +22,8 @@ public:
     void Close();
     int State() const; // 1 while open, 0 when closed
     QString File() const;
+    // Reads the whole database; a damaged file raises a DbError.
+    void Verify();
 
     // Runs a statement that returns no rows; returns the rows it changed.
     qint64 Execute(const QString& text);

@@ -14,11 +14,14 @@ QString BuildConnStr() {
            QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database Password='402@tarn#velio';");
 }
 
-Connection* OpenOne(std::unique_ptr<Connection>& slot, QString& connStr) {
+Connection* OpenOne(std::unique_ptr<Connection>& slot, QString& connStr, bool verify) {
     slot = std::make_unique<Connection>();
     connStr = BuildConnStr();
     try {
         slot->Open(connStr, QString(), QString(), -1);
+        // The first connection reads the whole file once: damage anywhere is
+        // found at start-up, and the pages are then in its cache.
+        if (verify) slot->Verify();
         Schema::RequireTables(*slot);
     } catch (...) {
         slot.reset();
@@ -39,12 +42,12 @@ const char* const kDatabasePassword = "402@tarn#velio";
 
 void OpenConn() {
     Conn = nullptr;
-    Conn = OpenOne(conn1, ConnStr);
+    Conn = OpenOne(conn1, ConnStr, true);
 }
 
 void OpenConn2() {
     Conn2 = nullptr;
-    Conn2 = OpenOne(conn2, ConnStr2);
+    Conn2 = OpenOne(conn2, ConnStr2, false);
 }
 
 void CloseConns() {

@@ -28,6 +28,9 @@ public:
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     virtual QString File() const = 0;
+    // Reads the whole file and raises a DbError saying what is wrong when any
+    // part of it is damaged or missing.
+    virtual void Verify() = 0;
 
     // Turns a statement text of the windows into the engine's statement.
     virtual EngineStatement Translate(const QString& text) const = 0;

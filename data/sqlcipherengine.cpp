@@ -114,6 +114,31 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
     }
 }
 
+void SqlCipherEngine::Verify() {
+    ResultTable r;
+    Run(EngineStatement{QStringLiteral("PRAGMA page_size"), {}, {}, false}, &r);
+    const qint64 pageSize = r.Value(0, 0).toLongLong();
+    Run(EngineStatement{QStringLiteral("PRAGMA page_count"), {}, {}, false}, &r);
+    const qint64 pages = r.Value(0, 0).toLongLong();
+    const qint64 size = QFileInfo(file_).size();
+    if (pageSize * pages != size)
+        throw DbError(QStringLiteral("The database file %1 is damaged: it should hold %2 bytes but holds %3 "
+                                     "(it has been cut short or added to).")
+                          .arg(file_)
+                          .arg(pageSize * pages)
+                          .arg(size));
+    try {
+        // Reads every page: each is decrypted and its checksum tested.
+        Run(EngineStatement{QStringLiteral("PRAGMA quick_check"), {}, {}, false}, &r);
+    } catch (const DbError& e) {
+        throw DbError(QStringLiteral("The database file %1 is damaged: %2.")
+                          .arg(file_, e.message().section(QStringLiteral(": "), -1)));
+    }
+    if (r.RowCount() < 1 || r.Text(0, 0) != QLatin1String("ok"))
+        throw DbError(QStringLiteral("The database file %1 is damaged: %2.")
+                          .arg(file_, r.RowCount() ? r.Text(0, 0) : QStringLiteral("the check gave no answer")));
+}
+
 void SqlCipherEngine::Close() {
     for (auto& c : cache_) sqlite3_finalize(c.stmt);
     cache_.clear();

@@ -21,6 +21,7 @@ public:
     void Close() override;
     bool IsOpen() const override { return db_ != nullptr; }
     QString File() const override { return file_; }
+    void Verify() override;
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
