@@ -4,6 +4,7 @@
 #include "platform/listview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -93,7 +94,7 @@ public:
             if (got) got();
         } else if (event->type() == QEvent::FocusOut) {
             const auto* f = static_cast<QFocusEvent*>(event);
-            if (ignoredReason(f->reason())) return false;
+            if (ignoredReason(f->reason()) || intoPopup()) return false;
             if (!has_) return false;
             has_ = false;
             if (lost) lost();
@@ -102,6 +103,15 @@ public:
     }
 
 private:
+    // A combo box's drop-down list takes the focus with a plain setFocus
+    // once it is open: that is the pop-up taking it for a moment too.
+    static bool intoPopup() {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup) return false;
+        QWidget* now = QApplication::focusWidget();
+        return !now || now == popup || popup->isAncestorOf(now);
+    }
+
     QWidget* control_;
     bool has_ = false;
 };
