@@ -11,6 +11,7 @@
 #include "platform/vb.h"
 
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,7 +38,7 @@ FrmGrupMstr::FrmGrupMstr(QWidget* parent) : Form(parent) {
     PlaceTwips(FrameCsC, 120, 0, 4095, 735);
     Label1 = new QLabel(QStringLiteral("Group Name :-"), FrameCsC);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(QFont(QStringLiteral("Arial")));
+    Label1->setFont(QFont(QStringLiteral("Arial"), 8));
     PlaceTwips(Label1, 120, 240, 1335, 195);
     txtGrup = new QLineEdit(FrameCsC);
     txtGrup->setObjectName(QStringLiteral("txtGrup"));
@@ -60,6 +61,7 @@ FrmGrupMstr::FrmGrupMstr(QWidget* parent) : Form(parent) {
     PlaceTwips(LstvewGrup, 4320, 90, 3015, 2295);
     LstvewGrup->AddColumn(QStringLiteral("Group Name"), 2055);
     LstvewGrup->AddColumn(QStringLiteral("IdNo"), 660);
+    LstvewGrup->header()->setStretchLastSection(true);
     LstvewGrup->hide();
 
     QWidget::setTabOrder(FrameCsC, txtGrup);

@@ -83,8 +83,8 @@ class CityMasterTests : public QObject {
         ScriptedMsgBoxes boxes;
         Click(f->CmdSave);
         QCOMPARE(Focused(), f->txtcty);
-        TypeText(QStringLiteral("ludhiana"));
-        QCOMPARE(f->txtcty->text(), QStringLiteral("LUDHIANA"));
+        TypeText(QStringLiteral("d'souza nagar"));
+        QCOMPARE(f->txtcty->text(), QStringLiteral("D'SOUZA NAGAR"));
         PressEnter();
         QCOMPARE(Focused(), f->txtstate);
         QCOMPARE(f->txtstate->selectedText(), QStringLiteral("PUNJAB"));
@@ -100,7 +100,7 @@ class CityMasterTests : public QObject {
         PressEnter();
         StatementLog::Watch(nullptr);
         QCOMPARE(log, (QStringList{"Select max(ctyid) from cscmstr", "Select * from cscmstr"}));
-        QCOMPARE(City(book, 1), (QStringList{"LUDHIANA", "HARYANA", "INDIA", "0"}));
+        QCOMPARE(City(book, 1), (QStringList{"D'SOUZA NAGAR", "HARYANA", "INDIA", "0"}));
         QVERIFY(StampedSince(book.Value("Select addt from cscmstr"), before));
         QCOMPARE(boxes.Prompts(),
                  (QStringList{"Are you Sure to save this Record", "Record has been Saved"}));
@@ -110,14 +110,6 @@ class CityMasterTests : public QObject {
         QCOMPARE(f->CmdSave->text(), QStringLiteral("&New"));
         QCOMPARE(f->CmdEdt->text(), QStringLiteral("&Edit"));
         QVERIFY(f->txtcty->text().isEmpty());
-
-        Click(f->CmdSave);
-        TypeText(QStringLiteral("sangrur"));
-        PressEnter();
-        PressEnter();
-        PressEnter();
-        PressEnter();
-        QCOMPARE(City(book, 2), (QStringList{"SANGRUR", "PUNJAB", "INDIA", "0"}));
     }
 
     void emptyFieldIsColouredAndNothingSaved() {
@@ -149,20 +141,20 @@ class CityMasterTests : public QObject {
     // updates the city on screen.
     void declinedSaveKeepsTheLoadedCity() {
         TestBook book;
-        SeedCity(book, 1, QStringLiteral("AMRITSAR"));
+        SeedCity(book, 1, QStringLiteral("O''HARA"));
         FrmMainMdi main;
         auto* f = OpenFromMenu<FrmCsC>(main, main.cty);
         ScriptedMsgBoxes boxes;
-        LoadCity(f, QStringLiteral("AMRITSAR"));
-        TypeText(QStringLiteral("jalandhar"));
+        LoadCity(f, QStringLiteral("O'HARA"));
+        TypeText(QStringLiteral("d'souza's"));
         boxes.Answer(vbNo);
         Click(f->CmdSave);
-        QCOMPARE(f->txtcty->text(), QStringLiteral("JALANDHAR"));
+        QCOMPARE(f->txtcty->text(), QStringLiteral("D'SOUZA'S"));
         QCOMPARE(f->CmdSave->text(), QStringLiteral("&Save"));
         QCOMPARE(f->CmdEdt->text(), QStringLiteral("&Edit"));
-        QCOMPARE(City(book, 1).first(), QStringLiteral("AMRITSAR"));
+        QCOMPARE(City(book, 1).first(), QStringLiteral("O'HARA"));
         Click(f->CmdSave);
-        QCOMPARE(City(book, 1).first(), QStringLiteral("JALANDHAR"));
+        QCOMPARE(City(book, 1).first(), QStringLiteral("D'SOUZA'S"));
         QCOMPARE(boxes.Prompts().last(), QStringLiteral("Record has been updated"));
     }
 
@@ -170,19 +162,19 @@ class CityMasterTests : public QObject {
     // stamp, even when the entry was cleared by Edit before the delete.
     void deleteMarksTheRowAndKeepsItsNames() {
         TestBook book;
-        SeedCity(book, 1, QStringLiteral("AMRITSAR"));
+        SeedCity(book, 1, QStringLiteral("D''CRUZ"));
         SeedCity(book, 2, QStringLiteral("PATIALA"));
         FrmMainMdi main;
         auto* f = OpenFromMenu<FrmCsC>(main, main.cty);
         ScriptedMsgBoxes boxes;
-        LoadCity(f, QStringLiteral("AMRITSAR"));
+        LoadCity(f, QStringLiteral("D'CRUZ"));
         boxes.Answer(vbNo);
         Click(f->CmdDel);
         QCOMPARE(Focused(), f->CmdDel);
         QCOMPARE(City(book, 1).last(), QStringLiteral("0"));
         const QDateTime before = QDateTime::currentDateTime();
         Click(f->CmdDel);
-        QCOMPARE(City(book, 1), (QStringList{"AMRITSAR", "PUNJAB", "INDIA", "1"}));
+        QCOMPARE(City(book, 1), (QStringList{"D'CRUZ", "PUNJAB", "INDIA", "1"}));
         QVERIFY(StampedSince(book.Value("Select deldt from cscmstr where ctyid = 1"), before));
         QCOMPARE(boxes.Last().prompt, QStringLiteral("Record has been Deleted"));
         QCOMPARE(boxes.Last().Icon(), int(vbInformation));
@@ -210,30 +202,6 @@ class CityMasterTests : public QObject {
         QVERIFY(boxes.Last().prompt.startsWith(QStringLiteral("The city could not be deleted.")));
         QCOMPARE(f->txtcty->text(), QStringLiteral("AMRITSAR"));
         QVERIFY(f->CmdDel->isEnabled());
-    }
-
-    void apostrophesSaveListLoadAndDelete() {
-        TestBook book;
-        FrmMainMdi main;
-        auto* f = OpenFromMenu<FrmCsC>(main, main.cty);
-        ScriptedMsgBoxes boxes;
-        Click(f->CmdSave);
-        TypeText(QStringLiteral("d'souza"));
-        PressEnter();
-        TypeText(QStringLiteral("j&k's"));
-        PressEnter();
-        TypeText(QStringLiteral("o'land"));
-        Click(f->CmdSave);
-        QCOMPARE(City(book, 1), (QStringList{"D'SOUZA", "J&K'S", "O'LAND", "0"}));
-        LoadCity(f, QStringLiteral("D'SOUZA"));
-        QCOMPARE(f->txtstate->text(), QStringLiteral("J&K'S"));
-        TypeText(QStringLiteral("d'souza's"));
-        Click(f->CmdSave);
-        QCOMPARE(City(book, 1).first(), QStringLiteral("D'SOUZA'S"));
-        LoadCity(f, QStringLiteral("D'SOUZA'S"));
-        Click(f->CmdDel);
-        QCOMPARE(City(book, 1).last(), QStringLiteral("1"));
-        QVERIFY(!boxes.Prompts().contains(QStringLiteral("Invalid Input")));
     }
 
     // No id beyond 32767 is ever written; changing a city still works then.
