@@ -6,31 +6,35 @@
 #include "support/fixture.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QApplication>
 
 inline void SeedCity(const TestBook& book, int id, const QString& name, const QString& state,
                      const QString& country, int delstatus = 0) {
-    book.Exec(QStringLiteral("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) "
-                             "values (%1, '%2', '%3', '%4', %5)")
-                  .arg(id)
-                  .arg(QString(name).replace(u'\'', QLatin1String("''")), state, country)
-                  .arg(delstatus));
+    book.Exec(
+        QStringLiteral("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) "
+                       "values (%1, '%2', '%3', '%4', %5)")
+            .arg(id)
+            .arg(QString(name).replace(u'\'', QLatin1String("''")), state, country)
+            .arg(delstatus));
 }
 
 inline void SeedGroup(const TestBook& book, int id, const QString& name) {
-    book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (%1, '%2')").arg(id).arg(name));
+    book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (%1, '%2')")
+                  .arg(id)
+                  .arg(name));
 }
 
 inline void SeedParty(const TestBook& book, int id, const QString& name, int ctyid) {
-    book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrs1, adrsctyid, adrsdelstatus) "
-                             "values (%1, '%2', 'MAIN ROAD', %3, 0)")
-                  .arg(id)
-                  .arg(QString(name).replace(u'\'', QLatin1String("''")))
-                  .arg(ctyid));
+    book.Exec(
+        QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrs1, adrsctyid, adrsdelstatus) "
+                       "values (%1, '%2', 'MAIN ROAD', %3, 0)")
+            .arg(id)
+            .arg(QString(name).replace(u'\'', QLatin1String("''")))
+            .arg(ctyid));
 }
 
 inline void SeedLink(const TestBook& book, int linkId, int partyId, int groupId) {
@@ -57,7 +61,8 @@ inline void Click(QPushButton* button) {
 inline void ToggleRow(ListView* list, int row) {
     list->Flush();
     QTest::keyClick(list, Qt::Key_Home);
-    for (int i = 1; i < row; ++i) QTest::keyClick(list, Qt::Key_Down);
+    for (int i = 1; i < row; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Space);
 }
 
@@ -93,7 +98,8 @@ inline void EnterNewParty(FrmAdrsMstr1& form, const QString& name, const QString
     PressEnter();
     TypeText(QStringLiteral("near the park"));
     PressEnter();
-    for (int row : groupRows) ToggleRow(form.LstvewGrup1, row);
+    for (int row : groupRows)
+        ToggleRow(form.LstvewGrup1, row);
     PressEnter();
     PickCity(form.CmbxCty, city);
     PressEnter();

@@ -15,7 +15,7 @@
 
 class AddressEntryTests : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void opensFromTheMenuNarrowAndLocked() {
         TestBook book;
         FrmMainMdi main;
@@ -67,7 +67,8 @@ private slots:
         QCOMPARE(form.LstvewGrup1->Item(1).Text(), QStringLiteral("BANKS"));
         QCOMPARE(form.LstvewGrup1->Item(1).SubItem(1), QStringLiteral("3"));
         PressEnter(); // nothing ticked
-        QCOMPARE(boxes.Prompts(), QStringList{QStringLiteral("Please select atleat on group to proceed further")});
+        QCOMPARE(boxes.Prompts(),
+                 QStringList{QStringLiteral("Please select atleat on group to proceed further")});
         QCOMPARE(boxes.Last().Icon(), int(vbInformation));
         QCOMPARE(boxes.Last().title, form.Caption());
         QCOMPARE(Focused(), form.LstvewGrup1);
