@@ -18,9 +18,9 @@ namespace {
 
 // Positions inside the entry frame, in twips.
 constexpr int kCaptionLeft = 120;
-constexpr int kCaptionWidth = 1440;
-constexpr int kFieldLeft = 1620;
-constexpr int kFieldWidth = 3960;
+constexpr int kCaptionWidth = 1560;
+constexpr int kFieldLeft = 1740;
+constexpr int kFieldWidth = 3840;
 constexpr int kRowHeight = 315;
 constexpr int kNoteLength = 500;
 
@@ -112,14 +112,14 @@ void FrmAdrsMstr1::BuildControls() {
     AddCaption(FrameAdrs, QStringLiteral("Label12"), QStringLiteral("Contact No (s)"), 5700);
     auto* landLine = new QLabel(QStringLiteral("Land Line"), FrameAdrs);
     landLine->setObjectName(QStringLiteral("Label13"));
-    PlaceTwips(landLine, kFieldLeft, 5445, 1920, 255);
+    PlaceTwips(landLine, kFieldLeft, 5445, 1860, 255);
     auto* mobile = new QLabel(QStringLiteral("Mobile No."), FrameAdrs);
     mobile->setObjectName(QStringLiteral("Label14"));
-    PlaceTwips(mobile, kFieldLeft + 2040, 5445, 1920, 255);
+    PlaceTwips(mobile, kFieldLeft + 1980, 5445, 1860, 255);
     MskedtPhno = AddTextBox(FrameAdrs, QStringLiteral("MskedtPhno"), 15, 5700);
-    PlaceTwips(MskedtPhno, kFieldLeft, 5700, 1920, kRowHeight);
+    PlaceTwips(MskedtPhno, kFieldLeft, 5700, 1860, kRowHeight);
     MskedtMobNo = AddTextBox(FrameAdrs, QStringLiteral("MskedtMobNo"), 15, 5700);
-    PlaceTwips(MskedtMobNo, kFieldLeft + 2040, 5700, 1920, kRowHeight);
+    PlaceTwips(MskedtMobNo, kFieldLeft + 1980, 5700, 1860, kRowHeight);
 
     AddCaption(FrameAdrs, QStringLiteral("Label15"), QStringLiteral("Fax No.:-"), 6075);
     Txtfax = AddTextBox(FrameAdrs, QStringLiteral("Txtfax"), 32, 6075);

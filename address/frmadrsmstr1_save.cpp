@@ -170,7 +170,7 @@ void FrmAdrsMstr1::WriteLinks(Integer partyId, int NextLink) {
 }
 
 void FrmAdrsMstr1::CmdDel_Click() {
-    if (!(Trim(Id(AdrsId)).toInt() > 0)) return;
+    if (AdrsId <= 0) return; // no party loaded
     if (Rs.State() == adStateOpen) Rs.Close();
     if (MsgBox(QStringLiteral("Are you sure to delete this record?"), vbYesNo, Caption()) !=
         vbYes) {
