@@ -31,6 +31,13 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption) {
     return label;
 }
 
+// A caption keeps its design width unless the desktop's font needs more
+// room to show it whole.
+void WidenToFit(QWidget* caption) {
+    const int needed = caption->sizeHint().width();
+    if (needed > caption->width()) caption->resize(needed, caption->height());
+}
+
 QComboBox* MakeCombo(QWidget* parent, const char* name) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QString::fromLatin1(name));
@@ -84,6 +91,9 @@ void FrmSrchEngn::CreateFilterArea() {
     TxtValue->setObjectName(QStringLiteral("TxtValue"));
     PlaceTwips(TxtValue, 6840, 720, 5655, 285);
 
+    for (QWidget* caption : std::initializer_list<QWidget*>{Label33, ChkAll, Label1, Label2})
+        WidenToFit(caption);
+
     LstvewGrup2 = new ListView(Frame1);
     LstvewGrup2->setObjectName(QStringLiteral("LstvewGrup2"));
     LstvewGrup2->AddColumn(QStringLiteral("Group Name"));
@@ -112,6 +122,7 @@ void FrmSrchEngn::CreateResultArea() {
         QLabel* caption = MakeLabel(Frame2, line.captionName, QString::fromLatin1(line.caption));
         PlaceTwips(caption, line.left, line.top, line.width, 255);
         caption->setFont(panelFont);
+        WidenToFit(caption);
         this->*line.captionLabel = caption;
 
         QLabel* value = MakeLabel(Frame2, line.valueName, QString());

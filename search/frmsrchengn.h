@@ -80,7 +80,14 @@ class FrmSrchEngn : public Form {
     void ClearResult();
 
     // Result list and panel (frmsrchengn_results.cpp)
+    // Positions of the fields a result row reads, found once per result.
+    struct ResultFields {
+        explicit ResultFields(Recordset& rs);
+        int name, contact, adrs1, adrs2, adrs3, cityId;
+        int columns7to14[8];
+    };
     void FillResultList();
+    void AddResultRow(const ResultFields& f);
     void ShowSelectedAddress();
     void LstvewSrch_GotFocus();
     void LstvewSrch_ItemClick();

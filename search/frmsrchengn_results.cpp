@@ -10,29 +10,24 @@
 #include <QApplication>
 #include <QLabel>
 
-namespace {
+FrmSrchEngn::ResultFields::ResultFields(Recordset& rs) {
+    QHash<QString, int> byName;
+    for (int c = rs.FieldCount() - 1; c >= 0; --c)
+        byName.insert(rs.Fields(c).Name().toLower(), c);
+    auto at = [&](const char* field) { return byName.value(QString::fromLatin1(field), -1); };
+    name = at("adrsname");
+    contact = at("adrscontact");
+    adrs1 = at("adrs1");
+    adrs2 = at("adrs2");
+    adrs3 = at("adrs3");
+    cityId = at("adrsctyid");
+    const char* const rest[] = {"adrspin",   "adrsphno",  "adrsmobno", "adrsfax",
+                                "adrscstno", "adrsemail", "adrsweb",   "adrsnotes"};
+    for (int i = 0; i < 8; ++i)
+        columns7to14[i] = at(rest[i]);
+}
 
-// Positions of the fields the list reads, found once per result.
-struct ResultFields {
-    explicit ResultFields(Recordset& rs) {
-        QHash<QString, int> byName;
-        for (int c = rs.FieldCount() - 1; c >= 0; --c)
-            byName.insert(rs.Fields(c).Name().toLower(), c);
-        auto at = [&](const char* name) { return byName.value(QString::fromLatin1(name), -1); };
-        name = at("adrsname");
-        contact = at("adrscontact");
-        adrs1 = at("adrs1");
-        adrs2 = at("adrs2");
-        adrs3 = at("adrs3");
-        cityId = at("adrsctyid");
-        const char* const rest[] = {"adrspin",   "adrsphno",  "adrsmobno", "adrsfax",
-                                    "adrscstno", "adrsemail", "adrsweb",   "adrsnotes"};
-        for (int i = 0; i < 8; ++i)
-            columns7to14[i] = at(rest[i]);
-    }
-    int name, contact, adrs1, adrs2, adrs3, cityId;
-    int columns7to14[8];
-};
+namespace {
 
 // A wait cursor while a long list fills.
 class BusyCursor {
@@ -50,6 +45,25 @@ class BusyCursor {
     bool busy_;
 };
 
+// Runs the city lookups of one fill inside one read of the connection, so
+// that the file is locked and checked once for the whole list instead of
+// once per row. Nothing is written, so ending the read commits nothing.
+template <class Work> void InOneRead(Connection& conn, Work&& work) {
+    Engine& engine = conn.engine();
+    const QString name = QStringLiteral("search_lookups");
+    engine.Savepoint(name);
+    try {
+        work();
+    } catch (...) {
+        try {
+            engine.Release(name);
+        } catch (...) {
+        }
+        throw;
+    }
+    engine.Release(name);
+}
+
 } // namespace
 
 void FrmSrchEngn::FillResultList() {
@@ -60,34 +74,45 @@ void FrmSrchEngn::FillResultList() {
     LstvewSrch->Clear();
     const BusyCursor busy(RsSrch.RecordCount() > 2000);
     const ResultFields f(RsSrch);
-    auto field = [&](int column) { return RsSrch.Fields(column); };
-
-    while (!RsSrch.Eof()) {
-        if (!field(f.name).IsNull()) {
-            ListItem row = LstvewSrch->Add(field(f.name).Str());
-            if (!field(f.contact).IsNull()) row.SetSubItem(1, Trim(field(f.contact).Str()));
-            if (!field(f.adrs1).IsNull()) row.SetSubItem(2, Trim(field(f.adrs1).Str()));
-            if (!field(f.adrs2).IsNull())
-                row.SetSubItem(2, Trim(field(f.adrs1).Str()) + QStringLiteral(",") +
-                                      Trim(field(f.adrs2).Str()));
-            if (!field(f.adrs3).IsNull()) row.SetSubItem(3, Trim(field(f.adrs3).Str()));
-            if (!field(f.cityId).IsNull()) {
-                if (RsCty.State() == adStateOpen) RsCty.Close();
-                RsCty.Open(QStringLiteral("Select * from cscmstr where ctyid like '") +
-                               QString::number(CInt(field(f.cityId).Value())) + QStringLiteral("'"),
-                           Conn2, adOpenStatic, adLockBatchOptimistic);
-                if (RsCty.RecordCount() >= 1) {
-                    row.SetSubItem(4, Trim(RsCty.Fields("ctyname").Str()));
-                    row.SetSubItem(5, Trim(RsCty.Fields("Statename").Str()));
-                    row.SetSubItem(6, Trim(RsCty.Fields("Contryname").Str()));
-                }
-            }
-            for (int i = 0; i < 8; ++i)
-                if (!field(f.columns7to14[i]).IsNull())
-                    row.SetSubItem(7 + i, Trim(field(f.columns7to14[i]).Str()));
+    InOneRead(*Conn2, [&] {
+        while (!RsSrch.Eof()) {
+            if (!RsSrch.Fields(f.name).IsNull()) AddResultRow(f);
+            RsSrch.MoveNext();
         }
-        RsSrch.MoveNext();
+    });
+}
+
+// One row from the current record; a Null field leaves its cell empty.
+// Each field is read once (reading a text field decodes it).
+void FrmSrchEngn::AddResultRow(const ResultFields& f) {
+    auto value = [&](int column) { return RsSrch.Fields(column).Value(); };
+    auto isNull = [](const QVariant& v) { return !v.isValid() || v.isNull(); };
+
+    ListItem row = LstvewSrch->Add(value(f.name).toString());
+    auto setCell = [&](int cell, int column) {
+        const QVariant v = value(column);
+        if (!isNull(v)) row.SetSubItem(cell, Trim(v.toString()));
+    };
+    setCell(1, f.contact);
+    const QVariant adrs1 = value(f.adrs1), adrs2 = value(f.adrs2);
+    if (!isNull(adrs1)) row.SetSubItem(2, Trim(adrs1.toString()));
+    if (!isNull(adrs2))
+        row.SetSubItem(2, Trim(adrs1.toString()) + QStringLiteral(",") + Trim(adrs2.toString()));
+    setCell(3, f.adrs3);
+    const QVariant cityId = value(f.cityId);
+    if (!isNull(cityId)) {
+        if (RsCty.State() == adStateOpen) RsCty.Close();
+        RsCty.Open(QStringLiteral("Select * from cscmstr where ctyid like '") +
+                       QString::number(CInt(cityId)) + QStringLiteral("'"),
+                   Conn2, adOpenStatic, adLockBatchOptimistic);
+        if (RsCty.RecordCount() >= 1) {
+            row.SetSubItem(4, Trim(RsCty.Fields("ctyname").Str()));
+            row.SetSubItem(5, Trim(RsCty.Fields("Statename").Str()));
+            row.SetSubItem(6, Trim(RsCty.Fields("Contryname").Str()));
+        }
     }
+    for (int i = 0; i < 8; ++i)
+        setCell(7 + i, f.columns7to14[i]);
 }
 
 // The panel follows the selected row; with no row (or none selected) it

@@ -13,9 +13,9 @@ struct ResultColumn {
 
 inline constexpr ResultColumn kResultColumns[kResultColumnCount] = {
     {"Name", 2700},           {"Contact Person", 1800}, {"Address", 3000},
-    {"Area/Land Mark", 1800}, {"City", 1300},           {"State", 1200},
-    {"Country", 1100},        {"Pin Code ", 1000},      {"Phone No.", 1400},
-    {"Mobile No.", 1400},     {"Fax No.", 1200},        {"VAT/CST (TIN)", 1500},
+    {"Area/Land Mark", 1800}, {"City", 1300},           {"State", 1400},
+    {"Country", 1100},        {"Pin Code ", 1000},      {"Phone No.", 1700},
+    {"Mobile No.", 1400},     {"Fax No.", 1700},        {"VAT/CST (TIN)", 1500},
     {"E-Mail Id", 2400},      {"Web-Site ", 2200},      {"Remarks (Notes)", 3000},
 };
 
