@@ -3,10 +3,13 @@
 
 #include "searchdriver.h"
 
+#include "app/frmmainmdi.h"
 #include "platform/msgbox.h"
 #include "support/testmain.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QMdiArea>
 
 class SearchFilterTests : public QObject {
     Q_OBJECT
@@ -17,6 +20,7 @@ class SearchFilterTests : public QObject {
     void selectAllGroupSpansEveryGroup();
     void leavingAnEmptyFilterIsRefused();
     void enteringTheValueBoxStartsAfresh();
+    void otherWindowsMayTakeTheFocus();
 };
 
 void SearchFilterTests::groupsAreReadAfreshOnEveryFocus() {
@@ -129,6 +133,27 @@ void SearchFilterTests::leavingAnEmptyFilterIsRefused() {
     QCOMPARE(Focused(), w->TxtValue);
     QCOMPARE(w->LstvewSrch->Count(), 4);
     QCOMPARE(boxes.calls.size(), 2);
+}
+
+// Leaving the window from an empty filter box, for another window or by
+// closing it, asks nothing and takes no focus back.
+void SearchFilterTests::otherWindowsMayTakeTheFocus() {
+    TestBook book;
+    ScriptedMsgBoxes boxes;
+    FrmMainMdi main;
+    ShowAndActivate(&main);
+    main.srchengn->trigger();
+    auto* search = main.Child<FrmSrchEngn>();
+    ClickInto(search->Cmbxfiltr);
+    main.cty->trigger();
+    QVERIFY(!search->isAncestorOf(Focused()));
+    QVERIFY(boxes.calls.isEmpty());
+    main.srchengn->trigger();
+    QCOMPARE(Focused(), search->Cmbxfiltr);
+    main.MdiArea->closeActiveSubWindow();
+    Settle();
+    QVERIFY(!main.Child<FrmSrchEngn>());
+    QVERIFY(boxes.calls.isEmpty());
 }
 
 void SearchFilterTests::enteringTheValueBoxStartsAfresh() {
