@@ -226,7 +226,9 @@ void FrmPrntrpt::FillListFromRs() {
     });
 }
 
-void FrmPrntrpt::Txtsrch_Change() { FillPartyList(); }
+void FrmPrntrpt::Txtsrch_Change() {
+    FillPartyList();
+}
 
 void FrmPrntrpt::Txtsrch_GotFocus() {
     Txtsrch->setText(QStringLiteral("A"));
@@ -251,8 +253,8 @@ void FrmPrntrpt::LstvewPrnt_DblClick() {
         if (Rs.State() == adStateOpen) Rs.Close();
     });
     ResumeNext([&] {
-        Rs.Open(QStringLiteral("Select * from Adrsmstr where Adrsid like '") + QString::number(AdrsId) +
-                    QStringLiteral("'"),
+        Rs.Open(QStringLiteral("Select * from Adrsmstr where Adrsid like '") +
+                    QString::number(AdrsId) + QStringLiteral("'"),
                 Conn, adOpenStatic, adLockBatchOptimistic);
     });
 
@@ -280,8 +282,8 @@ void FrmPrntrpt::LstvewPrnt_DblClick() {
 
         ResumeNext([&] { Rs.Close(); });
         ResumeNext([&] {
-            Rs.Open(QStringLiteral("Select * from cscmstr where ctyid like '") + QString::number(ctyid) +
-                        QStringLiteral("'"),
+            Rs.Open(QStringLiteral("Select * from cscmstr where ctyid like '") +
+                        QString::number(ctyid) + QStringLiteral("'"),
                     Conn, adOpenStatic, adLockBatchOptimistic);
         });
         bool cityFound = false;
@@ -335,9 +337,13 @@ void FrmPrntrpt::SetChkAttnBackColor(const QColor& color) {
     ChkAttn->setPalette(pal);
 }
 
-void FrmPrntrpt::ChkAttn_GotFocus() { SetChkAttnBackColor(QColor(255, 0, 0)); }
+void FrmPrntrpt::ChkAttn_GotFocus() {
+    SetChkAttnBackColor(QColor(255, 0, 0));
+}
 
-void FrmPrntrpt::ChkAttn_LostFocus() { SetChkAttnBackColor(ChkAttnDesignColor); }
+void FrmPrntrpt::ChkAttn_LostFocus() {
+    SetChkAttnBackColor(ChkAttnDesignColor);
+}
 
 void FrmPrntrpt::ChkAttn_KeyPress(int& KeyAscii) {
     if (KeyAscii != vbKeyReturn) return;
@@ -347,9 +353,13 @@ void FrmPrntrpt::ChkAttn_KeyPress(int& KeyAscii) {
         OptnStiker->setFocus();
 }
 
-void FrmPrntrpt::TxtCntact1_Change() { TxtCntact->setText(Trim(TxtCntact1->text())); }
+void FrmPrntrpt::TxtCntact1_Change() {
+    TxtCntact->setText(Trim(TxtCntact1->text()));
+}
 
-void FrmPrntrpt::TxtCntact1_GotFocus() { TxtCntact1->selectAll(); }
+void FrmPrntrpt::TxtCntact1_GotFocus() {
+    TxtCntact1->selectAll();
+}
 
 void FrmPrntrpt::TxtCntact1_KeyPress(int& KeyAscii) {
     ResumeNext([&] { KeyAscii = UpperKey(KeyAscii); });
@@ -390,7 +400,9 @@ void FrmPrntrpt::OpntEnvelop_KeyPress(int& KeyAscii) {
     if (KeyAscii == vbKeyReturn && OpntEnvelop->isChecked()) CmdPrnt->setFocus();
 }
 
-void FrmPrntrpt::txtNoco_GotFocus() { txtNoco->selectAll(); }
+void FrmPrntrpt::txtNoco_GotFocus() {
+    txtNoco->selectAll();
+}
 
 void FrmPrntrpt::txtNoco_KeyPress(int& KeyAscii) {
     if (KeyAscii == vbKeyReturn) txtNoco_LostFocus();

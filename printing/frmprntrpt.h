@@ -19,7 +19,7 @@ struct AddressBlock;
 
 class FrmPrntrpt : public Form {
     Q_OBJECT
-public:
+  public:
     explicit FrmPrntrpt(QWidget* parent = nullptr);
     void Form_Load() override;
 
@@ -91,7 +91,7 @@ public:
     void txtNoco_LostFocus();
     void CmdPrnt_Click();
 
-private:
+  private:
     void CreateControls();
     void CreatePartyFrame();
     void CreatePrintFrame();

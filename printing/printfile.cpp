@@ -40,13 +40,16 @@ CodePage SystemCodePage() {
 QByteArray EncodeLines(const QStringList& lines, CodePage codePage) {
     QByteArray out;
     for (const QString& line : lines) {
-        for (const char32_t c : line.toUcs4()) out.append(byteOf(c, codePage));
+        for (const char32_t c : line.toUcs4())
+            out.append(byteOf(c, codePage));
         out.append("\r\n");
     }
     return out;
 }
 
-QString PrintFilePath() { return AppPath() + QStringLiteral("/A.TXT"); }
+QString PrintFilePath() {
+    return AppPath() + QStringLiteral("/A.TXT");
+}
 
 QString PrintBatchPath() {
 #ifdef Q_OS_WIN

@@ -19,18 +19,19 @@ namespace {
 // The print query, in its stored pieces. The attention layout also reads
 // the contact person; the city line is joined inside the statement, so a
 // missing state or country makes the whole line Null.
-const QString kSelectWithAttn = QStringLiteral("SELECT (adrsmstr.adrsname),(adrsmstr.adrscontact),");
+const QString kSelectWithAttn =
+    QStringLiteral("SELECT (adrsmstr.adrsname),(adrsmstr.adrscontact),");
 const QString kSelectWithoutAttn = QStringLiteral("SELECT (adrsmstr.adrsname),");
-const QString kAddressColumns = QStringLiteral(
-    " (adrsmstr.adrs1), (adrsmstr.adrs2), (adrsmstr.adrs3), (adrsmstr.adrsphno),");
-const QString kMobileCityWithAttn = QStringLiteral(
-    " (adrsmstr.adrsmobno), (cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
-    "cscmstr.contryname)From adrsmstr,");
-const QString kMobileCityWithoutAttn = QStringLiteral(
-    " (adrsmstr.adrsmobno),(cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
-    "cscmstr.contryname)From adrsmstr,");
-const QString kJoinById = QStringLiteral(
-    " cscmstr WHERE adrsmstr.adrsctyid = cscmstr.ctyid and adrsmstr.adrsid like '");
+const QString kAddressColumns =
+    QStringLiteral(" (adrsmstr.adrs1), (adrsmstr.adrs2), (adrsmstr.adrs3), (adrsmstr.adrsphno),");
+const QString kMobileCityWithAttn =
+    QStringLiteral(" (adrsmstr.adrsmobno), (cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
+                   "cscmstr.contryname)From adrsmstr,");
+const QString kMobileCityWithoutAttn =
+    QStringLiteral(" (adrsmstr.adrsmobno),(cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
+                   "cscmstr.contryname)From adrsmstr,");
+const QString kJoinById =
+    QStringLiteral(" cscmstr WHERE adrsmstr.adrsctyid = cscmstr.ctyid and adrsmstr.adrsid like '");
 const QString kLiveOnly = QStringLiteral("' and adrsmstr.adrsdelstatus like '");
 
 const Integer kLive = 0;
@@ -50,8 +51,8 @@ void FrmPrntrpt::SaveContactPerson() {
                QStringLiteral("Contact Person's Name")) != vbYes)
         return;
     if (RsPrint.State() == adStateOpen) RsPrint.Close();
-    RsPrint.Open(QStringLiteral("Select * from adrsmstr where adrsid like '") + QString::number(AdrsId) +
-                     QStringLiteral("'"),
+    RsPrint.Open(QStringLiteral("Select * from adrsmstr where adrsid like '") +
+                     QString::number(AdrsId) + QStringLiteral("'"),
                  Conn, adOpenStatic, adLockBatchOptimistic);
     RsPrint.Fields("adrscontact") = QVariant(Trim(TxtCntact1->text()));
     RsPrint.UpdateBatch(adAffectAllChapters);
@@ -64,7 +65,10 @@ bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party) {
         try {
             SaveContactPerson();
         } catch (const std::exception& e) {
-            ReportFailure(this, QStringLiteral("The contact person could not be saved, so nothing was printed."), e);
+            ReportFailure(
+                this,
+                QStringLiteral("The contact person could not be saved, so nothing was printed."),
+                e);
             return false;
         }
     }
@@ -72,9 +76,10 @@ bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party) {
         if (RsPrint.State() == adStateOpen) RsPrint.Close();
         RsPrint.Open(PrintQuery(), Conn, adOpenStatic, adLockBatchOptimistic);
         if (RsPrint.RecordCount() < 1) {
-            MsgBox(QStringLiteral("Nothing was printed: the party could not be found with its city. "
-                                  "It may have been deleted, or its city may be missing."),
-                   vbInformation, Caption());
+            MsgBox(
+                QStringLiteral("Nothing was printed: the party could not be found with its city. "
+                               "It may have been deleted, or its city may be missing."),
+                vbInformation, Caption());
             return false;
         }
         RsPrint.MoveFirst();
@@ -111,9 +116,10 @@ bool FrmPrntrpt::WritePrint(const QByteArray& bytes) {
 void FrmPrntrpt::StartPrintBatch() {
     const QString batch = PrintBatchPath();
     if (!Shell::StartHidden(batch))
-        ReportFailure(this, QStringLiteral("The print batch could not be started."),
-                      std::runtime_error(
-                          QStringLiteral("%1 is missing or could not be run.").arg(batch).toStdString()));
+        ReportFailure(
+            this, QStringLiteral("The print batch could not be started."),
+            std::runtime_error(
+                QStringLiteral("%1 is missing or could not be run.").arg(batch).toStdString()));
 }
 
 // The copies count stays as the copies field shows it, so Print again

@@ -12,8 +12,7 @@ constexpr int kEnvelopeMargin = 40;
 // The slots in print order, upper-cased by slot: with the attention line
 // address lines 1 and 2 are in capitals, without it lines 2 and 3.
 QStringList AddressSlots(const AddressBlock& p, bool markAttn) {
-    if (markAttn)
-        return {p.contact, p.name, UCase(p.adrs1), UCase(p.adrs2), p.adrs3, p.cityLine};
+    if (markAttn) return {p.contact, p.name, UCase(p.adrs1), UCase(p.adrs2), p.adrs3, p.cityLine};
     return {p.name, p.adrs1, UCase(p.adrs2), UCase(p.adrs3), p.cityLine};
 }
 
@@ -40,7 +39,8 @@ QStringList StickerLines(const AddressBlock& party, bool markAttn) {
             lines.append(kStickerMargin + value);
     }
     const int fillers = leftOut + (markAttn ? 2 : 3);
-    for (int i = 0; i < fillers; ++i) lines.append(kStickerMargin);
+    for (int i = 0; i < fillers; ++i)
+        lines.append(kStickerMargin);
     return lines;
 }
 
@@ -51,7 +51,8 @@ QByteArray StickerSheet(const AddressBlock& party, bool markAttn, int copies) {
 
 QStringList EnvelopeLines(const AddressBlock& party, bool markAttn) {
     QStringList lines;
-    for (int i = 0; i < kEnvelopeTopLines; ++i) lines.append(QString());
+    for (int i = 0; i < kEnvelopeTopLines; ++i)
+        lines.append(QString());
     const QString margin(kEnvelopeMargin, u' ');
     for (const QString& value : AddressSlots(party, markAttn))
         if (!Trim(value).isEmpty()) lines.append(margin + value);

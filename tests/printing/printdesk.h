@@ -3,31 +3,35 @@
 // form driven as a person uses it.
 
 #include "data/sqltext.h"
+#include "data/statementlog.h"
 #include "platform/listview.h"
+#include "platform/msgbox.h"
 #include "printing/frmprntrpt.h"
 #include "printing/printfile.h"
 #include "support/fixture.h"
 #include "support/testmain.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 inline QString SqlValue(const QVariant& v) {
-    return v.isNull() ? QStringLiteral("NULL") : QStringLiteral("'") + Quote(v.toString()) + QStringLiteral("'");
+    return v.isNull() ? QStringLiteral("NULL")
+                      : QStringLiteral("'") + Quote(v.toString()) + QStringLiteral("'");
 }
 
 inline void SeedCity(const TestBook& book, int id, const QVariant& city, const QVariant& state,
                      const QVariant& country, int delstatus = 0) {
-    book.Exec(QStringLiteral("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) "
-                             "values (%1, %2, %3, %4, %5)")
-                  .arg(id)
-                  .arg(SqlValue(city), SqlValue(state), SqlValue(country))
-                  .arg(delstatus));
+    book.Exec(
+        QStringLiteral("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) "
+                       "values (%1, %2, %3, %4, %5)")
+            .arg(id)
+            .arg(SqlValue(city), SqlValue(state), SqlValue(country))
+            .arg(delstatus));
 }
 
 // A party with every field filled; tests blank out what they need.
@@ -45,18 +49,21 @@ struct Party {
 };
 
 inline void SeedParty(const TestBook& book, const Party& p) {
-    book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrscontact, adrs1, adrs2, adrs3, "
-                             "adrsctyid, adrsphno, adrsmobno, adrsdelstatus) values "
-                             "(%1, %2, %3, %4, %5, %6, %7, %8, %9, %10)")
-                  .arg(p.id)
-                  .arg(SqlValue(p.name), SqlValue(p.contact), SqlValue(p.adrs1), SqlValue(p.adrs2),
-                       SqlValue(p.adrs3), p.ctyid.isNull() ? QStringLiteral("NULL") : p.ctyid.toString(),
-                       SqlValue(p.phone), SqlValue(p.mobile))
-                  .arg(p.delstatus));
+    book.Exec(
+        QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrscontact, adrs1, adrs2, adrs3, "
+                       "adrsctyid, adrsphno, adrsmobno, adrsdelstatus) values "
+                       "(%1, %2, %3, %4, %5, %6, %7, %8, %9, %10)")
+            .arg(p.id)
+            .arg(SqlValue(p.name), SqlValue(p.contact), SqlValue(p.adrs1), SqlValue(p.adrs2),
+                 SqlValue(p.adrs3), p.ctyid.isNull() ? QStringLiteral("NULL") : p.ctyid.toString(),
+                 SqlValue(p.phone), SqlValue(p.mobile))
+            .arg(p.delstatus));
 }
 
 // The print file's expected bytes: each line followed by CR LF.
-inline QByteArray Lines(const QStringList& lines) { return EncodeLines(lines, CodePage::Latin1); }
+inline QByteArray Lines(const QStringList& lines) {
+    return EncodeLines(lines, CodePage::Latin1);
+}
 
 inline QByteArray ReadFile(const QString& path) {
     QFile f(path);
@@ -68,16 +75,21 @@ inline void Click(QWidget* w) {
     Settle();
 }
 
-// The printing form on its own window, opened as the menu opens it.
+// The printing form on its own window, opened as the menu opens it. Its
+// message boxes are scripted and its statement texts collected in `log`.
 class PrintDesk {
-public:
+  public:
     PrintDesk() {
+        StatementLog::Watch(&log);
         form = new FrmPrntrpt;
         form->Form_Load();
         ShowAndActivate(form);
         Settle();
     }
-    ~PrintDesk() { delete form; }
+    ~PrintDesk() {
+        delete form;
+        StatementLog::Watch(nullptr);
+    }
     PrintDesk(const PrintDesk&) = delete;
     PrintDesk& operator=(const PrintDesk&) = delete;
 
@@ -103,9 +115,12 @@ public:
     void Print() { Click(form->CmdPrnt); }
     QStringList ListedNames() {
         QStringList names;
-        for (int i = 1; i <= form->LstvewPrnt->Count(); ++i) names.append(form->LstvewPrnt->Item(i).Text());
+        for (int i = 1; i <= form->LstvewPrnt->Count(); ++i)
+            names.append(form->LstvewPrnt->Item(i).Text());
         return names;
     }
 
+    ScriptedMsgBoxes boxes;
+    QStringList log;
     FrmPrntrpt* form = nullptr;
 };

@@ -9,7 +9,7 @@
 
 class PrintFileTests : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void encodeLines_singleByteWithQuestionMarks();
     void writePrintFile_replacesOrSaysWhyNot();
 };

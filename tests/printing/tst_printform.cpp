@@ -13,7 +13,7 @@
 
 class PrintFormTests : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void search_upperCasesFiltersAndClearsOnFocus();
     void loading_fillsTheLabelsAndEndsOnAttention();
     void loading_doubleClickLoadsTwiceAndResetsTheChoices();
@@ -39,22 +39,21 @@ void PrintFormTests::search_upperCasesFiltersAndClearsOnFocus() {
     unnamed.name = QVariant();
     SeedParty(book, unnamed);
 
-    QStringList log;
-    StatementLog::Watch(&log);
     PrintDesk desk;
-    StatementLog::Watch(nullptr);
-    QCOMPARE(log.first(), QStringLiteral("Select adrsname,adrsid from adrsmstr  order by adrsname"));
+    QCOMPARE(desk.log.first(),
+             QStringLiteral("Select adrsname,adrsid from adrsmstr  order by adrsname"));
     QCOMPARE(desk.form->LstvewPrnt->Count(), 4); // focusing the search box lists named parties only
     QCOMPARE(desk.form->LstvewPrnt->Item(1).SubItem(1), QStringLiteral("2"));
 
-    StatementLog::Watch(&log);
-    log.clear();
+    desk.log.clear();
     Click(desk.form->Txtsrch);
     TypeText("ab");
-    StatementLog::Watch(nullptr);
     QCOMPARE(desk.form->Txtsrch->text(), QStringLiteral("AB"));
     QCOMPARE(desk.ListedNames(), QStringList({"ABBA TRADERS", "CABLE HOUSE"}));
-    QCOMPARE(log.last(), QStringLiteral("Select adrsname,adrsid from Adrsmstr  where  adrsname like '%AB%' order by adrsname"));
+    QCOMPARE(
+        desk.log.last(),
+        QStringLiteral(
+            "Select adrsname,adrsid from Adrsmstr  where  adrsname like '%AB%' order by adrsname"));
     TypeText("q");
     QCOMPARE(desk.form->LstvewPrnt->Count(), 0);
 
@@ -83,16 +82,14 @@ void PrintFormTests::loading_fillsTheLabelsAndEndsOnAttention() {
     second.ctyid = 8; // no such city
     SeedParty(book, second);
 
-    ScriptedMsgBoxes boxes;
     PrintDesk desk;
     FrmPrntrpt* f = desk.form;
     QVERIFY(!f->FrmPrnt->isEnabled());
-    QStringList log;
-    StatementLog::Watch(&log);
+    desk.log.clear();
     desk.Pick("acme");
-    StatementLog::Watch(nullptr);
-    QCOMPARE(log.mid(log.size() - 2), QStringList({"Select * from Adrsmstr where Adrsid like '2'",
-                                                   "Select * from cscmstr where ctyid like '1'"}));
+    QCOMPARE(desk.log.mid(desk.log.size() - 2),
+             QStringList({"Select * from Adrsmstr where Adrsid like '2'",
+                          "Select * from cscmstr where ctyid like '1'"}));
     QCOMPARE(f->AdrsId, Integer(2));
     QCOMPARE(f->TxtName->text(), QStringLiteral("Acme Traders"));
     QCOMPARE(f->TxtCntact->text(), QStringLiteral("Ravi Kumar"));
@@ -116,7 +113,7 @@ void PrintFormTests::loading_fillsTheLabelsAndEndsOnAttention() {
     QCOMPARE(f->LblCty->text() + f->LblState->text() + f->LblContry->text(), QString());
     QCOMPARE(f->OrigContact, QStringLiteral("Ravi Kumar")); // set only when the city is found
     QVERIFY(f->FrmPrnt->isEnabled());
-    QVERIFY(boxes.calls.isEmpty());
+    QVERIFY(desk.boxes.calls.isEmpty());
 }
 
 void PrintFormTests::loading_doubleClickLoadsTwiceAndResetsTheChoices() {
@@ -130,16 +127,14 @@ void PrintFormTests::loading_doubleClickLoadsTwiceAndResetsTheChoices() {
     TypeText("X");
     QCOMPARE(f->TxtCntact->text(), QStringLiteral("X"));
 
-    QStringList log;
-    StatementLog::Watch(&log);
+    desk.log.clear();
     const QRect row = f->LstvewPrnt->visualRect(f->LstvewPrnt->model()->index(0, 0));
     // A person's double-click: press, release, then the second press and release.
     QTest::mouseClick(f->LstvewPrnt->viewport(), Qt::LeftButton, {}, row.center());
     QTest::mouseDClick(f->LstvewPrnt->viewport(), Qt::LeftButton, {}, row.center());
     QTest::mouseRelease(f->LstvewPrnt->viewport(), Qt::LeftButton, {}, row.center());
     Settle();
-    StatementLog::Watch(nullptr);
-    QCOMPARE(log.count("Select * from Adrsmstr where Adrsid like '1'"), 2);
+    QCOMPARE(desk.log.count("Select * from Adrsmstr where Adrsid like '1'"), 2);
     QVERIFY(!f->ChkAttn->isChecked());
     QVERIFY(f->TxtCntact1->isHidden());
     QCOMPARE(f->TxtCntact1->text(), QString());
@@ -149,26 +144,23 @@ void PrintFormTests::loading_doubleClickLoadsTwiceAndResetsTheChoices() {
 
 void PrintFormTests::emptyList_noRecordFoundThenSelectARecord() {
     TestBook book;
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     FrmPrntrpt* f = desk.form;
-    QStringList log;
-    StatementLog::Watch(&log);
+    desk.log.clear();
     desk.Pick("");
-    StatementLog::Watch(nullptr);
-    QVERIFY(log.contains("Select * from Adrsmstr where Adrsid like '0'"));
-    QCOMPARE(boxes.Prompts(), QStringList{"No record found"});
-    QCOMPARE(boxes.Last().title, QStringLiteral("NAME OF THE USER COMPANY (PRINT MASTER)"));
-    QCOMPARE(boxes.Last().Icon(), int(vbInformation));
+    QVERIFY(desk.log.contains("Select * from Adrsmstr where Adrsid like '0'"));
+    QCOMPARE(desk.boxes.Prompts(), QStringList{"No record found"});
+    QCOMPARE(desk.boxes.Last().title, QStringLiteral("NAME OF THE USER COMPANY (PRINT MASTER)"));
+    QCOMPARE(desk.boxes.Last().Icon(), int(vbInformation));
     QVERIFY(f->FrmPrnt->isEnabled());
 
     desk.Sticker();
     desk.Print();
-    QCOMPARE(boxes.calls.size(), 2);
-    QCOMPARE(boxes.Last().prompt, QStringLiteral("Select a record"));
-    QCOMPARE(boxes.Last().title, QStringLiteral("Error Handler"));
-    QCOMPARE(boxes.Last().Icon(), int(vbInformation));
+    QCOMPARE(desk.boxes.calls.size(), 2);
+    QCOMPARE(desk.boxes.Last().prompt, QStringLiteral("Select a record"));
+    QCOMPARE(desk.boxes.Last().title, QStringLiteral("Error Handler"));
+    QCOMPARE(desk.boxes.Last().Icon(), int(vbInformation));
     QCOMPARE(Focused(), f->LstvewPrnt);
     QVERIFY(!QFile::exists(book.Path("A.TXT")));
     QVERIFY(shell.started.isEmpty());

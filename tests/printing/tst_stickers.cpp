@@ -15,16 +15,18 @@ const QString kQueryWithAttn = QStringLiteral(
     "SELECT (adrsmstr.adrsname),(adrsmstr.adrscontact), (adrsmstr.adrs1), (adrsmstr.adrs2), "
     "(adrsmstr.adrs3), (adrsmstr.adrsphno), (adrsmstr.adrsmobno), (cscmstr.ctyname +' ('+ "
     "cscmstr.statename +')' +', '+ cscmstr.contryname)From adrsmstr, cscmstr WHERE "
-    "adrsmstr.adrsctyid = cscmstr.ctyid and adrsmstr.adrsid like '1' and adrsmstr.adrsdelstatus like '0'");
+    "adrsmstr.adrsctyid = cscmstr.ctyid and adrsmstr.adrsid like '1' and adrsmstr.adrsdelstatus "
+    "like '0'");
 const QString kQueryWithoutAttn = QStringLiteral(
     "SELECT (adrsmstr.adrsname), (adrsmstr.adrs1), (adrsmstr.adrs2), (adrsmstr.adrs3), "
-    "(adrsmstr.adrsphno), (adrsmstr.adrsmobno),(cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
+    "(adrsmstr.adrsphno), (adrsmstr.adrsmobno),(cscmstr.ctyname +' ('+ cscmstr.statename +')' +', "
+    "'+ "
     "cscmstr.contryname)From adrsmstr, cscmstr WHERE adrsmstr.adrsctyid = cscmstr.ctyid and "
     "adrsmstr.adrsid like '1' and adrsmstr.adrsdelstatus like '0'");
 
-const QByteArray kWithAttn = Lines({M + "Ravi Kumar", M + "Acme Traders", M + "12 MAIN ROAD", M + "PARK AREA",
-                                    M + "near Temple", M + "MUMBAI (MH), INDIA",
-                                    M + "(Ph)022-2345 (M)98200 12345", M, M});
+const QByteArray kWithAttn =
+    Lines({M + "Ravi Kumar", M + "Acme Traders", M + "12 MAIN ROAD", M + "PARK AREA",
+           M + "near Temple", M + "MUMBAI (MH), INDIA", M + "(Ph)022-2345 (M)98200 12345", M, M});
 const QByteArray kWithoutAttn =
     Lines({M + "Acme Traders", M + "12 Main road", M + "PARK AREA", M + "NEAR TEMPLE",
            M + "MUMBAI (MH), INDIA", M + "(Ph)022-2345 (M)98200 12345", M, M, M});
@@ -33,7 +35,7 @@ const QByteArray kWithoutAttn =
 
 class StickerFileTests : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void allFields_withAndWithoutAttention();
     void missingSlots_moveUpAndAreMadeUpAfter();
     void phoneLine_data();
@@ -55,23 +57,20 @@ void StickerFileTests::allFields_withAndWithoutAttention() {
     TestBook book;
     SeedCity(book, 1, "MUMBAI", "MH", "INDIA");
     SeedParty(book, Party{});
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
-    QStringList log;
     PrintDesk desk;
     desk.Pick("acme");
     desk.Sticker();
     desk.Copies("1");
-    StatementLog::Watch(&log);
+    desk.log.clear();
     desk.Print();
     QCOMPARE(ReadFile(book.Path("A.TXT")), kWithoutAttn);
 
     Click(desk.form->ChkAttn);
     desk.Print();
-    StatementLog::Watch(nullptr);
     QCOMPARE(ReadFile(book.Path("A.TXT")), kWithAttn);
-    QCOMPARE(log, QStringList({kQueryWithoutAttn, kQueryWithAttn}));
-    QVERIFY2(boxes.calls.isEmpty(), qPrintable(boxes.Prompts().join('|')));
+    QCOMPARE(desk.log, QStringList({kQueryWithoutAttn, kQueryWithAttn}));
+    QVERIFY2(desk.boxes.calls.isEmpty(), qPrintable(desk.boxes.Prompts().join('|')));
     QCOMPARE(shell.started, QStringList({PrintBatchPath(), PrintBatchPath()}));
     QVERIFY(PrintBatchPath().startsWith(book.Folder()));
 }
@@ -85,20 +84,20 @@ void StickerFileTests::missingSlots_moveUpAndAreMadeUpAfter() {
     p.phone = QString();
     p.mobile = QVariant();
     SeedParty(book, p);
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("acme");
     desk.Sticker();
     desk.Copies("1");
     desk.Print();
-    QCOMPARE(ReadFile(book.Path("A.TXT")),
-             Lines({M + "Acme Traders", M + "12 Main road", M + "MUMBAI (MH), INDIA", M, M, M, M, M, M}));
+    QCOMPARE(ReadFile(book.Path("A.TXT")), Lines({M + "Acme Traders", M + "12 Main road",
+                                                  M + "MUMBAI (MH), INDIA", M, M, M, M, M, M}));
 
     Click(desk.form->ChkAttn);
     desk.Print();
-    QCOMPARE(ReadFile(book.Path("A.TXT")), Lines({M + "Ravi Kumar", M + "Acme Traders", M + "12 MAIN ROAD",
-                                                  M + "MUMBAI (MH), INDIA", M, M, M, M, M}));
+    QCOMPARE(ReadFile(book.Path("A.TXT")),
+             Lines({M + "Ravi Kumar", M + "Acme Traders", M + "12 MAIN ROAD",
+                    M + "MUMBAI (MH), INDIA", M, M, M, M, M}));
 }
 
 void StickerFileTests::phoneLine_data() {
@@ -121,7 +120,6 @@ void StickerFileTests::phoneLine() {
     p.phone = phone;
     p.mobile = mobile;
     SeedParty(book, p);
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("acme");
@@ -131,7 +129,8 @@ void StickerFileTests::phoneLine() {
     QStringList expected{M + "Acme Traders", M + "12 Main road", M + "PARK AREA", M + "NEAR TEMPLE",
                          M + "PUNE (MH), INDIA"};
     if (!line.isEmpty()) expected.append(M + line);
-    while (expected.size() < 9) expected.append(M);
+    while (expected.size() < 9)
+        expected.append(M);
     QCOMPARE(ReadFile(book.Path("A.TXT")), Lines(expected));
 }
 
@@ -148,7 +147,6 @@ void StickerFileTests::cityLine_leftOutWhenAPartIsNull() {
     TestBook book;
     SeedCity(book, 1, "MUMBAI", state, country);
     SeedParty(book, Party{});
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("acme");
@@ -164,7 +162,6 @@ void StickerFileTests::copies_repeatAndSurviveASecondPrint() {
     TestBook book;
     SeedCity(book, 1, "MUMBAI", "MH", "INDIA");
     SeedParty(book, Party{});
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("acme");
@@ -191,7 +188,6 @@ void StickerFileTests::noCopiesEntered_writesAnEmptyFile() {
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("an earlier print\r\n");
     old.close();
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("acme");
@@ -199,7 +195,7 @@ void StickerFileTests::noCopiesEntered_writesAnEmptyFile() {
     desk.Print(); // the copies field was never visited
     QCOMPARE(ReadFile(book.Path("A.TXT")), QByteArray());
     QCOMPARE(shell.started.size(), 1);
-    QVERIFY(boxes.calls.isEmpty());
+    QVERIFY(desk.boxes.calls.isEmpty());
 }
 
 void StickerFileTests::contactPerson_nullColumnPrintsTheTypedName() {
@@ -208,17 +204,16 @@ void StickerFileTests::contactPerson_nullColumnPrintsTheTypedName() {
     Party p;
     p.contact = QVariant();
     SeedParty(book, p);
-    ScriptedMsgBoxes boxes;
-    boxes.Answer(vbNo);
     Shell::Recorder shell;
     PrintDesk desk;
+    desk.boxes.Answer(vbNo);
     desk.Pick("acme");
     desk.MarkAttention();
     TypeText("sunil");
     desk.Sticker();
     desk.Copies("1");
     desk.Print();
-    QCOMPARE(boxes.Prompts(), QStringList{"Save Changes to the concern file(s)?"});
+    QCOMPARE(desk.boxes.Prompts(), QStringList{"Save Changes to the concern file(s)?"});
     QCOMPARE(book.Value("select adrscontact from adrsmstr"), QVariant());
     QVERIFY(ReadFile(book.Path("A.TXT")).startsWith("     SUNIL\r\n     Acme Traders\r\n"));
 }
@@ -227,10 +222,9 @@ void StickerFileTests::contactPerson_editedAskedBeforePrinting() {
     TestBook book;
     SeedCity(book, 1, "MUMBAI", "MH", "INDIA");
     SeedParty(book, Party{});
-    ScriptedMsgBoxes boxes;
-    boxes.Answer(vbNo);
     Shell::Recorder shell;
     PrintDesk desk;
+    desk.boxes.Answer(vbNo);
     desk.Pick("acme");
     desk.MarkAttention();
     QCOMPARE(Focused(), desk.form->TxtCntact1);
@@ -238,15 +232,16 @@ void StickerFileTests::contactPerson_editedAskedBeforePrinting() {
     desk.Sticker();
     desk.Copies("1");
     desk.Print();
-    QCOMPARE(boxes.calls.size(), 1);
-    QCOMPARE(boxes.Last().title, QStringLiteral("Contact Person's Name"));
-    QVERIFY(boxes.Last().YesNo());
-    QCOMPARE(boxes.Last().Icon(), 0);
+    QCOMPARE(desk.boxes.calls.size(), 1);
+    QCOMPARE(desk.boxes.Last().title, QStringLiteral("Contact Person's Name"));
+    QVERIFY(desk.boxes.Last().YesNo());
+    QCOMPARE(desk.boxes.Last().Icon(), 0);
     QCOMPARE(ReadFile(book.Path("A.TXT")), kWithAttn); // No: the stored one is printed
 
     desk.Print(); // asked again, now answered Yes
-    QCOMPARE(boxes.calls.size(), 2);
-    QCOMPARE(book.Value("select adrscontact from adrsmstr where adrsid = 1").toString(), QStringLiteral("ANIL"));
+    QCOMPARE(desk.boxes.calls.size(), 2);
+    QCOMPARE(book.Value("select adrscontact from adrsmstr where adrsid = 1").toString(),
+             QStringLiteral("ANIL"));
     QVERIFY(ReadFile(book.Path("A.TXT")).startsWith("     ANIL\r\n     Acme Traders\r\n"));
     QCOMPARE(shell.started.size(), 2);
 }
@@ -257,7 +252,6 @@ void StickerFileTests::contactPerson_withQuotesStoresAndPrints() {
     Party p;
     p.name = QStringLiteral("D'Souza & Sons");
     SeedParty(book, p);
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("d'souza");
@@ -267,7 +261,8 @@ void StickerFileTests::contactPerson_withQuotesStoresAndPrints() {
     desk.Sticker();
     desk.Copies("1");
     desk.Print();
-    QCOMPARE(book.Value("select adrscontact from adrsmstr where adrsid = 1").toString(), QStringLiteral("O'BRIEN"));
+    QCOMPARE(book.Value("select adrscontact from adrsmstr where adrsid = 1").toString(),
+             QStringLiteral("O'BRIEN"));
     QVERIFY(ReadFile(book.Path("A.TXT")).startsWith("     O'BRIEN\r\n     D'Souza & Sons\r\n"));
 }
 
@@ -291,7 +286,6 @@ void StickerFileTests::nothingFound_leavesTheFileAndTheBatchAlone() {
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("the previous party\r\n");
     old.close();
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("acme");
@@ -300,10 +294,10 @@ void StickerFileTests::nothingFound_leavesTheFileAndTheBatchAlone() {
     desk.Print();
     QCOMPARE(ReadFile(book.Path("A.TXT")), QByteArray("the previous party\r\n"));
     QVERIFY(shell.started.isEmpty());
-    QCOMPARE(boxes.calls.size(), 1);
-    QVERIFY(boxes.Last().prompt.startsWith("Nothing was printed"));
-    QCOMPARE(boxes.Last().Icon(), int(vbInformation));
-    QCOMPARE(boxes.Last().title, desk.form->Caption());
+    QCOMPARE(desk.boxes.calls.size(), 1);
+    QVERIFY(desk.boxes.Last().prompt.startsWith("Nothing was printed"));
+    QCOMPARE(desk.boxes.Last().Icon(), int(vbInformation));
+    QCOMPARE(desk.boxes.Last().title, desk.form->Caption());
 }
 
 void StickerFileTests::envelope_onePerPrintBehindAWideMargin() {
@@ -312,7 +306,6 @@ void StickerFileTests::envelope_onePerPrintBehindAWideMargin() {
     Party p;
     p.adrs2 = QVariant();
     SeedParty(book, p);
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("acme");
@@ -324,7 +317,8 @@ void StickerFileTests::envelope_onePerPrintBehindAWideMargin() {
     desk.Print();
     const QString W(40, u' ');
     QStringList envelope(12, QString());
-    envelope << W + "Acme Traders" << W + "12 Main road" << W + "NEAR TEMPLE" << W + "MUMBAI (MH), INDIA";
+    envelope << W + "Acme Traders" << W + "12 Main road" << W + "NEAR TEMPLE"
+             << W + "MUMBAI (MH), INDIA";
     QCOMPARE(ReadFile(book.Path("A.TXT")), Lines(envelope));
 
     Click(desk.form->ChkAttn);
@@ -334,14 +328,13 @@ void StickerFileTests::envelope_onePerPrintBehindAWideMargin() {
              << W + "MUMBAI (MH), INDIA";
     QCOMPARE(ReadFile(book.Path("A.TXT")), Lines(envelope));
     QCOMPARE(shell.started, QStringList({PrintBatchPath(), PrintBatchPath()}));
-    QVERIFY(boxes.calls.isEmpty());
+    QVERIFY(desk.boxes.calls.isEmpty());
 }
 
 void StickerFileTests::failures_areReported() {
     TestBook book;
     SeedCity(book, 1, "MUMBAI", "MH", "INDIA");
     SeedParty(book, Party{});
-    ScriptedMsgBoxes boxes;
     Shell::Recorder shell;
     PrintDesk desk;
     desk.Pick("acme");
@@ -351,10 +344,10 @@ void StickerFileTests::failures_areReported() {
     // The print file cannot be written: a folder stands in its place.
     QVERIFY(QDir(book.Folder()).mkdir("A.TXT"));
     desk.Print();
-    QCOMPARE(boxes.calls.size(), 1);
-    QVERIFY(boxes.Last().prompt.startsWith("The print file could not be written."));
-    QVERIFY(boxes.Last().prompt.contains("A.TXT"));
-    QCOMPARE(boxes.Last().Icon(), int(vbCritical));
+    QCOMPARE(desk.boxes.calls.size(), 1);
+    QVERIFY(desk.boxes.Last().prompt.startsWith("The print file could not be written."));
+    QVERIFY(desk.boxes.Last().prompt.contains("A.TXT"));
+    QCOMPARE(desk.boxes.Last().Icon(), int(vbCritical));
     QVERIFY(shell.started.isEmpty());
     QVERIFY(QDir(book.Folder()).rmdir("A.TXT"));
 
@@ -362,16 +355,16 @@ void StickerFileTests::failures_areReported() {
     shell.startSucceeds = false;
     desk.Print();
     QCOMPARE(ReadFile(book.Path("A.TXT")), kWithoutAttn);
-    QCOMPARE(boxes.calls.size(), 2);
-    QVERIFY(boxes.Last().prompt.startsWith("The print batch could not be started."));
-    QVERIFY(boxes.Last().prompt.contains(PrintBatchPath()));
+    QCOMPARE(desk.boxes.calls.size(), 2);
+    QVERIFY(desk.boxes.Last().prompt.startsWith("The print batch could not be started."));
+    QVERIFY(desk.boxes.Last().prompt.contains(PrintBatchPath()));
 
     // The database cannot be read.
     book.Exec("drop table cscmstr");
     desk.Print();
-    QCOMPARE(boxes.calls.size(), 3);
-    QVERIFY(boxes.Last().prompt.startsWith("The party could not be read for printing."));
-    QCOMPARE(boxes.Last().Icon(), int(vbCritical));
+    QCOMPARE(desk.boxes.calls.size(), 3);
+    QVERIFY(desk.boxes.Last().prompt.startsWith("The party could not be read for printing."));
+    QCOMPARE(desk.boxes.Last().Icon(), int(vbCritical));
     QCOMPARE(shell.started.size(), 1);
 }
 
