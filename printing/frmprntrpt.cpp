@@ -125,9 +125,8 @@ void FrmPrntrpt::CreatePrintFrame() {
     PlaceTwips(FrmPrnt, 4200, 4500, 6000, 3090);
 
     ChkAttn = Named(new QCheckBox(QStringLiteral("Mark Attention !"), FrmPrnt), "ChkAttn");
-    PlaceTwips(ChkAttn, 240, 270, 2400, 330);
-    ChkAttn->setAutoFillBackground(true);
-    ChkAttnDesignColor = ChkAttn->palette().color(QPalette::Window);
+    PlaceTwips(ChkAttn, 240, 270, 1920, 330);
+    ChkAttnDesignColor = ChkAttn->palette().color(ChkAttn->backgroundRole());
 
     lblcntact = CaptionLabel(FrmPrnt, "lblcntact", QStringLiteral("Contact Person"));
     PlaceTwips(lblcntact, 240, 735, 1500, 285);
@@ -331,10 +330,12 @@ void FrmPrntrpt::ChkAttn_Click() {
     }
 }
 
+// The design colour is the frame's own; only the red is painted.
 void FrmPrntrpt::SetChkAttnBackColor(const QColor& color) {
     QPalette pal = ChkAttn->palette();
-    pal.setColor(QPalette::Window, color);
+    pal.setColor(ChkAttn->backgroundRole(), color);
     ChkAttn->setPalette(pal);
+    ChkAttn->setAutoFillBackground(color != ChkAttnDesignColor);
 }
 
 void FrmPrntrpt::ChkAttn_GotFocus() {
