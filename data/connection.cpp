@@ -55,6 +55,9 @@ qint64 Connection::Execute(const QString& text) {
     return e.Run(e.Translate(text), nullptr);
 }
 
+void Connection::BeginRead() { engine().Savepoint(QStringLiteral("one_read")); }
+void Connection::EndRead() { engine().Release(QStringLiteral("one_read")); }
+
 void Connection::BeginTrans() { engine().Begin(); }
 void Connection::CommitTrans() { engine().Commit(); }
 void Connection::RollbackTrans() { engine().Rollback(); }

@@ -28,6 +28,11 @@ public:
     // Runs a statement that returns no rows; returns the rows it changed.
     qint64 Execute(const QString& text);
 
+    // A read of several queries: the file is locked and checked once for all
+    // of them, and a query repeated inside it gives the rows it gave before.
+    void BeginRead();
+    void EndRead();
+
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -59,4 +64,19 @@ template <class Work> void InTransaction(Connection& conn, Work&& work) {
         }
         throw;
     }
+}
+
+// Runs `work`, which only reads, inside one read of `conn`.
+template <class Work> void InOneRead(Connection& conn, Work&& work) {
+    conn.BeginRead();
+    try {
+        work();
+    } catch (...) {
+        try {
+            conn.EndRead();
+        } catch (...) {
+        }
+        throw;
+    }
+    conn.EndRead();
 }

@@ -45,10 +45,9 @@ void Recordset::Close() {
     open_ = false;
     keyed_ = false;
     table_.clear();
-    rows_.Reset({});
+    rows_.Reset(std::shared_ptr<const ColumnInfo>());
     added_ = 0;
     current_ = 0;
-    names_.clear();
     edits_.clear();
 }
 
@@ -102,19 +101,17 @@ Field Recordset::Fields(const QString& name) { return Field(this, column(name));
 
 int Recordset::column(const QString& name) const {
     requireOpen();
-    if (names_.isEmpty()) {
-        const QStringList& columns = rows_.Columns();
-        for (int c = keyed_ ? 1 : 0; c < columns.size(); ++c) {
-            const QString key = columns[c].toLower();
-            if (!names_.contains(key)) names_.insert(key, c - (keyed_ ? 1 : 0));
-        }
+    const QHash<QString, int>& index = rows_.Info().index;
+    auto found = index.constFind(name.toLower());
+    if (found == index.constEnd()) {
+        QString key = name.trimmed().toLower();
+        if (key.contains(u'.')) key = key.section(u'.', -1);
+        found = index.constFind(key);
     }
-    QString key = name.trimmed().toLower();
-    if (key.contains(u'.')) key = key.section(u'.', -1);
-    const auto found = names_.constFind(key);
-    if (found == names_.constEnd())
+    // The row key, when there is one, is column 0 and no field.
+    if (found == index.constEnd() || (keyed_ && *found == 0))
         throw DbError(QStringLiteral("Item \"%1\" cannot be found in the fields of the recordset.").arg(name));
-    return *found;
+    return *found - (keyed_ ? 1 : 0);
 }
 
 QVariant Recordset::value(int column) const {

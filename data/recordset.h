@@ -88,6 +88,5 @@ private:
     int added_ = 0;
     int current_ = 0;
     qint64 affected_ = 0;
-    mutable QHash<QString, int> names_;
     QHash<int, RowEdit> edits_;
 };

@@ -1,7 +1,21 @@
 #include "data/resulttable.h"
 
-void ResultTable::Reset(const QStringList& columns) {
-    columns_ = columns;
+ColumnInfo::ColumnInfo(const QStringList& n) : names(n) {
+    for (int c = 0; c < names.size(); ++c) {
+        const QString key = names[c].toLower();
+        if (!index.contains(key)) index.insert(key, c);
+    }
+}
+
+const std::shared_ptr<const ColumnInfo>& ResultTable::noColumns() {
+    static const auto none = std::make_shared<const ColumnInfo>(QStringList());
+    return none;
+}
+
+void ResultTable::Reset(const QStringList& columns) { Reset(std::make_shared<const ColumnInfo>(columns)); }
+
+void ResultTable::Reset(std::shared_ptr<const ColumnInfo> columns) {
+    info_ = columns ? std::move(columns) : noColumns();
     cells_.clear();
     text_.clear();
 }

@@ -4,19 +4,32 @@
 // QString only when read. Filling 30,000 rows costs no allocation per cell.
 
 #include <QByteArray>
+#include <QHash>
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+// The columns a statement returns: their names, and where each name
+// (in lower case) first appears. Made once per prepared statement.
+struct ColumnInfo {
+    explicit ColumnInfo(const QStringList& names);
+    QStringList names;
+    QHash<QString, int> index;
+};
 
 class ResultTable {
 public:
     enum class Kind : std::uint8_t { Null, Integer, Real, Text };
 
     void Reset(const QStringList& columns);
-    const QStringList& Columns() const { return columns_; }
-    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    void Reset(std::shared_ptr<const ColumnInfo> columns);
+    const QStringList& Columns() const { return info_->names; }
+    const ColumnInfo& Info() const { return *info_; }
+    int ColumnCount() const { return static_cast<int>(info_->names.size()); }
     int RowCount() const { return ColumnCount() ? static_cast<int>(cells_.size()) / ColumnCount() : 0; }
+    void Reserve(int rows) { cells_.reserve(size_t(rows) * info_->names.size()); }
 
     // Appending: one call per cell, row after row.
     void AddNull() { cells_.push_back(Cell{Kind::Null, 0, {0}}); }
@@ -47,9 +60,10 @@ private:
             std::uint64_t offset;
         };
     };
-    const Cell& cell(int row, int column) const { return cells_[size_t(row) * columns_.size() + column]; }
+    const Cell& cell(int row, int column) const { return cells_[size_t(row) * info_->names.size() + column]; }
 
-    QStringList columns_;
+    static const std::shared_ptr<const ColumnInfo>& noColumns();
+    std::shared_ptr<const ColumnInfo> info_ = noColumns();
     std::vector<Cell> cells_;
     QByteArray text_;
 };

@@ -9,6 +9,9 @@
 namespace {
 
 constexpr int kCachedStatements = 48;
+constexpr int kTranslations = 4096;
+constexpr int kKeptReads = 4096;   // results kept within one read
+constexpr int kKeptReadRows = 4;   // only small results are kept
 // Large enough to keep the whole file of the largest address book decrypted
 // in memory: every miss costs a decrypt and an HMAC check.
 constexpr int kCacheKiB = 65536;
@@ -140,6 +143,8 @@ void SqlCipherEngine::Verify() {
 }
 
 void SqlCipherEngine::Close() {
+    reads_.clear();
+    translated_.clear();
     for (auto& c : cache_) sqlite3_finalize(c.stmt);
     cache_.clear();
     cacheIndex_.clear();
@@ -189,14 +194,19 @@ void SqlCipherEngine::learnColumns() {
     dialect_.SetColumns(columns);
 }
 
-EngineStatement SqlCipherEngine::Translate(const QString& text) const { return dialect_.Translate(text); }
+EngineStatement SqlCipherEngine::Translate(const QString& text) const {
+    const auto found = translated_.constFind(text);
+    if (found != translated_.constEnd()) return *found;
+    if (translated_.size() >= kTranslations) translated_.clear();
+    return *translated_.insert(text, dialect_.Translate(text));
+}
 
-sqlite3_stmt* SqlCipherEngine::prepare(const QString& sql) {
+SqlCipherEngine::Cached& SqlCipherEngine::prepared(const QString& sql) {
     if (!db_) throw DbError(QStringLiteral("The database connection is not open."));
     auto found = cacheIndex_.find(sql);
     if (found != cacheIndex_.end()) {
         cache_.splice(cache_.begin(), cache_, found.value());
-        return cache_.front().stmt;
+        return cache_.front();
     }
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt* stmt = nullptr;
@@ -208,18 +218,38 @@ sqlite3_stmt* SqlCipherEngine::prepare(const QString& sql) {
         sqlite3_finalize(stmt);
         throw DbError(QStringLiteral("Only one statement may be run at a time [%1].").arg(sql));
     }
-    cache_.push_front(Cached{sql, stmt});
+    QStringList names;
+    const int columns = sqlite3_column_count(stmt);
+    for (int c = 0; c < columns; ++c) names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+    cache_.push_front(Cached{sql, stmt, std::make_shared<const ColumnInfo>(names), sqlite3_stmt_readonly(stmt) != 0});
     cacheIndex_.insert(sql, cache_.begin());
     if (int(cache_.size()) > kCachedStatements) {
         cacheIndex_.remove(cache_.back().sql);
         sqlite3_finalize(cache_.back().stmt);
         cache_.pop_back();
     }
-    return stmt;
+    return cache_.front();
 }
 
+void SqlCipherEngine::forgetReads() { reads_.clear(); }
+
 qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows) {
-    sqlite3_stmt* stmt = prepare(statement.sql);
+    // A repeated query inside one read gives what it gave before.
+    const bool inRead = InTransaction();
+    QString readKey;
+    if (inRead && rows) {
+        readKey = statement.sql;
+        for (const QVariant& p : statement.params) readKey += QChar(0x1f) + p.toString();
+        const auto kept = reads_.constFind(readKey);
+        if (kept != reads_.constEnd()) {
+            *rows = *kept;
+            return 0;
+        }
+    }
+
+    Cached& cached = prepared(statement.sql);
+    if (!cached.readOnly) forgetReads();
+    sqlite3_stmt* stmt = cached.stmt;
     struct Resetter {
         sqlite3_stmt* s;
         ~Resetter() {
@@ -230,12 +260,7 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
     for (int i = 0; i < statement.params.size(); ++i) bind(stmt, i + 1, statement.params[i]);
 
     const int columns = sqlite3_column_count(stmt);
-    if (rows) {
-        QStringList names;
-        names.reserve(columns);
-        for (int c = 0; c < columns; ++c) names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
-        rows->Reset(names);
-    }
+    if (rows) rows->Reset(cached.columns);
     for (;;) {
         const int rc = sqlite3_step(stmt);
         if (rc == SQLITE_DONE) break;
@@ -258,6 +283,11 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
             }
             }
         }
+    }
+    if (!readKey.isEmpty() && cached.readOnly && columns > 0 && rows->RowCount() <= kKeptReadRows &&
+        InTransaction()) {
+        if (reads_.size() >= kKeptReads) reads_.clear();
+        reads_.insert(readKey, *rows);
     }
     return columns == 0 ? sqlite3_changes(db_) : 0;
 }
@@ -294,15 +324,29 @@ void SqlCipherEngine::Update(const QString& table, const QVariant& key, const QS
         nullptr);
 }
 
-void SqlCipherEngine::Begin() { exec(QStringLiteral("BEGIN IMMEDIATE")); }
-void SqlCipherEngine::Commit() { exec(QStringLiteral("COMMIT")); }
+void SqlCipherEngine::Begin() {
+    forgetReads();
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+void SqlCipherEngine::Commit() {
+    forgetReads();
+    exec(QStringLiteral("COMMIT"));
+}
 void SqlCipherEngine::Rollback() {
+    forgetReads();
     if (InTransaction()) exec(QStringLiteral("ROLLBACK"));
 }
 bool SqlCipherEngine::InTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
-void SqlCipherEngine::Savepoint(const QString& name) { exec(QStringLiteral("SAVEPOINT ") + name); }
-void SqlCipherEngine::Release(const QString& name) { exec(QStringLiteral("RELEASE ") + name); }
+void SqlCipherEngine::Savepoint(const QString& name) {
+    if (!InTransaction()) forgetReads();
+    exec(QStringLiteral("SAVEPOINT ") + name);
+}
+void SqlCipherEngine::Release(const QString& name) {
+    exec(QStringLiteral("RELEASE ") + name);
+    if (!InTransaction()) forgetReads();
+}
 void SqlCipherEngine::RollbackTo(const QString& name) {
+    forgetReads();
     exec(QStringLiteral("ROLLBACK TO ") + name);
     exec(QStringLiteral("RELEASE ") + name);
 }

@@ -43,7 +43,6 @@ public:
     static void CreateFile(const QString& file, const QString& password);
 
 private:
-    sqlite3_stmt* prepare(const QString& sql);
     void exec(const QString& sql);
     void learnColumns();
     [[noreturn]] void fail(const QString& what) const;
@@ -51,11 +50,22 @@ private:
     sqlite3* db_ = nullptr;
     QString file_;
     SqliteDialect dialect_;
-    // Prepared statements kept for reuse, most recently used first.
     struct Cached {
         QString sql;
         sqlite3_stmt* stmt;
+        std::shared_ptr<const ColumnInfo> columns;
+        bool readOnly;
     };
+    Cached& prepared(const QString& sql);
+    void forgetReads();
+
+    // Prepared statements kept for reuse, most recently used first.
     std::list<Cached> cache_;
     QHash<QString, std::list<Cached>::iterator> cacheIndex_;
+    // Statement texts already translated.
+    mutable QHash<QString, EngineStatement> translated_;
+    // Within one transaction that has written nothing, a query that was run
+    // before gives the same rows: small results are kept and handed out again
+    // (a list of thousands of rows looks up the same few hundred cities).
+    QHash<QString, ResultTable> reads_;
 };

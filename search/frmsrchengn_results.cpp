@@ -45,25 +45,6 @@ class BusyCursor {
     bool busy_;
 };
 
-// Runs the city lookups of one fill inside one read of the connection, so
-// that the file is locked and checked once for the whole list instead of
-// once per row. Nothing is written, so ending the read commits nothing.
-template <class Work> void InOneRead(Connection& conn, Work&& work) {
-    Engine& engine = conn.engine();
-    const QString name = QStringLiteral("search_lookups");
-    engine.Savepoint(name);
-    try {
-        work();
-    } catch (...) {
-        try {
-            engine.Release(name);
-        } catch (...) {
-        }
-        throw;
-    }
-    engine.Release(name);
-}
-
 } // namespace
 
 void FrmSrchEngn::FillResultList() {

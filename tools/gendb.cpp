@@ -1,8 +1,11 @@
 // adrsbook-gendb FILE [PARTIES]
 // Writes a new address book of realistic size and shape through the
 // program's own data layer: 600 cities (some marked deleted), 40 groups and,
-// by default, 32,767 parties with 1 to 3 memberships each. Deterministic:
-// the same seed gives the same file contents.
+// by default, 32,767 parties with 1 to 3 memberships each, as far as the
+// link ids allow: they are 16-bit too, so the whole book holds at most
+// 32,767 memberships. Parties get 1 to 3 while the ids last for every later
+// party to have at least one. Deterministic: the same seed gives the same
+// file contents.
 
 #include "data/connection.h"
 #include "data/connmodule.h"
@@ -161,7 +164,9 @@ int main(int argc, char* argv[]) {
                                                            QDate(2026, 1, 1).addDays(id % 365).toString());
                     rs.Fields("adrsaddt") = QVariant(stamp.addSecs(id));
                     rs.Fields("adrsdelstatus") = QVariant(0);
-                    const int memberships = std::uniform_int_distribution<int>(1, 3)(rng);
+                    // Every party keeps at least one membership within the link ids.
+                    const int spare = std::max(1, kLargestId - link - (parties - id));
+                    const int memberships = std::min(std::uniform_int_distribution<int>(1, 3)(rng), spare);
                     int group = std::uniform_int_distribution<int>(1, groups)(rng);
                     for (int m = 0; m < memberships; ++m) {
                         links.AddNew();
