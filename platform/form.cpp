@@ -1,7 +1,9 @@
 #include "platform/form.h"
 
 #include "platform/twips.h"
+#include "platform/typedtext.h"
 
+#include <QEvent>
 #include <QMdiSubWindow>
 
 Form::Form(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_DeleteOnClose); }
@@ -26,6 +28,13 @@ void Form::SetTop(int twips) { Frame()->move(Frame()->x(), Px(twips)); }
 void Form::SetLeft(int twips) { Frame()->move(Px(twips), Frame()->y()); }
 
 void Form::Unload() { Frame()->close(); }
+
+// The form is polished once, before it first shows and after its
+// constructor made the controls: every box then guards what is typed.
+bool Form::event(QEvent* e) {
+    if (e->type() == QEvent::Polish) GuardTypedTextIn(this);
+    return QWidget::event(e);
+}
 
 Form* FormOf(QWidget* control) {
     for (QWidget* w = control; w; w = w->parentWidget())

@@ -30,6 +30,9 @@ public:
 
     // The window frame the geometry applies to.
     QWidget* Frame() const;
+
+protected:
+    bool event(QEvent* e) override;
 };
 
 // The form a control belongs to, or nullptr.
