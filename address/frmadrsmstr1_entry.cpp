@@ -49,10 +49,18 @@ void FrmAdrsMstr1::Txtland_KeyPress(int& KeyAscii) {
 }
 
 // The phone fields select from the third character on, leaving a two-digit
-// prefix in place.
+// prefix in place. A character of two code units counts as one, so the
+// selection never starts inside it.
 static void SelectFromThird(QLineEdit* box) {
-    const int length = int(box->text().size());
-    box->setSelection(qMin(2, length), length);
+    const QString text = box->text();
+    const int length = int(text.size());
+    int start = 0;
+    for (int characters = 0; characters < 2 && start < length; ++characters) {
+        const bool pair =
+            text[start].isHighSurrogate() && start + 1 < length && text[start + 1].isLowSurrogate();
+        start += pair ? 2 : 1;
+    }
+    box->setSelection(start, length);
 }
 
 void FrmAdrsMstr1::MskedtPhno_GotFocus() {
@@ -118,6 +126,12 @@ void FrmAdrsMstr1::LookUpCity() {
                 QStringLiteral("'"),
             Conn, adOpenStatic, adLockBatchOptimistic);
     if (Rs.RecordCount() > 0) {
+        // like also matches other names when the chosen one holds % or _ or
+        // differs from them only in the case of its letters: take the city
+        // of exactly that name, the first row when none has it.
+        while (!Rs.Eof() && Trim(Rs.Fields("ctyname").Str()) != city)
+            Rs.MoveNext();
+        if (Rs.Eof()) Rs.MoveFirst();
         LblState->setText(Rs.Fields("Statename").Str());
         LblContry->setText(Rs.Fields("Contryname").Str());
         CtyId = CInt(Rs.Fields("ctyid").Value());
