@@ -131,6 +131,9 @@ void FrmPrntrpt::CreatePrintFrame() {
     lblcntact = CaptionLabel(FrmPrnt, "lblcntact", QStringLiteral("Contact Person"));
     PlaceTwips(lblcntact, 240, 735, 1500, 285);
     TxtCntact1 = Named(new QLineEdit(FrmPrnt), "TxtCntact1");
+    // It is saved to the party's contact person, which the address master
+    // holds to 32 characters: a longer one would be cut there on the next save.
+    TxtCntact1->setMaxLength(32);
     PlaceTwips(TxtCntact1, 1800, 690, 3960, 330);
 
     OptnStiker = Named(new QRadioButton(QStringLiteral("Sticker"), FrmPrnt), "OptnStiker");
@@ -304,9 +307,12 @@ void FrmPrntrpt::LstvewPrnt_DblClick() {
     ResumeNext([&] { ChkAttn->setFocus(); });
 }
 
+// The contact person box is emptied before the party loads: emptied after,
+// its change would blank the contact person just shown, and marking
+// attention would then offer to store that blank over the party's contact.
 void FrmPrntrpt::LstvewPrnt_Click() {
-    ResumeNext([&] { LstvewPrnt_DblClick(); });
     ResumeNext([&] { TxtCntact1->setText(QString()); });
+    ResumeNext([&] { LstvewPrnt_DblClick(); });
     ResumeNext([&] { ChkAttn->setChecked(false); });
 }
 
