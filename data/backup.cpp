@@ -38,17 +38,14 @@ void Backup::VerifyDatabaseFile(const QString& file) {
 
 void Backup::BackupTo(Connection& conn, const QString& target) {
     const QString partial = target + QStringLiteral(".partial");
-    // Holding a write transaction keeps every writer out while the file is
-    // copied; with a rollback journal the file then holds exactly the
-    // committed data.
-    conn.BeginTrans();
-    try {
+    // While a read lasts no writer can commit (a commit waits until every
+    // reader is done), so with a rollback journal the file holds exactly the
+    // committed data while it is copied. A read needs no right to write the
+    // file: a book on a read-only disk or share can be backed up too.
+    InOneRead(conn, [&] {
+        conn.Execute(QStringLiteral("Select count(*) from sqlite_master")); // takes the read lock
         copyFile(conn.File(), partial);
-        conn.RollbackTrans();
-    } catch (...) {
-        conn.RollbackTrans();
-        throw;
-    }
+    });
     try {
         VerifyDatabaseFile(partial);
         QFile::remove(target);

@@ -37,6 +37,8 @@ public:
     // Runs one statement. Returned rows go into `rows` (when given); the
     // result is the number of rows the statement changed.
     virtual qint64 Run(const EngineStatement& statement, ResultTable* rows) = 0;
+    // The columns the statement returns, without running it.
+    virtual std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) = 0;
 
     // Row writes of updatable recordsets. Insert returns the new row's key.
     virtual QVariant Insert(const QString& table, const QStringList& columns,
@@ -52,6 +54,33 @@ public:
     virtual void Savepoint(const QString& name) = 0;
     virtual void Release(const QString& name) = 0;
     virtual void RollbackTo(const QString& name) = 0;
+};
+
+// A snapshot whose rows have not been read yet: a recordset opened only to
+// add rows never needs them. Before anything is written through any
+// connection, every such snapshot is taken, so each still shows the rows as
+// they were when it was opened. The one writing (a recordset writing back
+// its own rows) stays as it is and leaves its own rows out when it reads.
+class DeferredSnapshot {
+public:
+    virtual ~DeferredSnapshot() = default;
+    virtual void TakeSnapshot() = 0;
+
+    static void Defer(DeferredSnapshot* snapshot);
+    static void Undefer(DeferredSnapshot* snapshot);
+    // Takes every deferred snapshot but the writer's.
+    static void BeforeWrite();
+    // The snapshot writing its own rows meanwhile (nullptr when none).
+    class Writer {
+    public:
+        explicit Writer(DeferredSnapshot* self);
+        ~Writer();
+        Writer(const Writer&) = delete;
+        Writer& operator=(const Writer&) = delete;
+
+    private:
+        DeferredSnapshot* previous_;
+    };
 };
 
 // The engine named by the Provider of a connection string.

@@ -16,13 +16,15 @@ QString Field::Str() const {
     const QVariant v = rs_->value(column_);
     return v.isNull() ? QString() : v.toString();
 }
-QString Field::Name() const { return rs_->rows_.Columns().at(rs_->baseColumn(column_)); }
+QString Field::Name() const { return rs_->columns().names.at(rs_->baseColumn(column_)); }
 Field& Field::operator=(const QVariant& value) {
     rs_->assign(column_, value);
     return *this;
 }
 
 // ---- Recordset -------------------------------------------------------------
+
+Recordset::~Recordset() { Close(); }
 
 void Recordset::Open(const QString& source, Connection* connection, int, int, int) {
     Close();
@@ -31,20 +33,67 @@ void Recordset::Open(const QString& source, Connection* connection, int, int, in
     source_ = source;
     StatementLog::Record(source);
     const EngineStatement statement = engine.Translate(source);
+    if (statement.keyed) {
+        // Rows that can be written back: read them when they are first needed.
+        columns_ = engine.Columns(statement);
+        connection_ = connection;
+        statement_ = statement;
+        keyed_ = true;
+        table_ = statement.table;
+        deferred_ = true;
+        open_ = true;
+        Defer(this);
+        return;
+    }
     ResultTable rows;
     affected_ = engine.Run(statement, &rows);
     connection_ = connection;
     if (rows.ColumnCount() == 0) return; // a statement that returns no rows leaves it closed
     rows_ = std::move(rows);
-    keyed_ = statement.keyed;
-    table_ = statement.table;
+    columns_.reset();
     open_ = true;
 }
 
+void Recordset::TakeSnapshot() {
+    if (!deferred_) return;
+    Undefer(this);
+    deferred_ = false;
+    ResultTable rows;
+    connection_->engine().Run(statement_, &rows);
+    if (!ownKeys_.isEmpty()) {
+        // Leave out the rows this recordset added itself: they follow as its added rows.
+        ResultTable kept;
+        kept.Reset(rows.InfoPtr());
+        for (int r = 0; r < rows.RowCount(); ++r)
+            if (!ownKeys_.contains(rows.Value(r, 0))) kept.AddRowFrom(rows, r);
+        rows = std::move(kept);
+    }
+    rows_ = std::move(rows);
+    // Added rows keep their places after the rows read now.
+    const int base = rows_.RowCount();
+    if (base > 0 && !edits_.isEmpty()) {
+        QHash<int, RowEdit> moved;
+        for (auto it = edits_.cbegin(); it != edits_.cend(); ++it) moved.insert(it.key() + base, it.value());
+        edits_ = std::move(moved);
+    }
+    if (added_ > 0) current_ += base;
+}
+
+void Recordset::ensureRows() const {
+    if (deferred_) const_cast<Recordset*>(this)->TakeSnapshot();
+}
+
+const ColumnInfo& Recordset::columns() const { return columns_ ? *columns_ : rows_.Info(); }
+
 void Recordset::Close() {
+    if (deferred_) Undefer(this);
+    deferred_ = false;
     open_ = false;
     keyed_ = false;
     table_.clear();
+    statement_ = EngineStatement();
+    columns_.reset();
+    ownKeys_.clear();
     rows_.Reset(std::shared_ptr<const ColumnInfo>());
     added_ = 0;
     current_ = 0;
@@ -57,24 +106,21 @@ void Recordset::requireOpen() const {
 
 void Recordset::requireRow() const {
     requireOpen();
+    if (current_ >= baseRows() && current_ - baseRows() < added_) return; // an added row
+    ensureRows();
     if (current_ < 0 || current_ >= RecordCount())
         throw DbError(QStringLiteral("Either BOF or EOF is True: there is no current record."));
 }
 
 int Recordset::RecordCount() const {
     requireOpen();
+    ensureRows();
     return rows_.RowCount() + added_;
 }
 
-bool Recordset::Eof() const {
-    requireOpen();
-    return current_ >= RecordCount();
-}
+bool Recordset::Eof() const { return current_ >= RecordCount(); }
 
-bool Recordset::Bof() const {
-    requireOpen();
-    return current_ < 0 || RecordCount() == 0;
-}
+bool Recordset::Bof() const { return current_ < 0 || RecordCount() == 0; }
 
 void Recordset::MoveNext() {
     requireRow();
@@ -88,7 +134,7 @@ void Recordset::MoveFirst() {
 
 int Recordset::FieldCount() const {
     requireOpen();
-    return rows_.ColumnCount() - (keyed_ ? 1 : 0);
+    return int(columns().names.size()) - (keyed_ ? 1 : 0);
 }
 
 Field Recordset::Fields(int index) {
@@ -101,7 +147,7 @@ Field Recordset::Fields(const QString& name) { return Field(this, column(name));
 
 int Recordset::column(const QString& name) const {
     requireOpen();
-    const QHash<QString, int>& index = rows_.Info().index;
+    const QHash<QString, int>& index = columns().index;
     auto found = index.constFind(name.toLower());
     if (found == index.constEnd()) {
         QString key = name.trimmed().toLower();
@@ -118,7 +164,7 @@ QVariant Recordset::value(int column) const {
     requireRow();
     const auto edit = edits_.constFind(current_);
     if (edit != edits_.constEnd() && edit->assigned[column]) return edit->values[column];
-    if (current_ >= rows_.RowCount()) return QVariant();
+    if (current_ >= baseRows()) return QVariant();
     return rows_.Value(current_, baseColumn(column));
 }
 
@@ -128,7 +174,7 @@ Recordset::RowEdit& Recordset::editOf(int row) {
         RowEdit edit;
         edit.values.resize(FieldCount());
         edit.assigned.resize(FieldCount());
-        if (row < rows_.RowCount() && keyed_) edit.key = rows_.Value(row, 0);
+        if (row < baseRows() && keyed_) edit.key = rows_.Value(row, 0);
         found = edits_.insert(row, edit);
     }
     return *found;
@@ -149,7 +195,7 @@ void Recordset::AddNew() {
     if (table_.isEmpty())
         throw DbError(QStringLiteral("Rows cannot be added: the recordset was not opened on a single table."));
     ++added_;
-    current_ = RecordCount() - 1;
+    current_ = baseRows() + added_ - 1;
     editOf(current_).added = true;
 }
 
@@ -162,23 +208,24 @@ void Recordset::UpdateBatch(int) {
     std::sort(pending.begin(), pending.end());
 
     Engine& engine = connection_->engine();
+    const DeferredSnapshot::Writer writing(this); // its own snapshot may wait
     const QString savepoint = QStringLiteral("batch_update");
     engine.Savepoint(savepoint);
     QHash<int, QVariant> newKeys;
     try {
         for (int row : pending) {
             const RowEdit& edit = edits_[row];
-            QStringList columns;
+            QStringList names;
             QVariantList values;
             for (int c = 0; c < edit.values.size(); ++c) {
                 if (!edit.assigned[c]) continue;
-                columns.append(rows_.Columns().at(baseColumn(c)));
+                names.append(columns().names.at(baseColumn(c)));
                 values.append(edit.values[c]);
             }
             if (edit.added)
-                newKeys.insert(row, engine.Insert(table_, columns, values));
+                newKeys.insert(row, engine.Insert(table_, names, values));
             else
-                engine.Update(table_, edit.key, columns, values);
+                engine.Update(table_, edit.key, names, values);
         }
         engine.Release(savepoint);
     } catch (...) {
@@ -195,6 +242,7 @@ void Recordset::UpdateBatch(int) {
         if (edit.added) {
             edit.added = false;
             edit.key = newKeys.value(row);
+            if (deferred_) ownKeys_.append(edit.key);
         }
     }
 }

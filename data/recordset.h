@@ -6,6 +6,7 @@
 // writes every pending row in one step, all or nothing.
 
 #include "data/connection.h"
+#include "data/engine.h"
 #include "data/resulttable.h"
 
 #include <QHash>
@@ -37,8 +38,13 @@ private:
     int column_;
 };
 
-class Recordset {
+class Recordset : private DeferredSnapshot {
 public:
+    Recordset() = default;
+    ~Recordset() override;
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
     void Open(const QString& source, Connection* connection, int cursorType = adOpenStatic,
               int lockType = adLockBatchOptimistic, int options = -1);
     void Close();
@@ -71,6 +77,10 @@ private:
         bool dirty = false;
         QVariant key;
     };
+    void TakeSnapshot() override;
+    void ensureRows() const;
+    int baseRows() const { return deferred_ ? 0 : rows_.RowCount(); }
+    const ColumnInfo& columns() const;
     void requireOpen() const;
     void requireRow() const;
     int column(const QString& name) const;
@@ -84,6 +94,12 @@ private:
     bool keyed_ = false;
     QString table_;
     QString source_;
+    EngineStatement statement_;
+    // An updatable recordset reads its rows only when they are first needed
+    // (see DeferredSnapshot); until then only its columns are known.
+    bool deferred_ = false;
+    std::shared_ptr<const ColumnInfo> columns_;
+    QList<QVariant> ownKeys_; // rows this recordset added while deferred
     ResultTable rows_;
     int added_ = 0;
     int current_ = 0;

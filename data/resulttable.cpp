@@ -56,3 +56,13 @@ QString ResultTable::Text(int row, int column) const {
     }
     return QString();
 }
+
+void ResultTable::AddRowFrom(const ResultTable& other, int row) {
+    for (int c = 0; c < other.ColumnCount(); ++c) {
+        const Cell& cell = other.cell(row, c);
+        if (cell.kind == Kind::Text)
+            AddText(other.text_.constData() + cell.offset, int(cell.length));
+        else
+            cells_.push_back(cell);
+    }
+}

@@ -27,6 +27,9 @@ public:
     void Reset(std::shared_ptr<const ColumnInfo> columns);
     const QStringList& Columns() const { return info_->names; }
     const ColumnInfo& Info() const { return *info_; }
+    const std::shared_ptr<const ColumnInfo>& InfoPtr() const { return info_; }
+    // Appends a copy of a row of another table with the same columns.
+    void AddRowFrom(const ResultTable& other, int row);
     int ColumnCount() const { return static_cast<int>(info_->names.size()); }
     int RowCount() const { return ColumnCount() ? static_cast<int>(cells_.size()) / ColumnCount() : 0; }
     void Reserve(int rows) { cells_.reserve(size_t(rows) * info_->names.size()); }

@@ -233,6 +233,10 @@ SqlCipherEngine::Cached& SqlCipherEngine::prepared(const QString& sql) {
 
 void SqlCipherEngine::forgetReads() { reads_.clear(); }
 
+std::shared_ptr<const ColumnInfo> SqlCipherEngine::Columns(const EngineStatement& statement) {
+    return prepared(statement.sql).columns;
+}
+
 qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows) {
     // A repeated query inside one read gives what it gave before.
     const bool inRead = InTransaction();
@@ -248,7 +252,10 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
     }
 
     Cached& cached = prepared(statement.sql);
-    if (!cached.readOnly) forgetReads();
+    if (!cached.readOnly) {
+        forgetReads();
+        DeferredSnapshot::BeforeWrite();
+    }
     sqlite3_stmt* stmt = cached.stmt;
     struct Resetter {
         sqlite3_stmt* s;

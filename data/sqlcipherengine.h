@@ -25,6 +25,7 @@ public:
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
+    std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) override;
     QVariant Insert(const QString& table, const QStringList& columns,
                     const QVariantList& values) override;
     void Update(const QString& table, const QVariant& key, const QStringList& columns,

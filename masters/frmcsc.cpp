@@ -284,7 +284,7 @@ void FrmCsC::ClearEntry() {
 bool FrmCsC::SaveCity() {
     bool saved = false;
     TrapInvalidInput([&] {
-        Rs = Recordset();
+        Rs.Close(); // a fresh recordset
         Rs.Open(QStringLiteral("Select max(ctyid) from cscmstr"), Conn, adOpenStatic,
                 adLockBatchOptimistic);
         // Only a new city needs an id: a change must not fail because the

@@ -229,7 +229,7 @@ void FrmGrupMstr::ClearEntry() {
 bool FrmGrupMstr::SaveGroup() {
     bool saved = false;
     TrapInvalidInput([&] {
-        Rs = Recordset();
+        Rs.Close(); // a fresh recordset
         Rs.Open(QStringLiteral("Select max(grpid) from adrsgrupmstr"), Conn, adOpenStatic,
                 adLockBatchOptimistic);
         // Only a new group needs an id: a rename must not fail because the

@@ -193,6 +193,30 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, rs.Fields("nosuchcolumn"));
     }
 
+    void aSnapshotHoldsTheRowsOfItsOpeningWhenReadLater() {
+        TestBook book;
+        AddParty(book, 1, QStringLiteral("FIRST"), 1);
+        Recordset adding, other;
+        adding.Open(QStringLiteral("Select * from adrsmstr"), Conn);
+        other.Open(QStringLiteral("Select * from adrsmstr"), Conn);
+        // The first writes its own row; the second, opened before, must not see it.
+        adding.AddNew();
+        adding.Fields("adrsid") = QVariant(2);
+        adding.Fields("adrsname") = QStringLiteral("SECOND");
+        adding.UpdateBatch();
+        QCOMPARE(other.RecordCount(), 1);
+        // The writer sees the row it had, then its own added row, once.
+        QCOMPARE(adding.RecordCount(), 2);
+        QStringList names;
+        for (adding.MoveFirst(); !adding.Eof(); adding.MoveNext()) names << adding.Fields("adrsname").Str();
+        QCOMPARE(names, (QStringList{"FIRST", "SECOND"}));
+        // A plain statement run meanwhile counts as a write too.
+        Recordset third;
+        third.Open(QStringLiteral("Select * from adrsmstr"), Conn);
+        book.Exec(QStringLiteral("delete from adrsmstr"));
+        QCOMPARE(third.RecordCount(), 2);
+    }
+
     void addNewAndUpdateBatchWriteRows() {
         TestBook book;
         Recordset rs;
