@@ -1,0 +1,445 @@
+// The child process of the crash and write-fault tests. It opens the
+// address book of a folder and works the real windows headless, writing
+// one line to standard output for each step, unbuffered, so a parent that
+// kills it still reads every line written before the kill.
+//
+//   adrsbook-savechild saves <folder> <first party number> <seed>
+//     Saves new parties and changes of earlier ones through the address
+//     master until it is killed. Each party's notes say which groups it was
+//     saved with ("GROUPS 3,8 V2": group ids and the change count).
+//     Lines: "READY", "TRY <name> <groups> <version>" before Save is
+//     pressed, "ASK" when the save is confirmed (its transaction follows),
+//     "DONE" when the window reports the save.
+//
+//   adrsbook-savechild faults <folder> <fault> <backup target> <restore source> [actions]
+//     <fault> is "readonly" (run as the user nobody when started as root,
+//     since root writes through any file mode) or "fsize=<bytes>" (files may
+//     not grow beyond that size: the disk is full). Then saves, changes and
+//     deletes in the city, group and address masters, a backup, two prints
+//     and a restore, or only the actions named (a comma-separated list).
+//     Lines: "ACTION <name>", one "BOX <name>\t<icon>\t<prompt>"
+//     per message box, "OPEN <name>" when a transaction was left open,
+//     "END" when all ran.
+
+#include "address/frmadrsmstr1.h"
+#include "app/frmmainmdi.h"
+#include "data/connmodule.h"
+#include "data/recordset.h"
+#include "masters/frmcsc.h"
+#include "masters/frmgrupmstr.h"
+#include "platform/apppath.h"
+#include "platform/filedialogs.h"
+#include "platform/listview.h"
+#include "platform/msgbox.h"
+#include "platform/shell.h"
+#include "printing/frmprntrpt.h"
+#include "support/fixture.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <csignal>
+#include <grp.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+void Say(const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n <= 0) return;
+        done += n;
+    }
+}
+
+[[noreturn]] void Fail(const QString& why) {
+    Say(QStringLiteral("ERROR ") + why);
+    ::_exit(3);
+}
+
+void Click(QWidget* control) {
+    QTest::mouseClick(control, Qt::LeftButton);
+    Settle();
+}
+
+// Opens the focused city combo's list and chooses the entry with that text,
+// as the mouse or the keyboard would.
+void PickCity(QComboBox* combo, const QString& city) {
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    if (!QTest::qWaitFor([&] { return view->isVisible(); }, 2000))
+        Fail(QStringLiteral("no city list"));
+    const int index = combo->findText(city);
+    if (index < 0) Fail(QStringLiteral("no city ") + city);
+    view->setCurrentIndex(view->model()->index(index, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    Settle();
+    QApplication::setActiveWindow(combo->window());
+    if (!QTest::qWaitForWindowActive(combo->window()))
+        Fail(QStringLiteral("the window did not come back"));
+}
+
+// Brings the rows of the group checklist to the wanted ticks with the
+// keyboard: Home, then Space on each row to change and Down to the next.
+void TickGroups(ListView* list, const QSet<QString>& wanted) {
+    list->Flush();
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 1; i <= list->Count(); ++i) {
+        const ListItem row = list->Item(i);
+        if (row.Checked() != wanted.contains(row.SubItem(1))) QTest::keyClick(list, Qt::Key_Space);
+        QTest::keyClick(list, Qt::Key_Down);
+    }
+}
+
+// Double-clicks the list row with that text, as a person picks a row.
+void DoubleClickRow(ListView* list, const QString& text) {
+    list->Flush();
+    for (int i = 1; i <= list->Count(); ++i) {
+        if (list->Item(i).Text() != text) continue;
+        const QPoint at = list->visualRect(list->model()->index(i - 1, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        Settle();
+        return;
+    }
+    Say(QStringLiteral("NOROW ") + text);
+}
+
+QString GroupsText(QStringList ids) {
+    std::sort(ids.begin(), ids.end(),
+              [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+    return ids.join(u',');
+}
+
+// ---- saves ------------------------------------------------------------------
+
+class SaveBoxes : public MsgBoxResponder {
+  public:
+    int Respond(const MsgBoxCall& call) override {
+        if (call.prompt == QLatin1String("Are you Sure to save this Record")) {
+            Say(QStringLiteral("ASK"));
+            return vbYes;
+        }
+        if (call.prompt == QLatin1String("Record has been Saved") ||
+            call.prompt == QLatin1String("Record has been updated")) {
+            Say(QStringLiteral("DONE"));
+            return vbOK;
+        }
+        Fail(QStringLiteral("unexpected box: ") + call.prompt);
+    }
+};
+
+int RunSaves(int first, quint32 seed) {
+    QRandomGenerator random(seed);
+    SaveBoxes boxes;
+    SetMsgBoxResponder(&boxes);
+    FrmAdrsMstr1 form;
+    form.Form_Load();
+    ShowAndActivate(&form);
+    Say(QStringLiteral("READY"));
+
+    QStringList cities;
+    QStringList groups;
+    {
+        Recordset rs;
+        rs.Open(QStringLiteral("Select ctyname from cscmstr"), Conn);
+        for (; !rs.Eof(); rs.MoveNext())
+            cities << rs.Fields(0).Str();
+        rs.Close();
+        rs.Open(QStringLiteral("Select grpid from adrsgrupmstr"), Conn);
+        for (; !rs.Eof(); rs.MoveNext())
+            groups << rs.Fields(0).Str();
+    }
+    QHash<QString, int> versions; // the parties saved so far and their change counts
+    QStringList names;
+    {
+        Recordset rs;
+        rs.Open(QStringLiteral("Select adrsname, adrsnotes from adrsmstr"), Conn);
+        for (; !rs.Eof(); rs.MoveNext()) {
+            names << rs.Fields(0).Str();
+            versions.insert(names.last(), rs.Fields(1).Str().section(u'V', -1).toInt());
+        }
+    }
+    auto pickGroups = [&] {
+        QStringList chosen;
+        while (chosen.isEmpty())
+            for (const QString& g : groups)
+                if (random.bounded(3) == 0) chosen << g;
+        return chosen;
+    };
+
+    for (int next = first;; ++next) {
+        const QStringList chosen = pickGroups();
+        const QSet<QString> wanted(chosen.cbegin(), chosen.cend());
+        if (!names.isEmpty() && random.bounded(3) == 0) {
+            // A change: load an earlier party, give it other groups.
+            const QString name = names.at(random.bounded(int(names.size())));
+            Click(form.CmdEdt);
+            TypeText(name);
+            PressEnter();
+            form.Lstvewadrs->Flush();
+            PressEnter();
+            Settle();
+            if (form.Txtname->text() != name) Fail(QStringLiteral("could not load ") + name);
+            TickGroups(form.LstvewGrup1, wanted);
+            const int version = versions.value(name) + 1;
+            form.Txtnote->setPlainText(
+                QStringLiteral("GROUPS %1 V%2").arg(GroupsText(chosen)).arg(version));
+            Say(QStringLiteral("TRY %1 %2 %3").arg(name, GroupsText(chosen)).arg(version));
+            Click(form.CmdSave);
+            versions.insert(name, version);
+        } else {
+            const QString name = QStringLiteral("P%1").arg(next, 6, 10, QLatin1Char('0'));
+            Click(form.CmdSave); // New
+            TypeText(name);
+            PressEnter();
+            TypeText(QStringLiteral("contact"));
+            PressEnter();
+            TypeText(QStringLiteral("1 main road"));
+            PressEnter();
+            PressEnter();
+            PressEnter(); // on to the group checklist, filled as it takes the focus
+            TickGroups(form.LstvewGrup1, wanted);
+            PressEnter();
+            PickCity(form.CmbxCty, cities.at(random.bounded(int(cities.size()))));
+            PressEnter();
+            TypeText(QStringLiteral("0161"));
+            PressEnter();
+            form.Txtnote->setPlainText(QStringLiteral("GROUPS %1 V0").arg(GroupsText(chosen)));
+            Say(QStringLiteral("TRY %1 %2 0").arg(name, GroupsText(chosen)));
+            Click(form.CmdSave);
+            versions.insert(name, 0);
+            names << name;
+        }
+        if (form.CmdSave->text() != QLatin1String("&New"))
+            Fail(QStringLiteral("the save did not finish"));
+    }
+}
+
+// ---- faults -----------------------------------------------------------------
+
+class FaultBoxes : public MsgBoxResponder {
+  public:
+    int Respond(const MsgBoxCall& call) override {
+        QString prompt = call.prompt;
+        prompt.replace(u'\n', QLatin1String("\\n")).replace(u'\t', u' ');
+        Say(QStringLiteral("BOX %1\t%2\t%3").arg(action).arg(call.Icon()).arg(prompt));
+        return call.YesNo() ? vbYes : vbOK;
+    }
+    QString action;
+};
+
+// The actions to run; all when empty.
+QStringList Only;
+
+// Runs one action of a person, with its boxes and what it left open reported.
+template <class Steps> void Act(FaultBoxes& boxes, const QString& name, Steps&& steps) {
+    if (!Only.isEmpty() && !Only.contains(name)) return;
+    boxes.action = name;
+    Say(QStringLiteral("ACTION ") + name);
+    steps();
+    Settle();
+    if (Conn && Conn->InTransaction()) Say(QStringLiteral("OPEN ") + name);
+    if (Conn2 && Conn2->InTransaction()) Say(QStringLiteral("OPEN ") + name);
+}
+
+template <class F> F* Open(FrmMainMdi& main, QAction* item) {
+    item->trigger();
+    Settle();
+    F* form = main.Child<F>();
+    if (!form) Fail(QStringLiteral("window did not open"));
+    return form;
+}
+
+void DropToNobody() {
+    if (::geteuid() != 0) return;
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+        Fail(QStringLiteral("could not become the user nobody"));
+}
+
+int RunFaults(const QString& fault, const QString& backupTarget, const QString& restoreSource) {
+    FaultBoxes boxes;
+    SetMsgBoxResponder(&boxes);
+    Shell::Recorder shell;
+    FileDialogs::Scripted dialogs;
+
+    FrmMainMdi main;
+    boxes.action = QStringLiteral("start");
+    if (!main.MDIForm_Load()) Fail(QStringLiteral("the address book did not open"));
+    ShowAndActivate(&main);
+    // The fault begins once the book is open, as when a disk fills while
+    // the program runs.
+    if (fault.startsWith(QLatin1String("fsize="))) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlim_t size = rlim_t(fault.mid(6).toLongLong());
+        const rlimit limit{size, size};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) Fail(QStringLiteral("setrlimit failed"));
+    }
+
+    auto* city = Open<FrmCsC>(main, main.cty);
+    Act(boxes, QStringLiteral("city-new"), [&] {
+        Click(city->CmdSave);
+        TypeText(QStringLiteral("NEWTOWN"));
+        PressEnter();
+        PressEnter();
+        PressEnter();
+        Click(city->CmdSave);
+    });
+    auto loadCity = [&] {
+        Click(city->CmdEdt); // Cancel the entry
+        if (city->CmdEdt->text() != QLatin1String("&Edit")) Click(city->CmdEdt);
+        Click(city->CmdEdt); // the list
+        DoubleClickRow(city->LstvewCsc, QStringLiteral("LUDHIANA"));
+    };
+    Act(boxes, QStringLiteral("city-change"), [&] {
+        loadCity();
+        city->txtcty->selectAll();
+        TypeText(QStringLiteral("CHANGED"));
+        Click(city->CmdSave);
+    });
+    Act(boxes, QStringLiteral("city-delete"), [&] {
+        loadCity();
+        Click(city->CmdDel);
+    });
+    city->Unload();
+
+    auto* group = Open<FrmGrupMstr>(main, main.dash);
+    Act(boxes, QStringLiteral("group-new"), [&] {
+        Click(group->CmdSave);
+        TypeText(QStringLiteral("NEWGROUP"));
+        Click(group->CmdSave);
+    });
+    auto loadGroup = [&] {
+        Click(group->CmdEdt);
+        if (group->CmdEdt->text() != QLatin1String("&Edit")) Click(group->CmdEdt);
+        Click(group->CmdEdt);
+        DoubleClickRow(group->LstvewGrup, QStringLiteral("CUSTOMERS"));
+    };
+    Act(boxes, QStringLiteral("group-change"), [&] {
+        loadGroup();
+        group->txtGrup->selectAll();
+        TypeText(QStringLiteral("CLIENTS"));
+        Click(group->CmdSave);
+    });
+    Act(boxes, QStringLiteral("group-delete"), [&] {
+        loadGroup();
+        Click(group->CmdDel);
+    });
+    group->Unload();
+
+    auto* party = Open<FrmAdrsMstr1>(main, main.adrs);
+    Act(boxes, QStringLiteral("party-new"), [&] {
+        Click(party->CmdSave);
+        TypeText(QStringLiteral("NEW PARTY"));
+        PressEnter();
+        PressEnter();
+        TypeText(QStringLiteral("1 main road"));
+        PressEnter();
+        PressEnter();
+        PressEnter();
+        TickGroups(party->LstvewGrup1, {QStringLiteral("1")});
+        PressEnter();
+        PickCity(party->CmbxCty, QStringLiteral("LUDHIANA"));
+        Click(party->CmdSave);
+    });
+    auto loadParty = [&] {
+        if (party->CmdEdt->text() == QLatin1String("&Cancel")) Click(party->CmdEdt);
+        Click(party->CmdEdt);
+        TypeText(QStringLiteral("ALPHA"));
+        PressEnter();
+        party->Lstvewadrs->Flush();
+        PressEnter();
+        Settle();
+    };
+    Act(boxes, QStringLiteral("party-change"), [&] {
+        loadParty();
+        party->Txtname->selectAll();
+        TypeText(QStringLiteral("OMEGA TRADERS"));
+        TickGroups(party->LstvewGrup1, {QStringLiteral("2")});
+        Click(party->CmdSave);
+    });
+    Act(boxes, QStringLiteral("party-delete"), [&] {
+        loadParty();
+        Click(party->CmdDel);
+    });
+    party->Unload();
+
+    Act(boxes, QStringLiteral("backup"), [&] {
+        dialogs.answers << backupTarget;
+        main.Bak->trigger();
+    });
+
+    auto* print = Open<FrmPrntrpt>(main, main.prnt);
+    auto pickForPrint = [&] {
+        Click(print->Txtsrch);
+        TypeText(QStringLiteral("ALPHA"));
+        PressEnter();
+        PressEnter(); // loaded; on "Mark Attention !"
+        Settle();
+    };
+    Act(boxes, QStringLiteral("print"), [&] {
+        pickForPrint();
+        Click(print->OptnStiker);
+        Click(print->txtNoco);
+        TypeText(QStringLiteral("2"));
+        PressEnter();
+        Click(print->CmdPrnt);
+    });
+    Act(boxes, QStringLiteral("print-contact"), [&] {
+        pickForPrint();
+        PressKey(Qt::Key_Space); // Mark Attention: the contact person box opens
+        TypeText(QStringLiteral("NEW CONTACT"));
+        PressEnter();
+        Click(print->OptnStiker);
+        Click(print->CmdPrnt);
+    });
+    print->Unload();
+    Settle();
+    if (!shell.started.isEmpty()) Say(QStringLiteral("STARTED print batch"));
+
+    Act(boxes, QStringLiteral("restore"), [&] {
+        dialogs.answers << restoreSource;
+        main.Rtsr->trigger();
+    });
+    Say(QStringLiteral("END"));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (mode == QLatin1String("faults") && argc > 3 && qstrcmp(argv[3], "readonly") == 0)
+        DropToNobody();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 5) Fail(QStringLiteral("usage: saves|faults <folder> ..."));
+    SetAppPathForTesting(args.at(2));
+    try {
+        if (mode == QLatin1String("saves")) {
+            OpenConn();
+            OpenConn2();
+            AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
+            return RunSaves(args.at(3).toInt(), args.at(4).toUInt());
+        }
+        if (mode == QLatin1String("faults") && args.size() >= 6) {
+            if (args.size() > 6) Only = args.at(6).split(u',');
+            return RunFaults(args.at(3), args.at(4), args.at(5));
+        }
+    } catch (const std::exception& e) {
+        Fail(QString::fromUtf8(e.what()));
+    }
+    Fail(QStringLiteral("unknown mode ") + mode);
+}
