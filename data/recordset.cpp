@@ -8,10 +8,7 @@
 // ---- Field ---------------------------------------------------------------
 
 QVariant Field::Value() const { return rs_->value(column_); }
-bool Field::IsNull() const {
-    const QVariant v = rs_->value(column_);
-    return !v.isValid() || v.isNull();
-}
+bool Field::IsNull() const { return rs_->isNull(column_); }
 QString Field::Str() const {
     const QVariant v = rs_->value(column_);
     return v.isNull() ? QString() : v.toString();
@@ -148,7 +145,8 @@ Field Recordset::Fields(const QString& name) { return Field(this, column(name));
 int Recordset::column(const QString& name) const {
     requireOpen();
     const QHash<QString, int>& index = columns().index;
-    auto found = index.constFind(name.toLower());
+    auto found = index.constFind(name);
+    if (found == index.constEnd()) found = index.constFind(name.toLower());
     if (found == index.constEnd()) {
         QString key = name.trimmed().toLower();
         if (key.contains(u'.')) key = key.section(u'.', -1);
@@ -166,6 +164,15 @@ QVariant Recordset::value(int column) const {
     if (edit != edits_.constEnd() && edit->assigned[column]) return edit->values[column];
     if (current_ >= baseRows()) return QVariant();
     return rows_.Value(current_, baseColumn(column));
+}
+
+bool Recordset::isNull(int column) const {
+    requireRow();
+    const auto edit = edits_.constFind(current_);
+    if (edit != edits_.constEnd() && edit->assigned[column])
+        return !edit->values[column].isValid() || edit->values[column].isNull();
+    if (current_ >= baseRows()) return true;
+    return rows_.IsNull(current_, baseColumn(column)); // no need to read the text
 }
 
 Recordset::RowEdit& Recordset::editOf(int row) {

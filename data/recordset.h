@@ -86,6 +86,7 @@ private:
     int column(const QString& name) const;
     int baseColumn(int column) const { return keyed_ ? column + 1 : column; }
     QVariant value(int column) const;
+    bool isNull(int column) const;
     void assign(int column, const QVariant& value);
     RowEdit& editOf(int row);
 

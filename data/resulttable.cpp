@@ -1,10 +1,14 @@
 #include "data/resulttable.h"
 
 ColumnInfo::ColumnInfo(const QStringList& n) : names(n) {
+    // Each name under its lower-case spelling, and under its own spelling
+    // too, so that most lookups need no case folding.
     for (int c = 0; c < names.size(); ++c) {
         const QString key = names[c].toLower();
         if (!index.contains(key)) index.insert(key, c);
     }
+    for (int c = 0; c < names.size(); ++c)
+        if (!index.contains(names[c])) index.insert(names[c], index.value(names[c].toLower()));
 }
 
 const std::shared_ptr<const ColumnInfo>& ResultTable::noColumns() {
