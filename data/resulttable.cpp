@@ -27,7 +27,7 @@ void ResultTable::Reset(std::shared_ptr<const ColumnInfo> columns) {
 void ResultTable::AddText(const char* utf8, int length) {
     Cell c{Kind::Text, std::uint32_t(length), {0}};
     c.offset = std::uint64_t(text_.size());
-    text_.append(utf8, length);
+    text_.append(utf8, size_t(length));
     cells_.push_back(c);
 }
 
@@ -41,7 +41,7 @@ QVariant ResultTable::Value(int row, int column) const {
     case Kind::Real:
         return QVariant(c.d);
     case Kind::Text:
-        return QVariant(QString::fromUtf8(text_.constData() + c.offset, qsizetype(c.length)));
+        return QVariant(QString::fromUtf8(text_.data() + c.offset, qsizetype(c.length)));
     }
     return QVariant();
 }
@@ -56,7 +56,7 @@ QString ResultTable::Text(int row, int column) const {
     case Kind::Real:
         return QString::number(c.d, 'g', 15);
     case Kind::Text:
-        return QString::fromUtf8(text_.constData() + c.offset, qsizetype(c.length));
+        return QString::fromUtf8(text_.data() + c.offset, qsizetype(c.length));
     }
     return QString();
 }
@@ -65,7 +65,7 @@ void ResultTable::AddRowFrom(const ResultTable& other, int row) {
     for (int c = 0; c < other.ColumnCount(); ++c) {
         const Cell& cell = other.cell(row, c);
         if (cell.kind == Kind::Text)
-            AddText(other.text_.constData() + cell.offset, int(cell.length));
+            AddText(other.text_.data() + cell.offset, int(cell.length));
         else
             cells_.push_back(cell);
     }

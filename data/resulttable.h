@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // The columns a statement returns: their names, and where each name
@@ -68,5 +69,5 @@ private:
     static const std::shared_ptr<const ColumnInfo>& noColumns();
     std::shared_ptr<const ColumnInfo> info_ = noColumns();
     std::vector<Cell> cells_;
-    QByteArray text_;
+    std::string text_;
 };

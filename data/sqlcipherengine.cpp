@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <sqlite3.h>
 
 namespace {
@@ -85,7 +86,8 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
         throw DbError(QStringLiteral("The database file %1 is empty (0 bytes).").arg(file));
 
     const QByteArray path = file.toUtf8();
-    if (sqlite3_open_v2(path.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    // Each connection is used by one thread only: no locking per call.
+    if (sqlite3_open_v2(path.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
         sqlite3_close(db_);
         db_ = nullptr;
@@ -221,7 +223,11 @@ SqlCipherEngine::Cached& SqlCipherEngine::prepared(const QString& sql) {
     QStringList names;
     const int columns = sqlite3_column_count(stmt);
     for (int c = 0; c < columns; ++c) names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
-    cache_.push_front(Cached{sql, stmt, std::make_shared<const ColumnInfo>(names), sqlite3_stmt_readonly(stmt) != 0});
+    const bool readOnly = sqlite3_stmt_readonly(stmt) != 0;
+    static const QRegularExpression control(QStringLiteral("^\\s*(BEGIN|COMMIT|END|ROLLBACK|SAVEPOINT|RELEASE|PRAGMA)\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const bool writes = !readOnly && !control.match(sql).hasMatch();
+    cache_.push_front(Cached{sql, stmt, std::make_shared<const ColumnInfo>(names), readOnly, writes});
     cacheIndex_.insert(sql, cache_.begin());
     if (int(cache_.size()) > kCachedStatements) {
         cacheIndex_.remove(cache_.back().sql);
@@ -252,10 +258,8 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
     }
 
     Cached& cached = prepared(statement.sql);
-    if (!cached.readOnly) {
-        forgetReads();
-        DeferredSnapshot::BeforeWrite();
-    }
+    if (!cached.readOnly) forgetReads();
+    if (cached.writes) DeferredSnapshot::BeforeWrite();
     sqlite3_stmt* stmt = cached.stmt;
     struct Resetter {
         sqlite3_stmt* s;

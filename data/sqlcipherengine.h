@@ -56,6 +56,7 @@ private:
         sqlite3_stmt* stmt;
         std::shared_ptr<const ColumnInfo> columns;
         bool readOnly;
+        bool writes; // changes rows (transaction control and settings do not)
     };
     Cached& prepared(const QString& sql);
     void forgetReads();
