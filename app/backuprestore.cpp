@@ -21,33 +21,39 @@ QString backupFolder() {
 } // namespace
 
 void FrmMainMdi::Bak_Click() {
-    const QString suggested = QDir(backupFolder())
-                                  .filePath(QStringLiteral("adrsbookHXS-backup-%1.mdb")
-                                                .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    const QString suggested =
+        QDir(backupFolder())
+            .filePath(QStringLiteral("adrsbookHXS-backup-%1.mdb")
+                          .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
     const QString target = FileDialogs::GetSaveFileName(this, QStringLiteral("Backup"), suggested);
     if (target.isEmpty()) return;
     if (QFileInfo(target).absoluteFilePath() == QFileInfo(Conn->File()).absoluteFilePath()) {
-        MsgBox(QStringLiteral("The backup cannot be written over the address book itself. Choose another file."),
-               vbCritical, windowTitle());
+        MsgBox(
+            QStringLiteral(
+                "The backup cannot be written over the address book itself. Choose another file."),
+            vbCritical, windowTitle());
         return;
     }
     try {
         Backup::BackupTo(*Conn, target);
     } catch (const std::exception& e) {
-        MsgBox(QStringLiteral("The backup could not be made.\n\n") + ErrorText(e), vbCritical, windowTitle());
+        MsgBox(QStringLiteral("The backup could not be made.\n\n") + ErrorText(e), vbCritical,
+               windowTitle());
         return;
     }
-    MsgBox(QStringLiteral("The address book has been backed up to\n") + QDir::toNativeSeparators(target),
+    MsgBox(QStringLiteral("The address book has been backed up to\n") +
+               QDir::toNativeSeparators(target),
            vbInformation, windowTitle());
 }
 
 void FrmMainMdi::Rtsr_Click() {
-    const QString source = FileDialogs::GetOpenFileName(this, QStringLiteral("Restore"), backupFolder());
+    const QString source =
+        FileDialogs::GetOpenFileName(this, QStringLiteral("Restore"), backupFolder());
     if (source.isEmpty()) return;
     const QString database = DatabaseFile();
     if (QFileInfo(source).absoluteFilePath() == QFileInfo(database).absoluteFilePath()) {
-        MsgBox(QStringLiteral("That file is the address book in use; there is nothing to restore."), vbInformation,
-               windowTitle());
+        MsgBox(QStringLiteral("That file is the address book in use; there is nothing to restore."),
+               vbInformation, windowTitle());
         return;
     }
     try {
@@ -59,7 +65,8 @@ void FrmMainMdi::Rtsr_Click() {
                vbCritical, windowTitle());
         return;
     }
-    if (MsgBox(QStringLiteral("Replace the address book with the data of\n%1?\n\nAll open windows will be closed. "
+    if (MsgBox(QStringLiteral("Replace the address book with the data of\n%1?\n\nAll open windows "
+                              "will be closed. "
                               "The current data is kept in a dated copy beside the program.")
                    .arg(QDir::toNativeSeparators(source)),
                vbYesNo, windowTitle()) != vbYes)
@@ -83,18 +90,21 @@ void FrmMainMdi::Rtsr_Click() {
             OpenConn();
             OpenConn2();
         } catch (const std::exception& again) {
-            MsgBox(QStringLiteral("The restore failed, and the address book could not be opened again. "
-                                  "The program will close.\n\n") +
+            MsgBox(QStringLiteral(
+                       "The restore failed, and the address book could not be opened again. "
+                       "The program will close.\n\n") +
                        ErrorText(again),
                    vbCritical, windowTitle());
             close();
             return;
         }
-        MsgBox(QStringLiteral("The restore failed: the address book is unchanged.\n\n") + ErrorText(e), vbCritical,
-               windowTitle());
+        MsgBox(QStringLiteral("The restore failed: the address book is unchanged.\n\n") +
+                   ErrorText(e),
+               vbCritical, windowTitle());
         return;
     }
-    MsgBox(QStringLiteral("The address book has been restored from\n%1\n\nThe previous data is kept as\n%2")
+    MsgBox(QStringLiteral(
+               "The address book has been restored from\n%1\n\nThe previous data is kept as\n%2")
                .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)),
            vbInformation, windowTitle());
 }

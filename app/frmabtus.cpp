@@ -27,7 +27,8 @@ QPixmap Logo() {
     p.setFont(QFont(QStringLiteral("Verdana"), 17, QFont::Bold));
     p.drawText(QRect(78, 10, 245, 34), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("ORVANE"));
     p.setFont(QFont(QStringLiteral("Verdana"), 10));
-    p.drawText(QRect(78, 42, 245, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Software for small business"));
+    p.drawText(QRect(78, 42, 245, 24), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Software for small business"));
     return logo;
 }
 } // namespace
@@ -38,10 +39,13 @@ FrmAbtus::FrmAbtus(QWidget* parent) : Form(parent) {
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setPixmap(Logo());
     PlaceTwips(Picture1, 120, 120, Twips(327), Twips(77));
-    Label1 = new QLabel(QStringLiteral("Contact No:- ") + QStringLiteral("+91 161 240 0000, +91 98140 00000"), this);
+    Label1 = new QLabel(QStringLiteral("Contact No:- ") +
+                            QStringLiteral("+91 161 240 0000, +91 98140 00000"),
+                        this);
     Label1->setObjectName(QStringLiteral("Label1"));
     PlaceTwips(Label1, 120, 1440, 4905, 285);
-    Label2 = new QLabel(QStringLiteral("E-Mail Id:-") + QStringLiteral("info@orvane.example"), this);
+    Label2 =
+        new QLabel(QStringLiteral("E-Mail Id:-") + QStringLiteral("info@orvane.example"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     PlaceTwips(Label2, 120, 1800, 4905, 285);
 }

@@ -7,7 +7,7 @@ class QLabel;
 
 class FrmAbtus : public Form {
     Q_OBJECT
-public:
+  public:
     explicit FrmAbtus(QWidget* parent = nullptr);
     void Form_Load() override;
 

@@ -24,7 +24,9 @@ namespace {
 FrmMainMdi* mainMdi = nullptr;
 }
 
-FrmMainMdi* MainMdi() { return mainMdi; }
+FrmMainMdi* MainMdi() {
+    return mainMdi;
+}
 
 FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     mainMdi = this;
@@ -82,8 +84,10 @@ bool FrmMainMdi::MDIForm_Load() {
         OpenConn();
         OpenConn2();
     } catch (const std::exception& e) {
-        MsgBox(QStringLiteral("The address book cannot start: its database could not be opened.\n\n") + ErrorText(e),
-               vbCritical, QStringLiteral("ORVANE ADDRESS BOOK"));
+        MsgBox(
+            QStringLiteral("The address book cannot start: its database could not be opened.\n\n") +
+                ErrorText(e),
+            vbCritical, QStringLiteral("ORVANE ADDRESS BOOK"));
         CloseConns();
         return false;
     }
@@ -98,14 +102,24 @@ bool FrmMainMdi::MDIForm_Load() {
 
 void FrmMainMdi::DeleteTempFiles() {
     QDir folder(AppPath());
-    const QStringList leftovers = folder.entryList({QStringLiteral("*.TMP")}, QDir::Files | QDir::Hidden);
-    for (const QString& name : leftovers) QFile::remove(folder.filePath(name));
+    const QStringList leftovers =
+        folder.entryList({QStringLiteral("*.TMP")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : leftovers)
+        QFile::remove(folder.filePath(name));
 }
 
-int FrmMainMdi::Width() const { return Twips(width()); }
-int FrmMainMdi::Height() const { return Twips(height()); }
-int FrmMainMdi::ScaleWidth() const { return Twips(MdiArea->viewport()->width()); }
-int FrmMainMdi::ScaleHeight() const { return Twips(MdiArea->viewport()->height()); }
+int FrmMainMdi::Width() const {
+    return Twips(width());
+}
+int FrmMainMdi::Height() const {
+    return Twips(height());
+}
+int FrmMainMdi::ScaleWidth() const {
+    return Twips(MdiArea->viewport()->width());
+}
+int FrmMainMdi::ScaleHeight() const {
+    return Twips(MdiArea->viewport()->height());
+}
 
 Form* FrmMainMdi::find(const char* className) const {
     for (QMdiSubWindow* sub : MdiArea->subWindowList()) {
@@ -137,9 +151,21 @@ void FrmMainMdi::CloseChildren() {
     }
 }
 
-void FrmMainMdi::adrs_Click() { Load<FrmAdrsMstr1>(); }
-void FrmMainMdi::dash_Click() { Load<FrmGrupMstr>(); }
-void FrmMainMdi::cty_Click() { Load<FrmCsC>(); }
-void FrmMainMdi::srchengn_Click() { Load<FrmSrchEngn>(); }
-void FrmMainMdi::prnt_Click() { Load<FrmPrntrpt>(); }
-void FrmMainMdi::abts_Click() { Load<FrmAbtus>(); }
+void FrmMainMdi::adrs_Click() {
+    Load<FrmAdrsMstr1>();
+}
+void FrmMainMdi::dash_Click() {
+    Load<FrmGrupMstr>();
+}
+void FrmMainMdi::cty_Click() {
+    Load<FrmCsC>();
+}
+void FrmMainMdi::srchengn_Click() {
+    Load<FrmSrchEngn>();
+}
+void FrmMainMdi::prnt_Click() {
+    Load<FrmPrntrpt>();
+}
+void FrmMainMdi::abts_Click() {
+    Load<FrmAbtus>();
+}

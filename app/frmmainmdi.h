@@ -14,7 +14,7 @@ class Form;
 
 class FrmMainMdi : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit FrmMainMdi(QWidget* parent = nullptr);
     ~FrmMainMdi() override;
 
@@ -39,7 +39,9 @@ public:
         return form;
     }
     // The open child of a kind, or nullptr.
-    template <class F> F* Child() const { return static_cast<F*>(find(F::staticMetaObject.className())); }
+    template <class F> F* Child() const {
+        return static_cast<F*>(find(F::staticMetaObject.className()));
+    }
     void CloseChildren();
 
     QMdiArea* MdiArea = nullptr;
@@ -67,7 +69,7 @@ public:
     // Main window geometry for a screen, in twips: left, top, width, height.
     static QRect Placement(int screenWidth, int screenHeight);
 
-private:
+  private:
     Form* find(const char* className) const;
     void activate(Form* form);
     void place(Form* form);

@@ -59,8 +59,10 @@ void Backup::BackupTo(Connection& conn, const QString& target) {
 
 QString Backup::KeptCopyName(const QString& databaseFile) {
     const QFileInfo info(databaseFile);
-    return info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral("-before-restore-") +
-           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) + u'.' + info.suffix();
+    return info.absolutePath() + u'/' + info.completeBaseName() +
+           QStringLiteral("-before-restore-") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) + u'.' +
+           info.suffix();
 }
 
 QString Backup::RestoreFrom(const QString& source, const QString& databaseFile) {
@@ -76,12 +78,14 @@ QString Backup::RestoreFrom(const QString& source, const QString& databaseFile) 
     const QString kept = KeptCopyName(databaseFile);
     if (!QFile::rename(databaseFile, kept)) {
         QFile::remove(incoming);
-        throw DbError(QStringLiteral("The current database %1 could not be set aside as %2.").arg(databaseFile, kept));
+        throw DbError(QStringLiteral("The current database %1 could not be set aside as %2.")
+                          .arg(databaseFile, kept));
     }
     if (!QFile::rename(incoming, databaseFile)) {
         QFile::rename(kept, databaseFile);
         QFile::remove(incoming);
-        throw DbError(QStringLiteral("The restored file could not be put in place of %1.").arg(databaseFile));
+        throw DbError(
+            QStringLiteral("The restored file could not be put in place of %1.").arg(databaseFile));
     }
     return kept;
 }

@@ -18,7 +18,8 @@ Connection::Parts Connection::Parse(const QString& connectionString) {
             parts.provider = value;
         else if (key == QLatin1String("data source"))
             parts.dataSource = value;
-        else if (key.endsWith(QLatin1String("database password")) || key == QLatin1String("password"))
+        else if (key.endsWith(QLatin1String("database password")) ||
+                 key == QLatin1String("password"))
             parts.password = value;
     }
 #ifndef Q_OS_WIN
@@ -37,13 +38,21 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
     engine_ = std::move(engine);
 }
 
-void Connection::Close() { engine_.reset(); }
+void Connection::Close() {
+    engine_.reset();
+}
 
-int Connection::State() const { return engine_ && engine_->IsOpen() ? 1 : 0; }
+int Connection::State() const {
+    return engine_ && engine_->IsOpen() ? 1 : 0;
+}
 
-QString Connection::File() const { return engine_ ? engine_->File() : QString(); }
+QString Connection::File() const {
+    return engine_ ? engine_->File() : QString();
+}
 
-void Connection::Verify() { engine().Verify(); }
+void Connection::Verify() {
+    engine().Verify();
+}
 
 Engine& Connection::engine() {
     if (!State()) throw DbError(QStringLiteral("The database connection is not open."));
@@ -55,10 +64,22 @@ qint64 Connection::Execute(const QString& text) {
     return e.Run(e.Translate(text), nullptr);
 }
 
-void Connection::BeginRead() { engine().Savepoint(QStringLiteral("one_read")); }
-void Connection::EndRead() { engine().Release(QStringLiteral("one_read")); }
+void Connection::BeginRead() {
+    engine().Savepoint(QStringLiteral("one_read"));
+}
+void Connection::EndRead() {
+    engine().Release(QStringLiteral("one_read"));
+}
 
-void Connection::BeginTrans() { engine().Begin(); }
-void Connection::CommitTrans() { engine().Commit(); }
-void Connection::RollbackTrans() { engine().Rollback(); }
-bool Connection::InTransaction() const { return engine_ && engine_->InTransaction(); }
+void Connection::BeginTrans() {
+    engine().Begin();
+}
+void Connection::CommitTrans() {
+    engine().Commit();
+}
+void Connection::RollbackTrans() {
+    engine().Rollback();
+}
+bool Connection::InTransaction() const {
+    return engine_ && engine_->InTransaction();
+}

@@ -1,7 +1,8 @@
 #pragma once
 // A connection to the address book's database file, opened with a
 // connection string of the form
-//   PROVIDER=<engine>;Data Source=<folder>\adrsbookHXS.mdb;Jet OLEDB:Database Password='<password>';
+//   PROVIDER=<engine>;Data Source=<folder>\adrsbookHXS.mdb;Jet OLEDB:Database
+//   Password='<password>';
 // The provider picks the engine; the data source and the password are read
 // from the string. Transactions follow the old BeginTrans/CommitTrans style.
 
@@ -11,7 +12,7 @@
 #include <memory>
 
 class Connection {
-public:
+  public:
     Connection() = default;
     ~Connection();
     Connection(const Connection&) = delete;
@@ -46,7 +47,7 @@ public:
     };
     static Parts Parse(const QString& connectionString);
 
-private:
+  private:
     std::unique_ptr<Engine> engine_;
 };
 

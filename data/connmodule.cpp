@@ -57,4 +57,6 @@ void CloseConns() {
     conn2.reset();
 }
 
-QString DatabaseFile() { return Connection::Parse(BuildConnStr()).dataSource; }
+QString DatabaseFile() {
+    return Connection::Parse(BuildConnStr()).dataSource;
+}

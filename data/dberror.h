@@ -6,13 +6,13 @@
 #include <stdexcept>
 
 class DbError : public std::runtime_error {
-public:
+  public:
     explicit DbError(const QString& message) : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };
 
 // A number that does not fit the 16-bit ids and counters of the address book.
 class OverflowError : public DbError {
-public:
+  public:
     using DbError::DbError;
 };

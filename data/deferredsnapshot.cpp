@@ -11,7 +11,9 @@ std::vector<DeferredSnapshot*>& deferred() {
 DeferredSnapshot* writer = nullptr;
 } // namespace
 
-void DeferredSnapshot::Defer(DeferredSnapshot* snapshot) { deferred().push_back(snapshot); }
+void DeferredSnapshot::Defer(DeferredSnapshot* snapshot) {
+    deferred().push_back(snapshot);
+}
 
 void DeferredSnapshot::Undefer(DeferredSnapshot* snapshot) {
     auto& list = deferred();
@@ -26,5 +28,9 @@ void DeferredSnapshot::BeforeWrite() {
         if (s != writer) s->TakeSnapshot(); // each undefers itself
 }
 
-DeferredSnapshot::Writer::Writer(DeferredSnapshot* self) : previous_(writer) { writer = self; }
-DeferredSnapshot::Writer::~Writer() { writer = previous_; }
+DeferredSnapshot::Writer::Writer(DeferredSnapshot* self) : previous_(writer) {
+    writer = self;
+}
+DeferredSnapshot::Writer::~Writer() {
+    writer = previous_;
+}

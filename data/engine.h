@@ -13,14 +13,14 @@
 
 // A statement as the engine will run it.
 struct EngineStatement {
-    QString sql;           // in the engine's own dialect
-    QVariantList params;   // values bound to its placeholders, in order
-    QString table;         // for "Select * from <table> ...": the table, else empty
-    bool keyed = false;    // the first column returned is the row key, not a field
+    QString sql;         // in the engine's own dialect
+    QVariantList params; // values bound to its placeholders, in order
+    QString table;       // for "Select * from <table> ...": the table, else empty
+    bool keyed = false;  // the first column returned is the row key, not a field
 };
 
 class Engine {
-public:
+  public:
     virtual ~Engine() = default;
 
     // Opens an existing database file with its password; never creates one.
@@ -62,7 +62,7 @@ public:
 // they were when it was opened. The one writing (a recordset writing back
 // its own rows) stays as it is and leaves its own rows out when it reads.
 class DeferredSnapshot {
-public:
+  public:
     virtual ~DeferredSnapshot() = default;
     virtual void TakeSnapshot() = 0;
 
@@ -72,13 +72,13 @@ public:
     static void BeforeWrite();
     // The snapshot writing its own rows meanwhile (nullptr when none).
     class Writer {
-    public:
+      public:
         explicit Writer(DeferredSnapshot* self);
         ~Writer();
         Writer(const Writer&) = delete;
         Writer& operator=(const Writer&) = delete;
 
-    private:
+      private:
         DeferredSnapshot* previous_;
     };
 };

@@ -20,9 +20,10 @@ Integer CInt(const QVariant& value) {
     }
     const double rounded = std::nearbyint(number); // the default rounding is half to even
     if (!(rounded >= -32768 && rounded <= kLargestId))
-        throw OverflowError(QStringLiteral("The number %1 is out of range: ids and counts go up to %2.")
-                                .arg(number, 0, 'f', 0)
-                                .arg(kLargestId));
+        throw OverflowError(
+            QStringLiteral("The number %1 is out of range: ids and counts go up to %2.")
+                .arg(number, 0, 'f', 0)
+                .arg(kLargestId));
     return Integer(rounded);
 }
 
@@ -32,9 +33,10 @@ Integer NextId(Recordset& maxQuery) {
     const qlonglong current = max.Value().toLongLong();
     if (current == 0) return 1;
     if (current + 1 > kLargestId)
-        throw OverflowError(QStringLiteral("The register is full: the next id would be %1, and ids go up "
-                                           "to %2. Nothing was saved.")
-                                .arg(current + 1)
-                                .arg(kLargestId));
+        throw OverflowError(
+            QStringLiteral("The register is full: the next id would be %1, and ids go up "
+                           "to %2. Nothing was saved.")
+                .arg(current + 1)
+                .arg(kLargestId));
     return CInt(current + 1);
 }

@@ -7,13 +7,19 @@
 
 // ---- Field ---------------------------------------------------------------
 
-QVariant Field::Value() const { return rs_->value(column_); }
-bool Field::IsNull() const { return rs_->isNull(column_); }
+QVariant Field::Value() const {
+    return rs_->value(column_);
+}
+bool Field::IsNull() const {
+    return rs_->isNull(column_);
+}
 QString Field::Str() const {
     const QVariant v = rs_->value(column_);
     return v.isNull() ? QString() : v.toString();
 }
-QString Field::Name() const { return rs_->columns().names.at(rs_->baseColumn(column_)); }
+QString Field::Name() const {
+    return rs_->columns().names.at(rs_->baseColumn(column_));
+}
 Field& Field::operator=(const QVariant& value) {
     rs_->assign(column_, value);
     return *this;
@@ -21,7 +27,9 @@ Field& Field::operator=(const QVariant& value) {
 
 // ---- Recordset -------------------------------------------------------------
 
-Recordset::~Recordset() { Close(); }
+Recordset::~Recordset() {
+    Close();
+}
 
 void Recordset::Open(const QString& source, Connection* connection, int, int, int) {
     Close();
@@ -70,7 +78,8 @@ void Recordset::TakeSnapshot() {
     const int base = rows_.RowCount();
     if (base > 0 && !edits_.isEmpty()) {
         QHash<int, RowEdit> moved;
-        for (auto it = edits_.cbegin(); it != edits_.cend(); ++it) moved.insert(it.key() + base, it.value());
+        for (auto it = edits_.cbegin(); it != edits_.cend(); ++it)
+            moved.insert(it.key() + base, it.value());
         edits_ = std::move(moved);
     }
     if (added_ > 0) current_ += base;
@@ -80,7 +89,9 @@ void Recordset::ensureRows() const {
     if (deferred_) const_cast<Recordset*>(this)->TakeSnapshot();
 }
 
-const ColumnInfo& Recordset::columns() const { return columns_ ? *columns_ : rows_.Info(); }
+const ColumnInfo& Recordset::columns() const {
+    return columns_ ? *columns_ : rows_.Info();
+}
 
 void Recordset::Close() {
     if (deferred_) Undefer(this);
@@ -98,7 +109,8 @@ void Recordset::Close() {
 }
 
 void Recordset::requireOpen() const {
-    if (!open_) throw DbError(QStringLiteral("Operation is not allowed when the recordset is closed."));
+    if (!open_)
+        throw DbError(QStringLiteral("Operation is not allowed when the recordset is closed."));
 }
 
 void Recordset::requireRow() const {
@@ -115,9 +127,13 @@ int Recordset::RecordCount() const {
     return rows_.RowCount() + added_;
 }
 
-bool Recordset::Eof() const { return current_ >= RecordCount(); }
+bool Recordset::Eof() const {
+    return current_ >= RecordCount();
+}
 
-bool Recordset::Bof() const { return current_ < 0 || RecordCount() == 0; }
+bool Recordset::Bof() const {
+    return current_ < 0 || RecordCount() == 0;
+}
 
 void Recordset::MoveNext() {
     requireRow();
@@ -136,11 +152,14 @@ int Recordset::FieldCount() const {
 
 Field Recordset::Fields(int index) {
     if (index < 0 || index >= FieldCount())
-        throw DbError(QStringLiteral("Item %1 cannot be found in the fields of the recordset.").arg(index));
+        throw DbError(
+            QStringLiteral("Item %1 cannot be found in the fields of the recordset.").arg(index));
     return Field(this, index);
 }
 
-Field Recordset::Fields(const QString& name) { return Field(this, column(name)); }
+Field Recordset::Fields(const QString& name) {
+    return Field(this, column(name));
+}
 
 int Recordset::column(const QString& name) const {
     requireOpen();
@@ -154,7 +173,8 @@ int Recordset::column(const QString& name) const {
     }
     // The row key, when there is one, is column 0 and no field.
     if (found == index.constEnd() || (keyed_ && *found == 0))
-        throw DbError(QStringLiteral("Item \"%1\" cannot be found in the fields of the recordset.").arg(name));
+        throw DbError(QStringLiteral("Item \"%1\" cannot be found in the fields of the recordset.")
+                          .arg(name));
     return *found - (keyed_ ? 1 : 0);
 }
 
@@ -190,7 +210,8 @@ Recordset::RowEdit& Recordset::editOf(int row) {
 void Recordset::assign(int column, const QVariant& value) {
     requireRow();
     if (table_.isEmpty())
-        throw DbError(QStringLiteral("The recordset cannot be changed: it was not opened on a single table."));
+        throw DbError(QStringLiteral(
+            "The recordset cannot be changed: it was not opened on a single table."));
     RowEdit& edit = editOf(current_);
     edit.values[column] = value;
     edit.assigned[column] = true;
@@ -200,7 +221,8 @@ void Recordset::assign(int column, const QVariant& value) {
 void Recordset::AddNew() {
     requireOpen();
     if (table_.isEmpty())
-        throw DbError(QStringLiteral("Rows cannot be added: the recordset was not opened on a single table."));
+        throw DbError(QStringLiteral(
+            "Rows cannot be added: the recordset was not opened on a single table."));
     ++added_;
     current_ = baseRows() + added_ - 1;
     editOf(current_).added = true;

@@ -13,16 +13,31 @@
 #include <QVariant>
 #include <QVector>
 
-enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
-enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3, adLockBatchOptimistic = 4 };
-enum AffectEnum { adAffectCurrent = 1, adAffectGroup = 2, adAffectAll = 3, adAffectAllChapters = 4 };
+enum CursorTypeEnum {
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
+enum LockTypeEnum {
+    adLockReadOnly = 1,
+    adLockPessimistic = 2,
+    adLockOptimistic = 3,
+    adLockBatchOptimistic = 4
+};
+enum AffectEnum {
+    adAffectCurrent = 1,
+    adAffectGroup = 2,
+    adAffectAll = 3,
+    adAffectAllChapters = 4
+};
 enum ObjectStateEnum { adStateClosed = 0, adStateOpen = 1 };
 
 class Recordset;
 
 // One field of the current row, read or assigned by column name or position.
 class Field {
-public:
+  public:
     QVariant Value() const;
     bool IsNull() const;
     QString Str() const; // the value as text; Null reads as the empty text
@@ -31,7 +46,7 @@ public:
     Field& operator=(const QString& value) { return *this = QVariant(value); }
     Field& operator=(const char*) = delete;
 
-private:
+  private:
     friend class Recordset;
     Field(Recordset* rs, int column) : rs_(rs), column_(column) {}
     Recordset* rs_;
@@ -39,7 +54,7 @@ private:
 };
 
 class Recordset : private DeferredSnapshot {
-public:
+  public:
     Recordset() = default;
     ~Recordset() override;
     Recordset(const Recordset&) = delete;
@@ -68,7 +83,7 @@ public:
     // The statement text the recordset was last opened on, as issued.
     QString Source() const { return source_; }
 
-private:
+  private:
     friend class Field;
     struct RowEdit {
         QVector<QVariant> values;

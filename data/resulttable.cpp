@@ -16,7 +16,9 @@ const std::shared_ptr<const ColumnInfo>& ResultTable::noColumns() {
     return none;
 }
 
-void ResultTable::Reset(const QStringList& columns) { Reset(std::make_shared<const ColumnInfo>(columns)); }
+void ResultTable::Reset(const QStringList& columns) {
+    Reset(std::make_shared<const ColumnInfo>(columns));
+}
 
 void ResultTable::Reset(std::shared_ptr<const ColumnInfo> columns) {
     info_ = columns ? std::move(columns) : noColumns();

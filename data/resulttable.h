@@ -21,7 +21,7 @@ struct ColumnInfo {
 };
 
 class ResultTable {
-public:
+  public:
     enum class Kind : std::uint8_t { Null, Integer, Real, Text };
 
     void Reset(const QStringList& columns);
@@ -32,7 +32,9 @@ public:
     // Appends a copy of a row of another table with the same columns.
     void AddRowFrom(const ResultTable& other, int row);
     int ColumnCount() const { return static_cast<int>(info_->names.size()); }
-    int RowCount() const { return ColumnCount() ? static_cast<int>(cells_.size()) / ColumnCount() : 0; }
+    int RowCount() const {
+        return ColumnCount() ? static_cast<int>(cells_.size()) / ColumnCount() : 0;
+    }
     void Reserve(int rows) { cells_.reserve(size_t(rows) * info_->names.size()); }
 
     // Appending: one call per cell, row after row.
@@ -54,7 +56,7 @@ public:
     QVariant Value(int row, int column) const;
     QString Text(int row, int column) const; // Null reads as the empty text
 
-private:
+  private:
     struct Cell {
         Kind kind;
         std::uint32_t length;
@@ -64,7 +66,9 @@ private:
             std::uint64_t offset;
         };
     };
-    const Cell& cell(int row, int column) const { return cells_[size_t(row) * info_->names.size() + column]; }
+    const Cell& cell(int row, int column) const {
+        return cells_[size_t(row) * info_->names.size() + column];
+    }
 
     static const std::shared_ptr<const ColumnInfo>& noColumns();
     std::shared_ptr<const ColumnInfo> info_ = noColumns();

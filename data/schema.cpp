@@ -11,16 +11,20 @@ namespace {
 // Texts compare and sort without regard to letter case; dates are stored as
 // "yyyy-MM-dd HH:mm:ss" text.
 const char* const kCreate[] = {
-    "CREATE TABLE cscmstr (ctyid INTEGER, ctyname TEXT COLLATE NOCASE, statename TEXT COLLATE NOCASE, "
+    "CREATE TABLE cscmstr (ctyid INTEGER, ctyname TEXT COLLATE NOCASE, statename TEXT COLLATE "
+    "NOCASE, "
     "contryname TEXT COLLATE NOCASE, addt TEXT, edtdt TEXT, deldt TEXT, delstatus INTEGER)",
     "CREATE TABLE adrsgrupmstr (grpid INTEGER, grpname TEXT COLLATE NOCASE)",
-    "CREATE TABLE adrsmstr (adrsid INTEGER, adrsname TEXT COLLATE NOCASE, adrscontact TEXT COLLATE NOCASE, "
-    "adrs1 TEXT COLLATE NOCASE, adrs2 TEXT COLLATE NOCASE, adrs3 TEXT COLLATE NOCASE, adrsctyid INTEGER, "
+    "CREATE TABLE adrsmstr (adrsid INTEGER, adrsname TEXT COLLATE NOCASE, adrscontact TEXT COLLATE "
+    "NOCASE, "
+    "adrs1 TEXT COLLATE NOCASE, adrs2 TEXT COLLATE NOCASE, adrs3 TEXT COLLATE NOCASE, adrsctyid "
+    "INTEGER, "
     "adrspin TEXT COLLATE NOCASE, adrscstno TEXT COLLATE NOCASE, adrsphno TEXT COLLATE NOCASE, "
     "adrsmobno TEXT COLLATE NOCASE, adrsfax TEXT COLLATE NOCASE, adrsemail TEXT COLLATE NOCASE, "
     "adrsweb TEXT COLLATE NOCASE, adrsnotes TEXT COLLATE NOCASE, adrsaddt TEXT, adrsedtdt TEXT, "
     "adrsdelstatus INTEGER)",
-    "CREATE TABLE adrsgrpdtails (adrsgrpid INTEGER, adrsconcrnid INTEGER, adrsgrupid TEXT COLLATE NOCASE)",
+    "CREATE TABLE adrsgrpdtails (adrsgrpid INTEGER, adrsconcrnid INTEGER, adrsgrupid TEXT COLLATE "
+    "NOCASE)",
     "CREATE INDEX cscmstr_ctyid ON cscmstr (ctyid)",
     "CREATE INDEX adrsgrupmstr_grpid ON adrsgrupmstr (grpid)",
     "CREATE INDEX adrsmstr_adrsid ON adrsmstr (adrsid)",
@@ -41,10 +45,12 @@ void Schema::CreateDatabase(const QString& file, const QString& password) {
     SqlCipherEngine::CreateFile(file, password);
     try {
         Connection conn;
-        conn.Open(QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
-                      .arg(file, password));
+        conn.Open(
+            QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
+                .arg(file, password));
         InTransaction(conn, [&] {
-            for (const char* statement : kCreate) conn.Execute(QString::fromLatin1(statement));
+            for (const char* statement : kCreate)
+                conn.Execute(QString::fromLatin1(statement));
         });
     } catch (...) {
         QFile::remove(file);
@@ -55,10 +61,13 @@ void Schema::CreateDatabase(const QString& file, const QString& password) {
 void Schema::RequireTables(Connection& conn) {
     for (const QString& table : Tables()) {
         Recordset rs;
-        rs.Open(QStringLiteral("Select count(*) from sqlite_master where type = 'table' and name = '%1'").arg(table),
+        rs.Open(QStringLiteral(
+                    "Select count(*) from sqlite_master where type = 'table' and name = '%1'")
+                    .arg(table),
                 &conn);
         if (rs.Fields(0).Value().toInt() < 1)
-            throw DbError(QStringLiteral("The database file %1 is not an address book: it has no table %2.")
-                              .arg(conn.File(), table));
+            throw DbError(
+                QStringLiteral("The database file %1 is not an address book: it has no table %2.")
+                    .arg(conn.File(), table));
     }
 }

@@ -11,8 +11,8 @@ namespace {
 
 constexpr int kCachedStatements = 48;
 constexpr int kTranslations = 4096;
-constexpr int kKeptReads = 4096;   // results kept within one read
-constexpr int kKeptReadRows = 4;   // only small results are kept
+constexpr int kKeptReads = 4096; // results kept within one read
+constexpr int kKeptReadRows = 4; // only small results are kept
 // Large enough to keep the whole file of the largest address book decrypted
 // in memory: every miss costs a decrypt and an HMAC check.
 constexpr int kCacheKiB = 65536;
@@ -38,7 +38,8 @@ void bind(sqlite3_stmt* stmt, int index, const QVariant& v) {
         sqlite3_bind_double(stmt, index, v.toDouble());
         return;
     case QMetaType::QDateTime: {
-        const QByteArray s = v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+        const QByteArray s =
+            v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
         sqlite3_bind_text(stmt, index, s.constData(), int(s.size()), SQLITE_TRANSIENT);
         return;
     }
@@ -66,10 +67,13 @@ std::unique_ptr<Engine> CreateEngine(const QString& provider) {
     throw DbError(QStringLiteral("Unknown database provider \"%1\".").arg(provider));
 }
 
-SqlCipherEngine::~SqlCipherEngine() { Close(); }
+SqlCipherEngine::~SqlCipherEngine() {
+    Close();
+}
 
 void SqlCipherEngine::fail(const QString& what) const {
-    const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("not open");
+    const QString reason =
+        db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("not open");
     throw DbError(QStringLiteral("%1: %2").arg(what, reason));
 }
 
@@ -87,11 +91,13 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
 
     const QByteArray path = file.toUtf8();
     // Each connection is used by one thread only: no locking per call.
-    if (sqlite3_open_v2(path.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
         const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
         sqlite3_close(db_);
         db_ = nullptr;
-        throw DbError(QStringLiteral("The database file %1 could not be opened: %2.").arg(file, reason));
+        throw DbError(
+            QStringLiteral("The database file %1 could not be opened: %2.").arg(file, reason));
     }
     file_ = file;
     const QByteArray key = password.toUtf8();
@@ -103,9 +109,10 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     } catch (const DbError& e) {
         Close();
-        throw DbError(QStringLiteral("The database file %1 could not be read: the password is wrong, or "
-                                     "the file is damaged or is not an address book (%2).")
-                          .arg(file, e.message().section(QStringLiteral(": "), -1)));
+        throw DbError(
+            QStringLiteral("The database file %1 could not be read: the password is wrong, or "
+                           "the file is damaged or is not an address book (%2).")
+                .arg(file, e.message().section(QStringLiteral(": "), -1)));
     }
     try {
         exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
@@ -127,11 +134,12 @@ void SqlCipherEngine::Verify() {
     const qint64 pages = r.Value(0, 0).toLongLong();
     const qint64 size = QFileInfo(file_).size();
     if (pageSize * pages != size)
-        throw DbError(QStringLiteral("The database file %1 is damaged: it should hold %2 bytes but holds %3 "
-                                     "(it has been cut short or added to).")
-                          .arg(file_)
-                          .arg(pageSize * pages)
-                          .arg(size));
+        throw DbError(
+            QStringLiteral("The database file %1 is damaged: it should hold %2 bytes but holds %3 "
+                           "(it has been cut short or added to).")
+                .arg(file_)
+                .arg(pageSize * pages)
+                .arg(size));
     try {
         // Reads every page: each is decrypted and its checksum tested.
         Run(EngineStatement{QStringLiteral("PRAGMA quick_check"), {}, {}, false}, &r);
@@ -141,13 +149,15 @@ void SqlCipherEngine::Verify() {
     }
     if (r.RowCount() < 1 || r.Text(0, 0) != QLatin1String("ok"))
         throw DbError(QStringLiteral("The database file %1 is damaged: %2.")
-                          .arg(file_, r.RowCount() ? r.Text(0, 0) : QStringLiteral("the check gave no answer")));
+                          .arg(file_, r.RowCount() ? r.Text(0, 0)
+                                                   : QStringLiteral("the check gave no answer")));
 }
 
 void SqlCipherEngine::Close() {
     reads_.clear();
     translated_.clear();
-    for (auto& c : cache_) sqlite3_finalize(c.stmt);
+    for (auto& c : cache_)
+        sqlite3_finalize(c.stmt);
     cache_.clear();
     cacheIndex_.clear();
     if (db_) sqlite3_close(db_);
@@ -159,8 +169,8 @@ void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
         throw DbError(QStringLiteral("The file %1 already exists.").arg(file));
     sqlite3* db = nullptr;
     const QByteArray path = file.toUtf8();
-    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
         const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close(db);
         throw DbError(QStringLiteral("The file %1 could not be created: %2.").arg(file, reason));
@@ -169,7 +179,8 @@ void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
     sqlite3_key(db, key.constData(), int(key.size()));
     // Writing the first page makes the file exist with its key.
     char* err = nullptr;
-    const int rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA user_version=1;", nullptr, nullptr, &err);
+    const int rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA user_version=1;", nullptr,
+                                nullptr, &err);
     const QString reason = err ? QString::fromUtf8(err) : QString();
     sqlite3_free(err);
     sqlite3_close(db);
@@ -180,11 +191,18 @@ void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
 void SqlCipherEngine::learnColumns() {
     QHash<QString, SqliteDialect::Affinity> columns;
     ResultTable tables;
-    Run(EngineStatement{QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"), {}, {}, false},
+    Run(
+        EngineStatement{
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"), {}, {}, false},
         &tables);
     for (int r = 0; r < tables.RowCount(); ++r) {
         ResultTable info;
-        Run(EngineStatement{QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(tables.Text(r, 0))), {}, {}, false},
+        Run(
+            EngineStatement{
+                QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(tables.Text(r, 0))),
+                {},
+                {},
+                false},
             &info);
         for (int c = 0; c < info.RowCount(); ++c) {
             const QString type = info.Text(c, 2).toUpper();
@@ -222,12 +240,15 @@ SqlCipherEngine::Cached& SqlCipherEngine::prepared(const QString& sql) {
     }
     QStringList names;
     const int columns = sqlite3_column_count(stmt);
-    for (int c = 0; c < columns; ++c) names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+    for (int c = 0; c < columns; ++c)
+        names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
     const bool readOnly = sqlite3_stmt_readonly(stmt) != 0;
-    static const QRegularExpression control(QStringLiteral("^\\s*(BEGIN|COMMIT|END|ROLLBACK|SAVEPOINT|RELEASE|PRAGMA)\\b"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression control(
+        QStringLiteral("^\\s*(BEGIN|COMMIT|END|ROLLBACK|SAVEPOINT|RELEASE|PRAGMA)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
     const bool writes = !readOnly && !control.match(sql).hasMatch();
-    cache_.push_front(Cached{sql, stmt, std::make_shared<const ColumnInfo>(names), readOnly, writes});
+    cache_.push_front(
+        Cached{sql, stmt, std::make_shared<const ColumnInfo>(names), readOnly, writes});
     cacheIndex_.insert(sql, cache_.begin());
     if (int(cache_.size()) > kCachedStatements) {
         cacheIndex_.remove(cache_.back().sql);
@@ -237,7 +258,9 @@ SqlCipherEngine::Cached& SqlCipherEngine::prepared(const QString& sql) {
     return cache_.front();
 }
 
-void SqlCipherEngine::forgetReads() { reads_.clear(); }
+void SqlCipherEngine::forgetReads() {
+    reads_.clear();
+}
 
 std::shared_ptr<const ColumnInfo> SqlCipherEngine::Columns(const EngineStatement& statement) {
     return prepared(statement.sql).columns;
@@ -249,7 +272,8 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
     QString readKey;
     if (inRead && rows) {
         readKey = statement.sql;
-        for (const QVariant& p : statement.params) readKey += QChar(0x1f) + p.toString();
+        for (const QVariant& p : statement.params)
+            readKey += QChar(0x1f) + p.toString();
         const auto kept = reads_.constFind(readKey);
         if (kept != reads_.constEnd()) {
             *rows = *kept;
@@ -268,14 +292,16 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
             sqlite3_clear_bindings(s);
         }
     } resetter{stmt};
-    for (int i = 0; i < statement.params.size(); ++i) bind(stmt, i + 1, statement.params[i]);
+    for (int i = 0; i < statement.params.size(); ++i)
+        bind(stmt, i + 1, statement.params[i]);
 
     const int columns = sqlite3_column_count(stmt);
     if (rows) rows->Reset(cached.columns);
     for (;;) {
         const int rc = sqlite3_step(stmt);
         if (rc == SQLITE_DONE) break;
-        if (rc != SQLITE_ROW) fail(QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
+        if (rc != SQLITE_ROW)
+            fail(QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
         if (!rows) continue;
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(stmt, c)) {
@@ -327,11 +353,15 @@ void SqlCipherEngine::Update(const QString& table, const QVariant& key, const QS
                              const QVariantList& values) {
     if (columns.isEmpty()) return;
     QStringList sets;
-    for (const QString& c : columns) sets.append(quoteName(c) + QStringLiteral("=?"));
+    for (const QString& c : columns)
+        sets.append(quoteName(c) + QStringLiteral("=?"));
     QVariantList params = values;
     params.append(key);
-    Run(EngineStatement{QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_=?").arg(quoteName(table), sets.join(u',')),
-                        params, {}, false},
+    Run(EngineStatement{QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_=?")
+                            .arg(quoteName(table), sets.join(u',')),
+                        params,
+                        {},
+                        false},
         nullptr);
 }
 
@@ -347,7 +377,9 @@ void SqlCipherEngine::Rollback() {
     forgetReads();
     if (InTransaction()) exec(QStringLiteral("ROLLBACK"));
 }
-bool SqlCipherEngine::InTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
+bool SqlCipherEngine::InTransaction() const {
+    return db_ && !sqlite3_get_autocommit(db_);
+}
 void SqlCipherEngine::Savepoint(const QString& name) {
     if (!InTransaction()) forgetReads();
     exec(QStringLiteral("SAVEPOINT ") + name);

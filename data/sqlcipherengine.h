@@ -11,7 +11,7 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 class SqlCipherEngine : public Engine {
-public:
+  public:
     SqlCipherEngine() = default;
     ~SqlCipherEngine() override;
     SqlCipherEngine(const SqlCipherEngine&) = delete;
@@ -43,7 +43,7 @@ public:
     // the tests only; the program itself never creates a database).
     static void CreateFile(const QString& file, const QString& password);
 
-private:
+  private:
     void exec(const QString& sql);
     void learnColumns();
     [[noreturn]] void fail(const QString& what) const;

@@ -11,8 +11,12 @@ struct Token {
     QString text;
 };
 
-bool isWordStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
+bool isWordStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
 
 QList<Token> tokenize(const QString& s) {
     QList<Token> out;
@@ -23,7 +27,8 @@ QList<Token> tokenize(const QString& s) {
         const QChar c = s[i];
         Tok kind = Tok::Punct;
         if (c.isSpace()) {
-            while (i < n && s[i].isSpace()) ++i;
+            while (i < n && s[i].isSpace())
+                ++i;
             kind = Tok::Space;
         } else if (c == u'\'' || c == u'"' || c == u'[') {
             const QChar close = c == u'[' ? QChar(u']') : c;
@@ -41,10 +46,12 @@ QList<Token> tokenize(const QString& s) {
             }
             kind = c == u'\'' ? Tok::Literal : Tok::Word;
         } else if (isWordStart(c)) {
-            while (i < n && isWordChar(s[i])) ++i;
+            while (i < n && isWordChar(s[i]))
+                ++i;
             kind = Tok::Word;
         } else if (c.isDigit()) {
-            while (i < n && (s[i].isDigit() || s[i] == u'.')) ++i;
+            while (i < n && (s[i].isDigit() || s[i] == u'.'))
+                ++i;
             kind = Tok::Number;
         } else {
             ++i;
@@ -116,7 +123,8 @@ EngineStatement SqliteDialect::Translate(const QString& text) const {
                 const QString value = literalValue(t[q].text);
                 const int before = prevSolid(t, p);
                 const bool negated = before >= 0 && is(t[before], "not");
-                if (found != columns_.constEnd() && !negated && wholeNumber.match(value).hasMatch()) {
+                if (found != columns_.constEnd() && !negated &&
+                    wholeNumber.match(value).hasMatch()) {
                     tok.text = QStringLiteral("=");
                     t[q].text = QStringLiteral("?");
                     if (*found == Affinity::Integer)

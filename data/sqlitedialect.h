@@ -15,12 +15,12 @@
 #include <QHash>
 
 class SqliteDialect {
-public:
+  public:
     enum class Affinity { Integer, Text };
     // Columns of the open database, by lower-case name.
     void SetColumns(const QHash<QString, Affinity>& columns) { columns_ = columns; }
     EngineStatement Translate(const QString& text) const;
 
-private:
+  private:
     QHash<QString, Affinity> columns_;
 };

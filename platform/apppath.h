@@ -5,5 +5,5 @@
 
 #include <QString>
 
-QString AppPath();                          // no trailing separator
+QString AppPath();                                // no trailing separator
 void SetAppPathForTesting(const QString& folder); // empty: back to the executable's folder

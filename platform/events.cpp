@@ -45,8 +45,9 @@ int keyAsciiOf(const QKeyEvent* e) {
 }
 
 class KeyPressFilter : public QObject {
-public:
-    KeyPressFilter(QWidget* control, On::KeyHandler h) : QObject(control), control_(control), h_(std::move(h)) {}
+  public:
+    KeyPressFilter(QWidget* control, On::KeyHandler h)
+        : QObject(control), control_(control), h_(std::move(h)) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::KeyPress || replaying_) return false;
@@ -61,7 +62,9 @@ public:
         if (code == original) return false;
         // Type the replacement instead.
         const QString text = QString(QChar(char16_t(code)));
-        QKeyEvent replacement(QEvent::KeyPress, code == 13 ? int(Qt::Key_Return) : int(QChar(code).toUpper().unicode()),
+        QKeyEvent replacement(QEvent::KeyPress,
+                              code == 13 ? int(Qt::Key_Return)
+                                         : int(QChar(code).toUpper().unicode()),
                               Qt::NoModifier, text);
         replaying_ = true;
         QCoreApplication::sendEvent(watched, &replacement);
@@ -69,7 +72,7 @@ public:
         return true;
     }
 
-private:
+  private:
     QWidget* control_;
     On::KeyHandler h_;
     bool replaying_ = false;
@@ -81,7 +84,7 @@ bool ignoredReason(Qt::FocusReason r) {
 
 // Tracks the focus of one control and raises GotFocus and LostFocus.
 class FocusFilter : public QObject {
-public:
+  public:
     explicit FocusFilter(QWidget* control) : QObject(control), control_(control) {}
     On::Handler got, lost;
 
@@ -102,7 +105,7 @@ public:
         return false;
     }
 
-private:
+  private:
     // A combo box's drop-down list takes the focus with a plain setFocus
     // once it is open: that is the pop-up taking it for a moment too.
     static bool intoPopup() {
@@ -126,7 +129,7 @@ FocusFilter* focusFilterOf(QWidget* control) {
 }
 
 class ClickFilter : public QObject {
-public:
+  public:
     ClickFilter(QWidget* control, On::Handler h) : QObject(control), h_(std::move(h)) {}
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonRelease &&
@@ -135,7 +138,7 @@ public:
         return false;
     }
 
-private:
+  private:
     On::Handler h_;
 };
 
@@ -167,7 +170,8 @@ void Click(QLabel* label, Handler h) {
 }
 
 void Click(QAction* menuItem, Handler h) {
-    QObject::connect(menuItem, &QAction::triggered, menuItem, [h = std::move(h)] { Guarded(nullptr, h); });
+    QObject::connect(menuItem, &QAction::triggered, menuItem,
+                     [h = std::move(h)] { Guarded(nullptr, h); });
 }
 
 void ItemClick(ListView* list, Handler h) {
@@ -194,8 +198,12 @@ void KeyPress(QWidget* control, KeyHandler h) {
     control->installEventFilter(new KeyPressFilter(control, std::move(h)));
 }
 
-void GotFocus(QWidget* control, Handler h) { focusFilterOf(control)->got = guard(control, std::move(h)); }
+void GotFocus(QWidget* control, Handler h) {
+    focusFilterOf(control)->got = guard(control, std::move(h));
+}
 
-void LostFocus(QWidget* control, Handler h) { focusFilterOf(control)->lost = guard(control, std::move(h)); }
+void LostFocus(QWidget* control, Handler h) {
+    focusFilterOf(control)->lost = guard(control, std::move(h));
+}
 
 } // namespace On

@@ -32,14 +32,14 @@ namespace On {
 using Handler = std::function<void()>;
 using KeyHandler = std::function<void(int& KeyAscii)>;
 
-void Click(QAbstractButton* button, Handler h);   // a button pressed
-void Click(QCheckBox* box, Handler h);            // the value changed, by the user or the program
-void Click(QRadioButton* option, Handler h);      // the option became chosen
-void Click(QComboBox* combo, Handler h);          // an entry chosen from the list
-void Click(QLabel* label, Handler h);             // the label clicked
-void Click(QAction* menuItem, Handler h);         // a menu command
-void ItemClick(ListView* list, Handler h);        // a row clicked
-void DblClick(ListView* list, Handler h);         // a row double-clicked
+void Click(QAbstractButton* button, Handler h); // a button pressed
+void Click(QCheckBox* box, Handler h);          // the value changed, by the user or the program
+void Click(QRadioButton* option, Handler h);    // the option became chosen
+void Click(QComboBox* combo, Handler h);        // an entry chosen from the list
+void Click(QLabel* label, Handler h);           // the label clicked
+void Click(QAction* menuItem, Handler h);       // a menu command
+void ItemClick(ListView* list, Handler h);      // a row clicked
+void DblClick(ListView* list, Handler h);       // a row double-clicked
 void Change(QLineEdit* box, Handler h);
 void Change(QComboBox* combo, Handler h);
 void Change(QPlainTextEdit* box, Handler h);

@@ -7,9 +7,12 @@ FileDialogs::Responder* responder = nullptr;
 const QString kFilter = QStringLiteral("Address book (*.mdb);;All files (*)");
 } // namespace
 
-void FileDialogs::SetResponder(Responder* r) { responder = r; }
+void FileDialogs::SetResponder(Responder* r) {
+    responder = r;
+}
 
-QString FileDialogs::GetSaveFileName(QWidget* parent, const QString& title, const QString& suggested) {
+QString FileDialogs::GetSaveFileName(QWidget* parent, const QString& title,
+                                     const QString& suggested) {
     if (responder) return responder->Save(title, suggested);
     return QFileDialog::getSaveFileName(parent, title, suggested, kFilter);
 }
@@ -24,7 +27,9 @@ FileDialogs::Scripted::Scripted() {
     responder = this;
 }
 
-FileDialogs::Scripted::~Scripted() { responder = previous; }
+FileDialogs::Scripted::~Scripted() {
+    responder = previous;
+}
 
 QString FileDialogs::Scripted::Save(const QString& title, const QString& s) {
     asked.append(title);

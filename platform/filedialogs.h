@@ -9,7 +9,7 @@ class QWidget;
 namespace FileDialogs {
 
 class Responder {
-public:
+  public:
     virtual ~Responder() = default;
     // Returns the chosen path, or an empty text when cancelled.
     virtual QString Save(const QString& title, const QString& suggested) = 0;
@@ -23,7 +23,7 @@ QString GetOpenFileName(QWidget* parent, const QString& title, const QString& fo
 
 // Answers from a queue (an empty answer cancels) and records the titles.
 class Scripted : public Responder {
-public:
+  public:
     Scripted();
     ~Scripted() override;
     Scripted(const Scripted&) = delete;
@@ -31,8 +31,8 @@ public:
     QString Save(const QString& title, const QString& suggested) override;
     QString Open(const QString& title, const QString& folder) override;
     QStringList answers;
-    QStringList asked;      // titles
-    QStringList suggested;  // suggested paths of save dialogs
+    QStringList asked;     // titles
+    QStringList suggested; // suggested paths of save dialogs
     Responder* previous = nullptr;
 };
 

@@ -6,7 +6,9 @@
 #include <QEvent>
 #include <QMdiSubWindow>
 
-Form::Form(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_DeleteOnClose); }
+Form::Form(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_DeleteOnClose);
+}
 
 QWidget* Form::Frame() const {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
@@ -18,16 +20,34 @@ void Form::SetCaption(const QString& caption) {
     if (Frame() != this) Frame()->setWindowTitle(caption);
 }
 
-int Form::Width() const { return Twips(Frame()->width()); }
-int Form::Height() const { return Twips(Frame()->height()); }
-int Form::Top() const { return Twips(Frame()->y()); }
-int Form::Left() const { return Twips(Frame()->x()); }
-void Form::SetWidth(int twips) { Frame()->resize(Px(twips), Frame()->height()); }
-void Form::SetHeight(int twips) { Frame()->resize(Frame()->width(), Px(twips)); }
-void Form::SetTop(int twips) { Frame()->move(Frame()->x(), Px(twips)); }
-void Form::SetLeft(int twips) { Frame()->move(Px(twips), Frame()->y()); }
+int Form::Width() const {
+    return Twips(Frame()->width());
+}
+int Form::Height() const {
+    return Twips(Frame()->height());
+}
+int Form::Top() const {
+    return Twips(Frame()->y());
+}
+int Form::Left() const {
+    return Twips(Frame()->x());
+}
+void Form::SetWidth(int twips) {
+    Frame()->resize(Px(twips), Frame()->height());
+}
+void Form::SetHeight(int twips) {
+    Frame()->resize(Frame()->width(), Px(twips));
+}
+void Form::SetTop(int twips) {
+    Frame()->move(Frame()->x(), Px(twips));
+}
+void Form::SetLeft(int twips) {
+    Frame()->move(Px(twips), Frame()->y());
+}
 
-void Form::Unload() { Frame()->close(); }
+void Form::Unload() {
+    Frame()->close();
+}
 
 // The form is polished once, before it first shows and after its
 // constructor made the controls: every box then guards what is typed.

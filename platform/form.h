@@ -7,7 +7,7 @@
 
 class Form : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Form(QWidget* parent = nullptr);
 
     // Runs once, after the form is placed in its window and before it shows.
@@ -31,7 +31,7 @@ public:
     // The window frame the geometry applies to.
     QWidget* Frame() const;
 
-protected:
+  protected:
     bool event(QEvent* e) override;
 };
 

@@ -7,7 +7,9 @@
 
 // ---- ListItemModel -----------------------------------------------------
 
-int ListItemModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
+int ListItemModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shown_;
+}
 
 int ListItemModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(headers_.size());
@@ -25,7 +27,8 @@ QVariant ListItemModel::data(const QModelIndex& index, int role) const {
 }
 
 bool ListItemModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || role != Qt::CheckStateRole || !checkboxes_ || index.row() >= shown_) return false;
+    if (!index.isValid() || role != Qt::CheckStateRole || !checkboxes_ || index.row() >= shown_)
+        return false;
     rows_[size_t(index.row())].checked = value.toInt() == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
@@ -45,8 +48,12 @@ Qt::ItemFlags ListItemModel::flags(const QModelIndex& index) const {
 
 // ---- ListItem ----------------------------------------------------------
 
-QString ListItem::Text() const { return SubItem(0); }
-void ListItem::SetText(const QString& text) { SetSubItem(0, text); }
+QString ListItem::Text() const {
+    return SubItem(0);
+}
+void ListItem::SetText(const QString& text) {
+    SetSubItem(0, text);
+}
 
 QString ListItem::SubItem(int column) const {
     const auto& cells = list_->row(row_).cells;
@@ -55,7 +62,8 @@ QString ListItem::SubItem(int column) const {
 
 void ListItem::SetSubItem(int column, const QString& text) {
     auto& cells = list_->row(row_).cells;
-    while (cells.size() <= column) cells.append(QString());
+    while (cells.size() <= column)
+        cells.append(QString());
     cells[column] = text;
     if (row_ < list_->model_.shown_) {
         const QModelIndex i = list_->model_.index(row_, column);
@@ -63,7 +71,9 @@ void ListItem::SetSubItem(int column, const QString& text) {
     }
 }
 
-bool ListItem::Checked() const { return list_->row(row_).checked; }
+bool ListItem::Checked() const {
+    return list_->row(row_).checked;
+}
 
 void ListItem::SetChecked(bool checked) {
     list_->row(row_).checked = checked;
@@ -94,7 +104,8 @@ ListView::ListView(QWidget* parent) : QTreeView(parent) {
 }
 
 void ListView::AddColumn(const QString& header, int widthTwips) {
-    model_.beginInsertColumns(QModelIndex(), int(model_.headers_.size()), int(model_.headers_.size()));
+    model_.beginInsertColumns(QModelIndex(), int(model_.headers_.size()),
+                              int(model_.headers_.size()));
     model_.headers_.append(header);
     model_.endInsertColumns();
     setColumnWidth(int(model_.headers_.size()) - 1, Px(widthTwips));
@@ -106,9 +117,13 @@ void ListView::SetCheckboxes(bool on) {
     model_.endResetModel();
 }
 
-ListItemModel::Row& ListView::row(int r) { return model_.rows_.at(size_t(r)); }
+ListItemModel::Row& ListView::row(int r) {
+    return model_.rows_.at(size_t(r));
+}
 
-int ListView::Count() { return int(model_.rows_.size()); }
+int ListView::Count() {
+    return int(model_.rows_.size());
+}
 
 void ListView::Clear() {
     model_.beginResetModel();
@@ -153,6 +168,5 @@ void ListView::Flush() {
     model_.shown_ = total;
     model_.endInsertRows();
     // Like the old list, a filled list has its first row selected.
-    if (wasEmpty && !selectionModel()->hasSelection())
-        setCurrentIndex(model_.index(0, 0));
+    if (wasEmpty && !selectionModel()->hasSelection()) setCurrentIndex(model_.index(0, 0));
 }

@@ -17,7 +17,7 @@
 class ListView;
 
 class ListItem {
-public:
+  public:
     ListItem(ListView* list, int row) : list_(list), row_(row) {}
     int Index() const { return row_ + 1; } // 1-based, as the old lists counted
     QString Text() const;
@@ -28,14 +28,14 @@ public:
     void SetChecked(bool checked);
     void Select();
 
-private:
+  private:
     ListView* list_;
     int row_;
 };
 
 class ListItemModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     struct Row {
         QStringList cells;
         bool checked = false;
@@ -47,7 +47,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-private:
+  private:
     friend class ListView;
     friend class ListItem;
     QStringList headers_;
@@ -58,7 +58,7 @@ private:
 
 class ListView : public QTreeView {
     Q_OBJECT
-public:
+  public:
     explicit ListView(QWidget* parent = nullptr);
 
     // ColumnHeaders.Add: a column with its header text and width in twips.
@@ -74,7 +74,7 @@ public:
     // Makes rows added since the last call known to the view at once.
     void Flush();
 
-private:
+  private:
     friend class ListItem;
     ListItemModel::Row& row(int r);
     void scheduleFlush();

@@ -42,14 +42,18 @@ int MsgBox(const QString& prompt, int buttons, const QString& title) {
     return responder ? responder->Respond(call) : ShowRealBox(call);
 }
 
-void SetMsgBoxResponder(MsgBoxResponder* r) { responder = r; }
+void SetMsgBoxResponder(MsgBoxResponder* r) {
+    responder = r;
+}
 
 ScriptedMsgBoxes::ScriptedMsgBoxes() {
     previous = responder;
     responder = this;
 }
 
-ScriptedMsgBoxes::~ScriptedMsgBoxes() { responder = previous; }
+ScriptedMsgBoxes::~ScriptedMsgBoxes() {
+    responder = previous;
+}
 
 int ScriptedMsgBoxes::Respond(const MsgBoxCall& call) {
     calls.append(call);
@@ -59,6 +63,7 @@ int ScriptedMsgBoxes::Respond(const MsgBoxCall& call) {
 
 QStringList ScriptedMsgBoxes::Prompts() const {
     QStringList out;
-    for (const MsgBoxCall& c : calls) out.append(c.prompt);
+    for (const MsgBoxCall& c : calls)
+        out.append(c.prompt);
     return out;
 }

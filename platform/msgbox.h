@@ -27,7 +27,7 @@ struct MsgBoxCall {
 };
 
 class MsgBoxResponder {
-public:
+  public:
     virtual ~MsgBoxResponder() = default;
     virtual int Respond(const MsgBoxCall& call) = 0;
 };
@@ -38,7 +38,7 @@ void SetMsgBoxResponder(MsgBoxResponder* responder);
 // Records every box and answers from a script: queued answers first, then
 // Yes to a Yes/No question and OK to the rest. Installs itself while alive.
 class ScriptedMsgBoxes : public MsgBoxResponder {
-public:
+  public:
     ScriptedMsgBoxes();
     ~ScriptedMsgBoxes() override;
     ScriptedMsgBoxes(const ScriptedMsgBoxes&) = delete;

@@ -8,8 +8,10 @@
 namespace {
 
 class Desktop : public Shell::Backend {
-public:
-    void Open(const QString& target) override { QDesktopServices::openUrl(QUrl(target, QUrl::TolerantMode)); }
+  public:
+    void Open(const QString& target) override {
+        QDesktopServices::openUrl(QUrl(target, QUrl::TolerantMode));
+    }
 
     bool StartHidden(const QString& program) override {
         const QFileInfo info(program);
@@ -36,19 +38,29 @@ public:
 Desktop desktop;
 Shell::Backend* backend = nullptr;
 
-Shell::Backend& current() { return backend ? *backend : desktop; }
+Shell::Backend& current() {
+    return backend ? *backend : desktop;
+}
 
 } // namespace
 
-void Shell::SetBackend(Backend* b) { backend = b; }
+void Shell::SetBackend(Backend* b) {
+    backend = b;
+}
 
-void Shell::ShellExecuteOpen(const QString& target) { current().Open(target); }
+void Shell::ShellExecuteOpen(const QString& target) {
+    current().Open(target);
+}
 
-bool Shell::StartHidden(const QString& program) { return current().StartHidden(program); }
+bool Shell::StartHidden(const QString& program) {
+    return current().StartHidden(program);
+}
 
 Shell::Recorder::Recorder() {
     previous = backend;
     backend = this;
 }
 
-Shell::Recorder::~Recorder() { backend = previous; }
+Shell::Recorder::~Recorder() {
+    backend = previous;
+}

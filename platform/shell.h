@@ -8,10 +8,10 @@
 namespace Shell {
 
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
-    virtual void Open(const QString& target) = 0;              // failures pass silently
-    virtual bool StartHidden(const QString& program) = 0;      // false when it could not start
+    virtual void Open(const QString& target) = 0;         // failures pass silently
+    virtual bool StartHidden(const QString& program) = 0; // false when it could not start
 };
 
 void SetBackend(Backend* backend); // nullptr: the real desktop
@@ -23,7 +23,7 @@ bool StartHidden(const QString& program);
 
 // Records the calls instead of making them; installs itself while alive.
 class Recorder : public Backend {
-public:
+  public:
     Recorder();
     ~Recorder() override;
     Recorder(const Recorder&) = delete;

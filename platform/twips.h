@@ -7,8 +7,12 @@ class QWidget;
 
 constexpr int kTwipsPerPixel = 15;
 
-inline int Px(int twips) { return qRound(double(twips) / kTwipsPerPixel); }
-inline int Twips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int Px(int twips) {
+    return qRound(double(twips) / kTwipsPerPixel);
+}
+inline int Twips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 // Places a control at a design position (left, top, width, height in twips).
 void PlaceTwips(QWidget* w, int left, int top, int width, int height);

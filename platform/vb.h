@@ -6,12 +6,16 @@
 // Removes leading and trailing blanks (spaces only, as the old Trim did).
 inline QString Trim(const QString& s) {
     qsizetype begin = 0, end = s.size();
-    while (begin < end && s[begin] == u' ') ++begin;
-    while (end > begin && s[end - 1] == u' ') --end;
+    while (begin < end && s[begin] == u' ')
+        ++begin;
+    while (end > begin && s[end - 1] == u' ')
+        --end;
     return s.mid(begin, end - begin);
 }
 
-inline QString UCase(const QString& s) { return s.toUpper(); }
+inline QString UCase(const QString& s) {
+    return s.toUpper();
+}
 
 // A character code in upper case (a typed key replaced by its capital).
 inline int UpperKey(int keyAscii) {

@@ -19,7 +19,6 @@
 #include "search/frmsrchengn.h"
 
 #include <QApplication>
-#include <sqlite3.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -34,6 +33,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sqlite3.h>
 
 namespace {
 
@@ -108,7 +108,8 @@ sqlite3_stmt* prepareRaw(const QString& sql) {
 void stepAll(sqlite3_stmt* stmt, const std::function<void(sqlite3_stmt*)>& row = {}) {
     const int columns = sqlite3_column_count(stmt);
     while (sqlite3_step(stmt) == SQLITE_ROW) {
-        for (int c = 0; c < columns; ++c) sqlite3_column_text(stmt, c);
+        for (int c = 0; c < columns; ++c)
+            sqlite3_column_text(stmt, c);
         if (row) row(stmt);
     }
     sqlite3_reset(stmt);
@@ -126,7 +127,8 @@ void floors(const QStringList& statements, Case& c, bool lookups) {
         if (!stmt) continue;
         for (int i = 0; i < st.params.size(); ++i) {
             if (st.params[i].typeId() == QMetaType::QString)
-                sqlite3_bind_text(stmt, i + 1, st.params[i].toString().toUtf8().constData(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_text(stmt, i + 1, st.params[i].toString().toUtf8().constData(), -1,
+                                  SQLITE_TRANSIENT);
             else
                 sqlite3_bind_int64(stmt, i + 1, st.params[i].toLongLong());
         }
@@ -137,7 +139,8 @@ void floors(const QStringList& statements, Case& c, bool lookups) {
                 if (qstricmp(sqlite3_column_name(stmt, col), "adrsctyid") == 0) cityColumn = col;
             f2 += timed([&] {
                 stepAll(stmt, [&](sqlite3_stmt* row) {
-                    if (cityColumn < 0 || sqlite3_column_type(row, cityColumn) == SQLITE_NULL) return;
+                    if (cityColumn < 0 || sqlite3_column_type(row, cityColumn) == SQLITE_NULL)
+                        return;
                     sqlite3_bind_int64(city, 1, sqlite3_column_int64(row, cityColumn));
                     stepAll(city);
                 });
@@ -166,9 +169,12 @@ void measure(const QString& name, ListView* list, const std::function<void()>& s
     if (withFloor) floors(mainStatements(log), c, lookups);
 }
 
-void key(QChar ch) { QTest::keyClicks(QApplication::focusWidget(), QString(ch)); }
+void key(QChar ch) {
+    QTest::keyClicks(QApplication::focusWidget(), QString(ch));
+}
 
-void searchEngine(FrmMainMdi& main, int runs, bool inGroup, const QString& filter, const QString& label) {
+void searchEngine(FrmMainMdi& main, int runs, bool inGroup, const QString& filter,
+                  const QString& label) {
     main.srchengn->trigger();
     auto* f = main.Child<FrmSrchEngn>();
     if (!QTest::qWaitForWindowExposed(f)) std::fprintf(stderr, "warning: window not shown\n");
@@ -182,21 +188,25 @@ void searchEngine(FrmMainMdi& main, int runs, bool inGroup, const QString& filte
     for (int run = 0; run < runs; ++run) {
         f->Cmbxfiltr->setFocus();
         f->Cmbxfiltr->setEditText(filter);
-        measure(label + QStringLiteral(": enter value box (2 searches)"), f->LstvewSrch,
-                [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }, true);
+        measure(
+            label + QStringLiteral(": enter value box (2 searches)"), f->LstvewSrch,
+            [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }, true);
         const QString typed = QStringLiteral("ANA#");
         const char* names[] = {": \"A\"", ": \"AN\"", ": \"ANA\"", ": no match"};
         for (int i = 0; i < typed.size(); ++i) {
             if (i == 3) {
                 // What painting the list costs by itself, with nothing searched.
                 QCoreApplication::processEvents();
-                Case& paintOnly = caseNamed(label + QStringLiteral(": repaint only (\"ANA\" shown)"));
+                Case& paintOnly =
+                    caseNamed(label + QStringLiteral(": repaint only (\"ANA\" shown)"));
                 paintOnly.ms.append(timed([&] { paint(f->LstvewSrch); }));
                 paintOnly.rows.append(f->LstvewSrch->Count());
             }
-            measure(label + QLatin1String(names[i]), f->LstvewSrch, [&] { key(typed[i]); }, true);
+            measure(
+                label + QLatin1String(names[i]), f->LstvewSrch, [&] { key(typed[i]); }, true);
         }
-        if (run == 0 && f->LstvewSrch->Count() != 0) std::fprintf(stderr, "warning: the no-match value matched\n");
+        if (run == 0 && f->LstvewSrch->Count() != 0)
+            std::fprintf(stderr, "warning: the no-match value matched\n");
     }
     f->Unload();
     QCoreApplication::processEvents();
@@ -205,11 +215,14 @@ void searchEngine(FrmMainMdi& main, int runs, bool inGroup, const QString& filte
 void partyList(const QString& label, QWidget* away, QLineEdit* search, ListView* list, int runs) {
     for (int run = 0; run < runs; ++run) {
         away->setFocus();
-        measure(label + QStringLiteral(": focus search box (all parties)"), list, [&] { search->setFocus(); }, false);
+        measure(
+            label + QStringLiteral(": focus search box (all parties)"), list,
+            [&] { search->setFocus(); }, false);
         const QString typed = QStringLiteral("SHA");
         for (int i = 0; i < typed.size(); ++i)
-            measure(label + QStringLiteral(": type \"%1\"").arg(typed.left(i + 1)), list, [&] { key(typed[i]); },
-                    false);
+            measure(
+                label + QStringLiteral(": type \"%1\"").arg(typed.left(i + 1)), list,
+                [&] { key(typed[i]); }, false);
     }
 }
 
@@ -264,7 +277,8 @@ int main(int argc, char* argv[]) {
         c.floor2.append(c.floor1.last());
     }
     QApplication::setActiveWindow(main.get());
-    if (!QTest::qWaitForWindowActive(main.get())) std::fprintf(stderr, "warning: main window not active\n");
+    if (!QTest::qWaitForWindowActive(main.get()))
+        std::fprintf(stderr, "warning: main window not active\n");
     // Room for the saves below: the largest book has no free ids left.
     Conn->Execute(QStringLiteral("delete from adrsgrpdtails where adrsconcrnid > 32000"));
     Conn->Execute(QStringLiteral("delete from adrsmstr where adrsid > 32000"));
@@ -283,23 +297,29 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents();
     }
     const qint64 peak = peakRssKiB();
-    searchEngine(*main, runs, false, QStringLiteral("Name Wise "), QStringLiteral("search, all groups, Name Wise"));
-    searchEngine(*main, runs, false, QStringLiteral("City Wise"), QStringLiteral("search, all groups, City Wise"));
-    searchEngine(*main, runs, true, QStringLiteral("Name Wise "), QStringLiteral("search, one group, Name Wise"));
-    searchEngine(*main, runs, true, QStringLiteral("City Wise"), QStringLiteral("search, one group, City Wise"));
+    searchEngine(*main, runs, false, QStringLiteral("Name Wise "),
+                 QStringLiteral("search, all groups, Name Wise"));
+    searchEngine(*main, runs, false, QStringLiteral("City Wise"),
+                 QStringLiteral("search, all groups, City Wise"));
+    searchEngine(*main, runs, true, QStringLiteral("Name Wise "),
+                 QStringLiteral("search, one group, Name Wise"));
+    searchEngine(*main, runs, true, QStringLiteral("City Wise"),
+                 QStringLiteral("search, one group, City Wise"));
 
     main->adrs->trigger();
     auto* adrs = main->Child<FrmAdrsMstr1>();
     QTest::mouseClick(adrs->CmdEdt, Qt::LeftButton);
-    partyList(QStringLiteral("address master"), adrs->Lstvewadrs, adrs->TxtSrchadrs, adrs->Lstvewadrs, runs);
+    partyList(QStringLiteral("address master"), adrs->Lstvewadrs, adrs->TxtSrchadrs,
+              adrs->Lstvewadrs, runs);
     for (int run = 0; run < runs; ++run) {
         adrs->TxtSrchadrs->setFocus();
         adrs->TxtSrchadrs->clear();
         key(u'S');
         adrs->Lstvewadrs->setFocus();
         adrs->Lstvewadrs->Item(1 + run).Select();
-        measure(QStringLiteral("address master: load a party"), nullptr,
-                [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }, false);
+        measure(
+            QStringLiteral("address master: load a party"), nullptr,
+            [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }, false);
         QTest::mouseClick(adrs->CmdEdt, Qt::LeftButton); // back to the list
     }
     adrs->Unload();
@@ -311,18 +331,21 @@ int main(int argc, char* argv[]) {
         adrs->Txtname->setText(QStringLiteral("BENCH PARTY %1").arg(run));
         adrs->TxtAddrs->setText(QStringLiteral("1, MALL ROAD"));
         adrs->LstvewGrup1->setFocus();
-        for (int g = 1; g <= 3; ++g) adrs->LstvewGrup1->Item(g * 5).SetChecked(true);
+        for (int g = 1; g <= 3; ++g)
+            adrs->LstvewGrup1->Item(g * 5).SetChecked(true);
         adrs->CmbxCty->setFocus();
         adrs->CmbxCty->setCurrentIndex(3);
         QMetaObject::invokeMethod(adrs->CmbxCty, "activated", Q_ARG(int, 3));
-        measure(QStringLiteral("save a new party with 3 groups"), nullptr,
-                [&] { QTest::mouseClick(adrs->CmdSave, Qt::LeftButton); }, false, false);
+        measure(
+            QStringLiteral("save a new party with 3 groups"), nullptr,
+            [&] { QTest::mouseClick(adrs->CmdSave, Qt::LeftButton); }, false, false);
     }
     adrs->Unload();
 
     main->prnt->trigger();
     auto* prnt = main->Child<FrmPrntrpt>();
-    partyList(QStringLiteral("printing form"), prnt->LstvewPrnt, prnt->Txtsrch, prnt->LstvewPrnt, runs);
+    partyList(QStringLiteral("printing form"), prnt->LstvewPrnt, prnt->Txtsrch, prnt->LstvewPrnt,
+              runs);
     prnt->LstvewPrnt->setFocus();
     prnt->LstvewPrnt->Item(1).Select();
     QTest::keyClick(prnt->LstvewPrnt, Qt::Key_Return);
@@ -331,23 +354,26 @@ int main(int argc, char* argv[]) {
     QTest::keyClicks(prnt->txtNoco, QStringLiteral("3"));
     QTest::keyClick(prnt->txtNoco, Qt::Key_Return);
     for (int run = 0; run < runs; ++run)
-        measure(QStringLiteral("write 3 stickers"), nullptr, [&] { QTest::mouseClick(prnt->CmdPrnt, Qt::LeftButton); },
-                false, false);
+        measure(
+            QStringLiteral("write 3 stickers"), nullptr,
+            [&] { QTest::mouseClick(prnt->CmdPrnt, Qt::LeftButton); }, false, false);
 
-    std::printf("\n| case | rows | median ms | p10-p90 ms | floor F1 ms | floor F2 ms | ratio to F2 |\n");
+    std::printf(
+        "\n| case | rows | median ms | p10-p90 ms | floor F1 ms | floor F2 ms | ratio to F2 |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
     for (const Case& c : cases) {
         const double m = median(c.ms), f2 = median(c.floor2);
         auto floorText = [](const QVector<double>& v) {
             return v.isEmpty() ? QStringLiteral("-") : QString::number(median(v), 'f', 1);
         };
-        std::printf("| %s | %.0f | %.1f | %.1f-%.1f | %s | %s | %s |\n", qPrintable(c.name), median(c.rows), m,
-                    percentile(c.ms, 0.1), percentile(c.ms, 0.9), qPrintable(floorText(c.floor1)),
-                    qPrintable(floorText(c.floor2)),
+        std::printf("| %s | %.0f | %.1f | %.1f-%.1f | %s | %s | %s |\n", qPrintable(c.name),
+                    median(c.rows), m, percentile(c.ms, 0.1), percentile(c.ms, 0.9),
+                    qPrintable(floorText(c.floor1)), qPrintable(floorText(c.floor2)),
                     f2 > 0.05 ? qPrintable(QString::number(m / f2, 'f', 1)) : "-");
     }
-    std::printf("\npeak memory (RSS) with the full search result shown: %lld MiB; at the end: %lld MiB\n",
-                peak / 1024, peakRssKiB() / 1024);
+    std::printf(
+        "\npeak memory (RSS) with the full search result shown: %lld MiB; at the end: %lld MiB\n",
+        peak / 1024, peakRssKiB() / 1024);
     std::printf("messages shown: %lld\n", qlonglong(boxes.calls.size()));
     for (const MsgBoxCall& c : boxes.calls)
         if (c.Icon() == vbCritical) std::printf("  error: %s\n", qPrintable(c.prompt.simplified()));

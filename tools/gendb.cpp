@@ -22,50 +22,64 @@
 
 namespace {
 
-const char* const kSurnames[] = {"SHARMA", "GUPTA", "SINGH", "VERMA", "KAPOOR", "MEHTA", "BANSAL", "GARG", "MALHOTRA",
-                                 "SETHI", "CHOPRA", "ARORA", "BHATIA", "KHANNA", "JAIN", "AGARWAL", "SOOD", "GILL",
-                                 "SANDHU", "DHILLON", "GREWAL", "AHUJA", "BAJAJ", "MITTAL", "GOYAL", "ANAND",
-                                 "NARANG", "OBEROI", "TANDON", "WADHWA", "O'BRIEN", "D'SOUZA", "PATEL", "SHAH",
-                                 "NAIR", "IYER", "REDDY", "RAO", "DAS", "BOSE"};
-const char* const kTrades[] = {"TRADERS", "ENTERPRISES", "& SONS", "INDUSTRIES", "EXPORTS", "AGENCIES", "HOSIERY",
-                               "TEXTILES", "STEELS", "AUTOS", "CYCLES", "FABRICS", "MOTORS", "PHARMA", "FOODS",
-                               "ELECTRICALS", "HARDWARE", "PAPERS", "PLASTICS", "KNITWEAR"};
-const char* const kFirst[] = {"RAJESH", "SUNIL", "ANIL", "MANOJ", "ANITA", "SUNITA", "RAVI", "VIJAY", "ANAND",
-                              "DEEPAK", "NEHA", "POOJA", "AMIT", "ROHIT", "KIRAN", "HARPREET", "GURPREET",
-                              "MANPREET", "ASHOK", "MEENA", "ANANYA", "ARJUN", "KAVITA", "SANJAY"};
-const char* const kStreets[] = {"MALL ROAD", "G.T. ROAD", "FEROZEPUR ROAD", "CIVIL LINES", "RAILWAY ROAD",
-                                "CHAURA BAZAR", "MODEL TOWN EXTN", "INDUSTRIAL AREA-A", "FOCAL POINT PHASE 8",
-                                "BRANDRETH ROAD", "CLOCK TOWER ROAD", "STATION ROAD"};
-const char* const kAreas[] = {"MODEL TOWN", "SARABHA NAGAR", "BASANT AVENUE", "DUGRI", "PAKHOWAL ROAD",
-                              "SHASTRI NAGAR", "KITCHLU NAGAR", "BHAI RANDHIR SINGH NAGAR", "HAIBOWAL", "JAWADDI"};
-const char* const kMarks[] = {"NEAR BUS STAND", "OPP. GURUDWARA", "BEHIND POST OFFICE", "NEAR CLOCK TOWER",
-                              "OPP. CITY CENTRE", "NEAR RAILWAY CROSSING"};
-const char* const kCityHeads[] = {"RAM", "SHIV", "HARI", "KRISHNA", "DEV", "CHAND", "SULTAN", "FATEH", "JALAL",
-                                  "KALA", "NAWAN", "PURAN", "MOGA", "BATH", "LUDH", "AMRIT", "JAL", "PATI",
-                                  "SANGR", "BARN", "KHAN", "MALER", "ROP", "ZIR", "DHUR"};
-const char* const kCityTails[] = {"PUR", "NAGAR", "GARH", "ABAD", "KOT", "BAD", "WALA", "SAR", "ALA", "IANA",
-                                  "DHAR", "GANJ", "PATTI", "KALAN", "KHURD", "MANDI", "PURA", "WAL", "BAGH",
-                                  "GAON", "KHERA", "WARA", "DEHAT", "TOWN"};
-const char* const kStates[] = {"PUNJAB", "HARYANA", "DELHI", "RAJASTHAN", "GUJARAT", "HIMACHAL", "UTTARAKHND",
-                               "KARNATAKA", "KERALA", "BIHAR", "ODISHA", "ASSAM", "GOA", "MAHARASHTR"};
-const char* const kCountries[] = {"INDIA", "INDIA", "INDIA", "INDIA", "INDIA", "INDIA", "NEPAL", "UAE", "UK",
-                                  "CANADA"};
+const char* const kSurnames[] = {
+    "SHARMA",   "GUPTA", "SINGH",  "VERMA",   "KAPOOR", "MEHTA",  "BANSAL",  "GARG",
+    "MALHOTRA", "SETHI", "CHOPRA", "ARORA",   "BHATIA", "KHANNA", "JAIN",    "AGARWAL",
+    "SOOD",     "GILL",  "SANDHU", "DHILLON", "GREWAL", "AHUJA",  "BAJAJ",   "MITTAL",
+    "GOYAL",    "ANAND", "NARANG", "OBEROI",  "TANDON", "WADHWA", "O'BRIEN", "D'SOUZA",
+    "PATEL",    "SHAH",  "NAIR",   "IYER",    "REDDY",  "RAO",    "DAS",     "BOSE"};
+const char* const kTrades[] = {"TRADERS",     "ENTERPRISES", "& SONS",   "INDUSTRIES", "EXPORTS",
+                               "AGENCIES",    "HOSIERY",     "TEXTILES", "STEELS",     "AUTOS",
+                               "CYCLES",      "FABRICS",     "MOTORS",   "PHARMA",     "FOODS",
+                               "ELECTRICALS", "HARDWARE",    "PAPERS",   "PLASTICS",   "KNITWEAR"};
+const char* const kFirst[] = {"RAJESH", "SUNIL", "ANIL",   "MANOJ",    "ANITA",    "SUNITA",
+                              "RAVI",   "VIJAY", "ANAND",  "DEEPAK",   "NEHA",     "POOJA",
+                              "AMIT",   "ROHIT", "KIRAN",  "HARPREET", "GURPREET", "MANPREET",
+                              "ASHOK",  "MEENA", "ANANYA", "ARJUN",    "KAVITA",   "SANJAY"};
+const char* const kStreets[] = {"MALL ROAD",       "G.T. ROAD",         "FEROZEPUR ROAD",
+                                "CIVIL LINES",     "RAILWAY ROAD",      "CHAURA BAZAR",
+                                "MODEL TOWN EXTN", "INDUSTRIAL AREA-A", "FOCAL POINT PHASE 8",
+                                "BRANDRETH ROAD",  "CLOCK TOWER ROAD",  "STATION ROAD"};
+const char* const kAreas[] = {
+    "MODEL TOWN",    "SARABHA NAGAR", "BASANT AVENUE", "DUGRI",
+    "PAKHOWAL ROAD", "SHASTRI NAGAR", "KITCHLU NAGAR", "BHAI RANDHIR SINGH NAGAR",
+    "HAIBOWAL",      "JAWADDI"};
+const char* const kMarks[] = {"NEAR BUS STAND",   "OPP. GURUDWARA",   "BEHIND POST OFFICE",
+                              "NEAR CLOCK TOWER", "OPP. CITY CENTRE", "NEAR RAILWAY CROSSING"};
+const char* const kCityHeads[] = {"RAM",   "SHIV",  "HARI", "KRISHNA", "DEV",   "CHAND", "SULTAN",
+                                  "FATEH", "JALAL", "KALA", "NAWAN",   "PURAN", "MOGA",  "BATH",
+                                  "LUDH",  "AMRIT", "JAL",  "PATI",    "SANGR", "BARN",  "KHAN",
+                                  "MALER", "ROP",   "ZIR",  "DHUR"};
+const char* const kCityTails[] = {"PUR",   "NAGAR", "GARH",  "ABAD",  "KOT",   "BAD",
+                                  "WALA",  "SAR",   "ALA",   "IANA",  "DHAR",  "GANJ",
+                                  "PATTI", "KALAN", "KHURD", "MANDI", "PURA",  "WAL",
+                                  "BAGH",  "GAON",  "KHERA", "WARA",  "DEHAT", "TOWN"};
+const char* const kStates[] = {"PUNJAB",   "HARYANA",    "DELHI",     "RAJASTHAN", "GUJARAT",
+                               "HIMACHAL", "UTTARAKHND", "KARNATAKA", "KERALA",    "BIHAR",
+                               "ODISHA",   "ASSAM",      "GOA",       "MAHARASHTR"};
+const char* const kCountries[] = {"INDIA", "INDIA", "INDIA", "INDIA", "INDIA",
+                                  "INDIA", "NEPAL", "UAE",   "UK",    "CANADA"};
 const char* const kGroups[] = {
-    "CUSTOMERS", "SUPPLIERS", "TRANSPORTERS", "BANKS", "DEALERS", "EXPORTERS", "IMPORTERS", "AGENTS",
-    "GOVERNMENT", "FRIENDS", "RELATIVES", "DOCTORS", "LAWYERS", "AUDITORS", "INSURANCE", "COURIERS", "PRINTERS",
-    "DYERS", "KNITTERS", "SPINNERS", "WEAVERS", "RETAILERS", "WHOLESALERS", "MACHINERY", "SPARES", "ELECTRICIAN",
-    "PLUMBERS", "CARPENTERS", "HOTELS", "TRAVEL", "SCHOOLS", "HOSPITALS", "CLUBS", "TEMPLES", "NGO", "MEDIA",
-    "CONSULTANTS", "CONTRACTORS", "ARCHITECTS", "OLD PARTIES"};
+    "CUSTOMERS",   "SUPPLIERS",   "TRANSPORTERS", "BANKS",      "DEALERS",     "EXPORTERS",
+    "IMPORTERS",   "AGENTS",      "GOVERNMENT",   "FRIENDS",    "RELATIVES",   "DOCTORS",
+    "LAWYERS",     "AUDITORS",    "INSURANCE",    "COURIERS",   "PRINTERS",    "DYERS",
+    "KNITTERS",    "SPINNERS",    "WEAVERS",      "RETAILERS",  "WHOLESALERS", "MACHINERY",
+    "SPARES",      "ELECTRICIAN", "PLUMBERS",     "CARPENTERS", "HOTELS",      "TRAVEL",
+    "SCHOOLS",     "HOSPITALS",   "CLUBS",        "TEMPLES",    "NGO",         "MEDIA",
+    "CONSULTANTS", "CONTRACTORS", "ARCHITECTS",   "OLD PARTIES"};
 
 template <size_t N> QString pick(std::mt19937& rng, const char* const (&list)[N]) {
     return QString::fromLatin1(list[std::uniform_int_distribution<size_t>(0, N - 1)(rng)]);
 }
 
-bool chance(std::mt19937& rng, int percent) { return std::uniform_int_distribution<int>(1, 100)(rng) <= percent; }
+bool chance(std::mt19937& rng, int percent) {
+    return std::uniform_int_distribution<int>(1, 100)(rng) <= percent;
+}
 
 QString digits(std::mt19937& rng, int n) {
     QString s;
-    for (int i = 0; i < n; ++i) s += QChar(u'0' + std::uniform_int_distribution<int>(0, 9)(rng));
+    for (int i = 0; i < n; ++i)
+        s += QChar(u'0' + std::uniform_int_distribution<int>(0, 9)(rng));
     return s;
 }
 
@@ -94,8 +108,9 @@ int main(int argc, char* argv[]) {
     try {
         Schema::CreateDatabase(file, QString::fromLatin1(kDatabasePassword));
         Connection conn;
-        conn.Open(QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
-                      .arg(file, QString::fromLatin1(kDatabasePassword)));
+        conn.Open(
+            QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
+                .arg(file, QString::fromLatin1(kDatabasePassword)));
         std::mt19937 rng(20261208);
         const QDateTime stamp(QDate(2026, 1, 15), QTime(10, 30));
 
@@ -105,7 +120,8 @@ int main(int argc, char* argv[]) {
             for (int id = 1; id <= 600; ++id) {
                 rs.AddNew();
                 rs.Fields("ctyid") = QVariant(id);
-                rs.Fields("ctyname") = QString(pick(rng, kCityHeads) + pick(rng, kCityTails)).left(15);
+                rs.Fields("ctyname") =
+                    QString(pick(rng, kCityHeads) + pick(rng, kCityTails)).left(15);
                 rs.Fields("statename") = chance(rng, 2) ? QVariant() : QVariant(pick(rng, kStates));
                 rs.Fields("contryname") = pick(rng, kCountries);
                 rs.Fields("addt") = QVariant(stamp);
@@ -133,7 +149,8 @@ int main(int argc, char* argv[]) {
             const int last = std::min(parties, first + 1999);
             InTransaction(conn, [&] {
                 rs.Open(QStringLiteral("Select * from adrsmstr where adrsid like '0'"), &conn);
-                links.Open(QStringLiteral("Select * from adrsgrpdtails where adrsgrpid like '0'"), &conn);
+                links.Open(QStringLiteral("Select * from adrsgrpdtails where adrsgrpid like '0'"),
+                           &conn);
                 for (int id = first; id <= last; ++id) {
                     const QString surname = pick(rng, kSurnames);
                     const QString name = chance(rng, 70) ? surname + u' ' + pick(rng, kTrades)
@@ -145,35 +162,42 @@ int main(int argc, char* argv[]) {
                     rs.Fields("adrsid") = QVariant(id);
                     rs.Fields("adrsname") = name.left(32);
                     rs.Fields("adrscontact") = maybe(90, pick(rng, kFirst) + u' ' + surname);
-                    rs.Fields("adrs1") = QString(QString::number(std::uniform_int_distribution<int>(1, 999)(rng)) +
-                                                 QStringLiteral(", ") + pick(rng, kStreets))
-                                             .left(32);
+                    rs.Fields("adrs1") =
+                        QString(QString::number(std::uniform_int_distribution<int>(1, 999)(rng)) +
+                                QStringLiteral(", ") + pick(rng, kStreets))
+                            .left(32);
                     rs.Fields("adrs2") = maybe(85, pick(rng, kAreas));
                     rs.Fields("adrs3") = maybe(60, pick(rng, kMarks));
-                    rs.Fields("adrsctyid") = QVariant(std::uniform_int_distribution<int>(1, 600)(rng));
+                    rs.Fields("adrsctyid") =
+                        QVariant(std::uniform_int_distribution<int>(1, 600)(rng));
                     rs.Fields("adrspin") = maybe(80, QStringLiteral("14") + digits(rng, 4));
                     rs.Fields("adrscstno") = maybe(50, QStringLiteral("03") + digits(rng, 9));
                     rs.Fields("adrsphno") = maybe(75, QStringLiteral("0161-") + digits(rng, 7));
                     rs.Fields("adrsmobno") = maybe(80, QStringLiteral("98") + digits(rng, 8));
                     rs.Fields("adrsfax") = maybe(30, QStringLiteral("0161-") + digits(rng, 7));
                     const QString mailbox = surname.toLower().remove(u'\'');
-                    rs.Fields("adrsemail") = maybe(70, mailbox + QString::number(id) + QStringLiteral("@example.in"));
-                    rs.Fields("adrsweb") = maybe(40, QStringLiteral("www.") + mailbox + QString::number(id) +
-                                                         QStringLiteral(".example.in"));
-                    rs.Fields("adrsnotes") = maybe(30, QStringLiteral("Payment terms 30 days. Visit on ") +
-                                                           QDate(2026, 1, 1).addDays(id % 365).toString());
+                    rs.Fields("adrsemail") =
+                        maybe(70, mailbox + QString::number(id) + QStringLiteral("@example.in"));
+                    rs.Fields("adrsweb") =
+                        maybe(40, QStringLiteral("www.") + mailbox + QString::number(id) +
+                                      QStringLiteral(".example.in"));
+                    rs.Fields("adrsnotes") =
+                        maybe(30, QStringLiteral("Payment terms 30 days. Visit on ") +
+                                      QDate(2026, 1, 1).addDays(id % 365).toString());
                     rs.Fields("adrsaddt") = QVariant(stamp.addSecs(id));
                     rs.Fields("adrsdelstatus") = QVariant(0);
                     // Every party keeps at least one membership within the link ids.
                     const int spare = std::max(1, kLargestId - link - (parties - id));
-                    const int memberships = std::min(std::uniform_int_distribution<int>(1, 3)(rng), spare);
+                    const int memberships =
+                        std::min(std::uniform_int_distribution<int>(1, 3)(rng), spare);
                     int group = std::uniform_int_distribution<int>(1, groups)(rng);
                     for (int m = 0; m < memberships; ++m) {
                         links.AddNew();
                         links.Fields("adrsgrpid") = QVariant(++link);
                         links.Fields("adrsconcrnid") = QVariant(id);
                         links.Fields("adrsgrupid") = QString::number(group);
-                        group = group % groups + 1 + std::uniform_int_distribution<int>(0, 5)(rng) % groups;
+                        group = group % groups + 1 +
+                                std::uniform_int_distribution<int>(0, 5)(rng) % groups;
                         if (group > groups) group -= groups;
                     }
                 }
@@ -182,8 +206,8 @@ int main(int argc, char* argv[]) {
             });
             progress("parties", last, parties);
         }
-        std::printf("\nwrote %s: 600 cities, %d groups, %d parties, %d memberships in %.1f s\n", qPrintable(file),
-                    groups, parties, link, timer.elapsed() / 1000.0);
+        std::printf("\nwrote %s: 600 cities, %d groups, %d parties, %d memberships in %.1f s\n",
+                    qPrintable(file), groups, parties, link, timer.elapsed() / 1000.0);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "\nadrsbook-gendb: %s\n", e.what());
         return 1;

@@ -21,7 +21,8 @@ int main(int argc, char* argv[]) {
     const QString file = args.first();
     if (QFileInfo::exists(file)) {
         if (ifMissing) return 0;
-        std::fprintf(stderr, "adrsbook-newdb: %s already exists; it is left as it is\n", qPrintable(file));
+        std::fprintf(stderr, "adrsbook-newdb: %s already exists; it is left as it is\n",
+                     qPrintable(file));
         return 1;
     }
     try {

@@ -29,7 +29,7 @@ void Touch(const QString& file, const QByteArray& bytes = "x") {
 
 class AppTests : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void startUpOpensBothConnectionsSetsTitlesAndClearsTempFiles() {
         TestBook book;
         CloseConns();
@@ -81,11 +81,15 @@ private slots:
         QVERIFY(main.MDIForm_Load());
         ShowAndActivate(&main);
         QStringList bar;
-        for (QAction* a : main.menuBar()->actions()) bar << a->text();
-        QCOMPARE(bar, (QStringList{"&Master", "&Search Engine", "Printing &Reports", "Administrator", "About us"}));
+        for (QAction* a : main.menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, (QStringList{"&Master", "&Search Engine", "Printing &Reports",
+                                   "Administrator", "About us"}));
         QStringList master;
-        for (QAction* a : main.mstr->actions()) master << a->objectName() + u'=' + a->text();
-        QCOMPARE(master, (QStringList{"adrs=&Address Master", "dash=&Group Master", "cty=&City Master"}));
+        for (QAction* a : main.mstr->actions())
+            master << a->objectName() + u'=' + a->text();
+        QCOMPARE(master,
+                 (QStringList{"adrs=&Address Master", "dash=&Group Master", "cty=&City Master"}));
         QCOMPARE(main.prnt->text(), QStringLiteral("&Printing"));
         QCOMPARE(main.Bak->text(), QStringLiteral("Backup"));
         QCOMPARE(main.Rtsr->text(), QStringLiteral("Restore"));
@@ -97,7 +101,9 @@ private slots:
         QVERIFY(city);
         QCOMPARE(city->Caption(), QStringLiteral("NAME OF THE USER COMPANY (CITY MASTER)"));
         // All five windows at once, each once.
-        for (QAction* a : {main.adrs, main.dash, main.srchengn, main.prnt, main.abts, main.srchengn}) a->trigger();
+        for (QAction* a :
+             {main.adrs, main.dash, main.srchengn, main.prnt, main.abts, main.srchengn})
+            a->trigger();
         QCOMPARE(main.MdiArea->subWindowList().size(), 6);
         QCOMPARE(main.MdiArea->activeSubWindow()->widget(), main.Child<FrmSrchEngn>());
         // Closing a child unloads it; its command opens it afresh.
@@ -111,7 +117,8 @@ private slots:
 
     void aboutBoxOpensAQuarterDownAndAThirdAcross() {
         QCOMPARE(FrmAbtus::Placement(10000, 9000), QPoint(3333, 2250));
-        QCOMPARE(FrmAbtus::Placement(10000.5, 9001.5), QPoint(3333, 2250)); // inner sizes rounded half to even
+        QCOMPARE(FrmAbtus::Placement(10000.5, 9001.5),
+                 QPoint(3333, 2250)); // inner sizes rounded half to even
         TestBook book;
         FrmMainMdi main;
         QVERIFY(main.MDIForm_Load());
@@ -132,12 +139,16 @@ private slots:
         TestBook book;
         FrmMainMdi main;
         QVERIFY(main.MDIForm_Load());
-        book.Exec(QStringLiteral("insert into cscmstr (ctyid, ctyname, statename, contryname, addt, delstatus) values "
-                                 "(1, 'O''HARA', 'PUNJAB', 'INDIA', '2026-12-01 10:00:00', 0)"));
-        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'CUSTOMERS')"));
-        book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrsctyid, adrsphno, adrsdelstatus) values "
-                                 "(1, 'ALPHA', 1, ' 0161 ', 0)"));
-        book.Exec(QStringLiteral("insert into adrsgrpdtails (adrsgrpid, adrsconcrnid, adrsgrupid) values (1, 1, '1')"));
+        book.Exec(QStringLiteral(
+            "insert into cscmstr (ctyid, ctyname, statename, contryname, addt, delstatus) values "
+            "(1, 'O''HARA', 'PUNJAB', 'INDIA', '2026-12-01 10:00:00', 0)"));
+        book.Exec(
+            QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'CUSTOMERS')"));
+        book.Exec(QStringLiteral(
+            "insert into adrsmstr (adrsid, adrsname, adrsctyid, adrsphno, adrsdelstatus) values "
+            "(1, 'ALPHA', 1, ' 0161 ', 0)"));
+        book.Exec(QStringLiteral(
+            "insert into adrsgrpdtails (adrsgrpid, adrsconcrnid, adrsgrupid) values (1, 1, '1')"));
         auto snapshot = [&] {
             QList<QStringList> all;
             for (const char* t : {"cscmstr", "adrsgrupmstr", "adrsmstr", "adrsgrpdtails"})
@@ -151,7 +162,8 @@ private slots:
         const QString copy = book.Path(QStringLiteral("backup.mdb"));
         dialogs.answers << copy;
         main.Bak->trigger();
-        QVERIFY(dialogs.suggested.last().contains(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+        QVERIFY(dialogs.suggested.last().contains(
+            QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
         QCOMPARE(boxes.Last().Icon(), int(vbInformation));
         QVERIFY(QFile::exists(copy));
 
@@ -164,7 +176,10 @@ private slots:
         QCOMPARE(boxes.Last().Icon(), int(vbInformation));
         QVERIFY(main.MdiArea->subWindowList().isEmpty()); // the open windows were closed
         QCOMPARE(snapshot(), before);
-        QCOMPARE(QDir(book.Folder()).entryList({QStringLiteral("adrsbookHXS-before-restore-*.mdb")}).size(), 1);
+        QCOMPARE(QDir(book.Folder())
+                     .entryList({QStringLiteral("adrsbookHXS-before-restore-*.mdb")})
+                     .size(),
+                 1);
     }
 
     void aRefusedRestoreAndAnUnwritableBackupChangeNothing() {
@@ -181,7 +196,8 @@ private slots:
         QCOMPARE(boxes.calls.size(), 1); // refused before any question
         QCOMPARE(boxes.Last().Icon(), int(vbCritical));
         QVERIFY(boxes.Last().prompt.contains(QStringLiteral("nothing has been changed")));
-        QCOMPARE(book.Rows(QStringLiteral("Select grpname from adrsgrupmstr")), (QList<QStringList>{{"KEPT"}}));
+        QCOMPARE(book.Rows(QStringLiteral("Select grpname from adrsgrupmstr")),
+                 (QList<QStringList>{{"KEPT"}}));
 
         dialogs.answers << QStringLiteral("/nonexistent-folder/backup.mdb");
         main.Bak->trigger();

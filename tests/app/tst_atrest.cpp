@@ -28,12 +28,13 @@ void WriteAll(const QString& file, const QByteArray& bytes) {
 
 class AtRestTests : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void theFileHoldsNoReadableData() {
         TestBook book;
         const QString name = QStringLiteral("ZEBRAFINCH TRADERS");
-        book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrscontact, adrsdelstatus) values "
-                                 "(1, '%1', 'QUIXOTIC CONTACT', 0)")
+        book.Exec(QStringLiteral(
+                      "insert into adrsmstr (adrsid, adrsname, adrscontact, adrsdelstatus) values "
+                      "(1, '%1', 'QUIXOTIC CONTACT', 0)")
                       .arg(name));
         CloseConns();
         const QByteArray raw = ReadAll(book.File());
@@ -48,12 +49,18 @@ private slots:
     void startUpRefusesDamagedOrForeignFilesAndLeavesThemAsTheyWere_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("wrong password") << "password" << "password is wrong";
-        QTest::newRow("truncated") << "truncate" << "damaged";
-        QTest::newRow("salt byte flipped") << "salt" << "could not be read";
-        QTest::newRow("middle page byte flipped") << "middle" << "damaged";
-        QTest::newRow("random bytes") << "random" << "could not be read";
-        QTest::newRow("empty file") << "empty" << "is empty";
+        QTest::newRow("wrong password") << "password"
+                                        << "password is wrong";
+        QTest::newRow("truncated") << "truncate"
+                                   << "damaged";
+        QTest::newRow("salt byte flipped") << "salt"
+                                           << "could not be read";
+        QTest::newRow("middle page byte flipped") << "middle"
+                                                  << "damaged";
+        QTest::newRow("random bytes") << "random"
+                                      << "could not be read";
+        QTest::newRow("empty file") << "empty"
+                                    << "is empty";
     }
     void startUpRefusesDamagedOrForeignFilesAndLeavesThemAsTheyWere() {
         QFETCH(QString, damage);
@@ -61,10 +68,12 @@ private slots:
         TestBook book;
         InTransaction(*Conn, [&] {
             for (int id = 1; id <= 400; ++id)
-                book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrsnotes, adrsdelstatus) values "
-                                     "(%1, 'PARTY %1', '%2', 0)")
-                          .arg(id)
-                              .arg(QString(200, u'N')));
+                book.Exec(
+                    QStringLiteral(
+                        "insert into adrsmstr (adrsid, adrsname, adrsnotes, adrsdelstatus) values "
+                        "(%1, 'PARTY %1', '%2', 0)")
+                        .arg(id)
+                        .arg(QString(200, u'N')));
         });
         CloseConns();
         const QString file = book.File();
@@ -82,12 +91,14 @@ private slots:
             const int at = (bytes.size() / 2 / 1024) * 1024 + 500;
             bytes[at] = char(bytes[at] ^ 0x01);
         } else if (damage == QLatin1String("random")) {
-            for (char& c : bytes) c = char(QRandomGenerator::global()->bounded(256));
+            for (char& c : bytes)
+                c = char(QRandomGenerator::global()->bounded(256));
         } else if (damage == QLatin1String("empty")) {
             bytes.clear();
         }
         WriteAll(file, bytes);
-        const QByteArray before = QCryptographicHash::hash(ReadAll(file), QCryptographicHash::Sha256);
+        const QByteArray before =
+            QCryptographicHash::hash(ReadAll(file), QCryptographicHash::Sha256);
 
         ScriptedMsgBoxes boxes;
         FrmMainMdi main;

@@ -21,8 +21,10 @@ QByteArray Digest(const QString& file) {
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-QString ConnStrFor(const QString& file, const QString& password = QStringLiteral("402@tarn#velio")) {
-    return QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';").arg(file, password);
+QString ConnStrFor(const QString& file,
+                   const QString& password = QStringLiteral("402@tarn#velio")) {
+    return QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
+        .arg(file, password);
 }
 
 QString OpenError(const QString& connStr) {
@@ -38,12 +40,13 @@ QString OpenError(const QString& connStr) {
 
 class ConnectionTests : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void connectionStringIsReadAsTheWindowsBuildIt() {
-        const auto parts = Connection::Parse(QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") +
-                                             QStringLiteral("/opt/book") +
-                                             QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database "
-                                                            "Password='402@tarn#velio';"));
+        const auto parts =
+            Connection::Parse(QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") +
+                              QStringLiteral("/opt/book") +
+                              QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database "
+                                             "Password='402@tarn#velio';"));
         QCOMPARE(parts.dataSource, QStringLiteral("/opt/book/adrsbookHXS.mdb"));
         QCOMPARE(parts.password, QStringLiteral("402@tarn#velio"));
         QCOMPARE(parts.provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
@@ -51,8 +54,10 @@ private slots:
 
     void openConnBuildsItsStringFromTheApplicationFolder() {
         TestBook book;
-        QCOMPARE(ConnStr, QStringLiteral("PROVIDER=SQLCipher;Data Source=") + book.Folder() +
-                              QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database Password='402@tarn#velio';"));
+        QCOMPARE(
+            ConnStr,
+            QStringLiteral("PROVIDER=SQLCipher;Data Source=") + book.Folder() +
+                QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database Password='402@tarn#velio';"));
         QCOMPARE(ConnStr2, ConnStr);
         QCOMPARE(Conn->State(), 1);
         QCOMPARE(Conn2->State(), 1);
@@ -79,7 +84,8 @@ private slots:
 
         const QByteArray before = Digest(good);
         const QString wrong = OpenError(ConnStrFor(good, QStringLiteral("not the password")));
-        QVERIFY2(wrong.contains(good) && wrong.contains(QStringLiteral("password is wrong")), qPrintable(wrong));
+        QVERIFY2(wrong.contains(good) && wrong.contains(QStringLiteral("password is wrong")),
+                 qPrintable(wrong));
         QCOMPARE(Digest(good), before);
 
         const QString text = dir.filePath(QStringLiteral("text.mdb"));
@@ -98,19 +104,29 @@ private slots:
     void idComparisonsBecomeBoundEqualities() {
         TestBook book;
         Engine& engine = Conn->engine();
-        const EngineStatement st = engine.Translate(QStringLiteral("Select * from cscmstr where ctyid like '12'"));
+        const EngineStatement st =
+            engine.Translate(QStringLiteral("Select * from cscmstr where ctyid like '12'"));
         QCOMPARE(st.sql, QStringLiteral("Select _rowid_,* from cscmstr where ctyid = ?"));
         QCOMPARE(st.params, QVariantList{QVariant(qlonglong(12))});
         QCOMPARE(st.table, QStringLiteral("cscmstr"));
         // Text columns keep text; patterns, names and negations stay as written.
-        QCOMPARE(engine.Translate(QStringLiteral("select * from a where adrsgrpdtails.adrsgrupid like '3'")).params,
+        QCOMPARE(engine
+                     .Translate(
+                         QStringLiteral("select * from a where adrsgrpdtails.adrsgrupid like '3'"))
+                     .params,
                  QVariantList{QVariant(QStringLiteral("3"))});
-        QCOMPARE(engine.Translate(QStringLiteral("select adrsid from adrsmstr where adrsname like '12'")).params,
-                 QVariantList{QVariant(QStringLiteral("12"))});
-        QVERIFY(engine.Translate(QStringLiteral("select 1 from adrsmstr where adrsid like '1%'")).params.isEmpty());
-        QVERIFY(engine.Translate(QStringLiteral("select 1 from adrsmstr where adrsid not like '1'")).params.isEmpty());
-        QCOMPARE(engine.Translate(QStringLiteral("Delete * from adrsgrupmstr where grpname like 'a+b'")).sql,
-                 QStringLiteral("Delete  from adrsgrupmstr where grpname like 'a+b'"));
+        QCOMPARE(
+            engine.Translate(QStringLiteral("select adrsid from adrsmstr where adrsname like '12'"))
+                .params,
+            QVariantList{QVariant(QStringLiteral("12"))});
+        QVERIFY(engine.Translate(QStringLiteral("select 1 from adrsmstr where adrsid like '1%'"))
+                    .params.isEmpty());
+        QVERIFY(engine.Translate(QStringLiteral("select 1 from adrsmstr where adrsid not like '1'"))
+                    .params.isEmpty());
+        QCOMPARE(
+            engine.Translate(QStringLiteral("Delete * from adrsgrupmstr where grpname like 'a+b'"))
+                .sql,
+            QStringLiteral("Delete  from adrsgrupmstr where grpname like 'a+b'"));
     }
 
     void backupAndRestoreRoundTrip() {

@@ -16,28 +16,30 @@ class DataLayerTests : public QObject {
     Q_OBJECT
 
     static void AddParty(TestBook& book, int id, const QString& name, int city) {
-        book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrsctyid, adrsdelstatus) values "
-                                 "(%1, '%2', %3, 0)")
+        book.Exec(QStringLiteral(
+                      "insert into adrsmstr (adrsid, adrsname, adrsctyid, adrsdelstatus) values "
+                      "(%1, '%2', %3, 0)")
                       .arg(id)
                       .arg(Quote(name))
                       .arg(city));
     }
 
-private slots:
+  private slots:
     void likeMatchesSubstringsAndIdsExactly() {
         TestBook book;
         AddParty(book, 1, QStringLiteral("ALPHA TRADERS"), 1);
         AddParty(book, 2, QStringLiteral("BETA STORES"), 1);
         AddParty(book, 12, QStringLiteral("GAMMA"), 1);
         Recordset rs;
-        rs.Open(QStringLiteral("Select adrsname,adrsid from Adrsmstr  where  adrsname like '%") + QStringLiteral("TRAD") +
-                    QStringLiteral("%' order by adrsname"),
+        rs.Open(QStringLiteral("Select adrsname,adrsid from Adrsmstr  where  adrsname like '%") +
+                    QStringLiteral("TRAD") + QStringLiteral("%' order by adrsname"),
                 Conn, adOpenStatic, adLockBatchOptimistic);
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(rs.Fields("adrsname").Str(), QStringLiteral("ALPHA TRADERS"));
         // An id between apostrophes without wildcards matches that id only: 1, not 12.
         rs.Close();
-        rs.Open(QStringLiteral("Select * from Adrsmstr where Adrsid like '") + QString::number(1) + QStringLiteral("'"),
+        rs.Open(QStringLiteral("Select * from Adrsmstr where Adrsid like '") + QString::number(1) +
+                    QStringLiteral("'"),
                 Conn, adOpenStatic, adLockBatchOptimistic);
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(rs.Fields("adrsname").Str(), QStringLiteral("ALPHA TRADERS"));
@@ -45,7 +47,8 @@ private slots:
         rs.Close();
         rs.Open(QStringLiteral("Select adrsname,adrsid from adrsmstr  order by adrsname"), Conn);
         QStringList names;
-        for (; !rs.Eof(); rs.MoveNext()) names << rs.Fields(0).Str();
+        for (; !rs.Eof(); rs.MoveNext())
+            names << rs.Fields(0).Str();
         QCOMPARE(names, (QStringList{"ALPHA TRADERS", "BETA STORES", "GAMMA"}));
         // Pattern characters keep their meaning in a value; a leading zero is not the same id.
         rs.Close();
@@ -59,30 +62,44 @@ private slots:
     void textComparisonIgnoresCase() {
         TestBook book;
         AddParty(book, 1, QStringLiteral("Delhi Traders"), 1);
-        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'Friends')"));
-        QCOMPARE(book.Value(QStringLiteral("Select count(*) from adrsmstr where adrsname like '%dElHi%'")).toInt(), 1);
-        QCOMPARE(book.Value(QStringLiteral("Select count(*) from adrsgrupmstr where grpname = 'FRIENDS'")).toInt(), 1);
+        book.Exec(
+            QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'Friends')"));
+        QCOMPARE(book.Value(QStringLiteral(
+                                "Select count(*) from adrsmstr where adrsname like '%dElHi%'"))
+                     .toInt(),
+                 1);
+        QCOMPARE(book.Value(QStringLiteral(
+                                "Select count(*) from adrsgrupmstr where grpname = 'FRIENDS'"))
+                     .toInt(),
+                 1);
         book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (2, 'apples')"));
-        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (3, 'BANANAS')"));
-        const auto rows = book.Rows(QStringLiteral("Select grpname,grpid from adrsgrupmstr  order by grpname"));
+        book.Exec(
+            QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (3, 'BANANAS')"));
+        const auto rows =
+            book.Rows(QStringLiteral("Select grpname,grpid from adrsgrupmstr  order by grpname"));
         QCOMPARE(rows.at(0).at(0), QStringLiteral("apples"));
         QCOMPARE(rows.at(1).at(0), QStringLiteral("BANANAS"));
     }
 
     void plusJoinsTextAndNullMakesItNull() {
         TestBook book;
-        book.Exec(QStringLiteral("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
-                                 "(1, 'LUDHIANA', 'PUNJAB', 'INDIA', 0)"));
-        book.Exec(QStringLiteral("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
-                                 "(2, 'NOWHERE', NULL, 'INDIA', 0)"));
+        book.Exec(QStringLiteral(
+            "insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
+            "(1, 'LUDHIANA', 'PUNJAB', 'INDIA', 0)"));
+        book.Exec(QStringLiteral(
+            "insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
+            "(2, 'NOWHERE', NULL, 'INDIA', 0)"));
         AddParty(book, 1, QStringLiteral("A"), 1);
         AddParty(book, 2, QStringLiteral("B"), 2);
         const QString query =
             QStringLiteral("SELECT (adrsmstr.adrsname),") +
-            QStringLiteral(" (adrsmstr.adrs1), (adrsmstr.adrs2), (adrsmstr.adrs3), (adrsmstr.adrsphno),") +
-            QStringLiteral(" (adrsmstr.adrsmobno),(cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
-                           "cscmstr.contryname)From adrsmstr,") +
-            QStringLiteral(" cscmstr WHERE adrsmstr.adrsctyid = cscmstr.ctyid and adrsmstr.adrsid like '");
+            QStringLiteral(
+                " (adrsmstr.adrs1), (adrsmstr.adrs2), (adrsmstr.adrs3), (adrsmstr.adrsphno),") +
+            QStringLiteral(
+                " (adrsmstr.adrsmobno),(cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
+                "cscmstr.contryname)From adrsmstr,") +
+            QStringLiteral(
+                " cscmstr WHERE adrsmstr.adrsctyid = cscmstr.ctyid and adrsmstr.adrsid like '");
         Recordset rs;
         rs.Open(query + QStringLiteral("1' and adrsmstr.adrsdelstatus like '0'"), Conn);
         QCOMPARE(rs.FieldCount(), 7);
@@ -100,35 +117,44 @@ private slots:
         AddParty(book, 7, QStringLiteral("X"), 1);
         AddParty(book, 8, QStringLiteral("Y"), 1);
         Recordset rs;
-        rs.Open(QStringLiteral("Delete * from adrsgrupmstr where grpid like '") + QStringLiteral("1") + QStringLiteral("'"),
+        rs.Open(QStringLiteral("Delete * from adrsgrupmstr where grpid like '") +
+                    QStringLiteral("1") + QStringLiteral("'"),
                 Conn, adOpenStatic, adLockBatchOptimistic);
         QCOMPARE(rs.State(), int(adStateClosed));
         QCOMPARE(rs.RecordsAffected(), qint64(1));
-        rs.Open(QStringLiteral("Delete  from adrsmstr where adrsid like '") + QStringLiteral("7") + QStringLiteral("'"),
+        rs.Open(QStringLiteral("Delete  from adrsmstr where adrsid like '") + QStringLiteral("7") +
+                    QStringLiteral("'"),
                 Conn, adOpenStatic, adLockBatchOptimistic);
         QCOMPARE(rs.RecordsAffected(), qint64(1));
         QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 1);
-        QCOMPARE(book.Value(QStringLiteral("Select adrsname from adrsmstr")).toString(), QStringLiteral("Y"));
+        QCOMPARE(book.Value(QStringLiteral("Select adrsname from adrsmstr")).toString(),
+                 QStringLiteral("Y"));
         rs.Open(QStringLiteral("delete * from adrsgrpdtails where adrsconcrnid like '99'"), Conn);
         QCOMPARE(rs.RecordsAffected(), qint64(0));
     }
 
     void nestedJoinsReturnEveryTablesColumns() {
         TestBook book;
-        book.Exec(QStringLiteral("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
-                                 "(4, 'DELHI', 'DELHI', 'INDIA', 0)"));
+        book.Exec(QStringLiteral(
+            "insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
+            "(4, 'DELHI', 'DELHI', 'INDIA', 0)"));
         AddParty(book, 1, QStringLiteral("DEL TRADERS"), 4);
         AddParty(book, 2, QStringLiteral("OTHER"), 4);
-        book.Exec(QStringLiteral("insert into adrsgrpdtails (adrsgrpid, adrsconcrnid, adrsgrupid) values (1, 1, '3')"));
-        book.Exec(QStringLiteral("insert into adrsgrpdtails (adrsgrpid, adrsconcrnid, adrsgrupid) values (2, 2, '13')"));
+        book.Exec(QStringLiteral(
+            "insert into adrsgrpdtails (adrsgrpid, adrsconcrnid, adrsgrupid) values (1, 1, '3')"));
+        book.Exec(QStringLiteral(
+            "insert into adrsgrpdtails (adrsgrpid, adrsconcrnid, adrsgrupid) values (2, 2, '13')"));
         Recordset rs;
-        rs.Open(QStringLiteral("Select * from (Adrsmstr inner join cscmstr on adrsmstr.adrsctyid=cscmstr.ctyid)") +
-                    QStringLiteral(" inner join adrsgrpdtails on adrsmstr.adrsid=adrsgrpdtails.adrsconcrnid where "
-                                   "adrsgrpdtails.adrsgrupid") +
-                    QStringLiteral(" like '") + QStringLiteral("3") +
-                    QStringLiteral("' and  cscmstr.ctyname like '%") + QStringLiteral("DEL") +
-                    QStringLiteral("%' order by adrsname"),
-                Conn, adOpenStatic, adLockBatchOptimistic);
+        rs.Open(
+            QStringLiteral(
+                "Select * from (Adrsmstr inner join cscmstr on adrsmstr.adrsctyid=cscmstr.ctyid)") +
+                QStringLiteral(
+                    " inner join adrsgrpdtails on adrsmstr.adrsid=adrsgrpdtails.adrsconcrnid where "
+                    "adrsgrpdtails.adrsgrupid") +
+                QStringLiteral(" like '") + QStringLiteral("3") +
+                QStringLiteral("' and  cscmstr.ctyname like '%") + QStringLiteral("DEL") +
+                QStringLiteral("%' order by adrsname"),
+            Conn, adOpenStatic, adLockBatchOptimistic);
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(rs.Fields("Adrsname").Str(), QStringLiteral("DEL TRADERS"));
         QCOMPARE(rs.Fields("Statename").Str(), QStringLiteral("DELHI"));
@@ -136,7 +162,8 @@ private slots:
         QCOMPARE(rs.Fields("ctyid").Value().toInt(), 4);
         rs.Close();
         rs.Open(QStringLiteral("Select * from (Adrsmstr inner join adrsgrpdtails") +
-                    QStringLiteral(" on adrsmstr.adrsid=adrsgrpdtails.adrsconcrnid) where adrsgrpdtails.adrsgrupid") +
+                    QStringLiteral(" on adrsmstr.adrsid=adrsgrpdtails.adrsconcrnid) where "
+                                   "adrsgrpdtails.adrsgrupid") +
                     QStringLiteral(" like '13' and adrsname like '%%' order by adrsname"),
                 Conn);
         QCOMPARE(rs.RecordCount(), 1);
@@ -208,7 +235,8 @@ private slots:
         // The writer sees the row it had, then its own added row, once.
         QCOMPARE(adding.RecordCount(), 2);
         QStringList names;
-        for (adding.MoveFirst(); !adding.Eof(); adding.MoveNext()) names << adding.Fields("adrsname").Str();
+        for (adding.MoveFirst(); !adding.Eof(); adding.MoveNext())
+            names << adding.Fields("adrsname").Str();
         QCOMPARE(names, (QStringList{"FIRST", "SECOND"}));
         // A plain statement run meanwhile counts as a write too.
         Recordset third;
@@ -229,8 +257,9 @@ private slots:
         rs.Fields("addt") = QVariant(stamp);
         rs.Fields("delstatus") = QVariant(0);
         rs.UpdateBatch(adAffectAllChapters);
-        QCOMPARE(book.Rows(QStringLiteral("Select ctyid, ctyname, addt, delstatus, edtdt from cscmstr")),
-                 (QList<QStringList>{{"1", "O'DELL", "2026-12-08 14:30:05", "0", "<null>"}}));
+        QCOMPARE(
+            book.Rows(QStringLiteral("Select ctyid, ctyname, addt, delstatus, edtdt from cscmstr")),
+            (QList<QStringList>{{"1", "O'DELL", "2026-12-08 14:30:05", "0", "<null>"}}));
 
         // Change it through a lookup by id; only the assigned columns change.
         rs.Close();
@@ -258,22 +287,23 @@ private slots:
         rs.AddNew();
         rs.Fields("grpid") = QVariant(2);
         rs.Fields("grpname") = QStringLiteral("ALSO GOOD");
-        book.Exec(QStringLiteral("create trigger refuse before insert on adrsgrupmstr when new.grpid = 2 "
-                                 "begin select raise(abort, 'refused'); end"));
+        book.Exec(
+            QStringLiteral("create trigger refuse before insert on adrsgrupmstr when new.grpid = 2 "
+                           "begin select raise(abort, 'refused'); end"));
         QVERIFY_THROWS_EXCEPTION(DbError, rs.UpdateBatch());
         QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 0);
 
         // A transaction around several recordsets is all or nothing too.
         Recordset links;
         QVERIFY_THROWS_EXCEPTION(DbError, InTransaction(*Conn, [&] {
-            links.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn);
-            links.AddNew();
-            links.Fields("grpid") = QVariant(1);
-            links.UpdateBatch();
-            links.AddNew();
-            links.Fields("grpid") = QVariant(2);
-            links.UpdateBatch();
-        }));
+                                     links.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn);
+                                     links.AddNew();
+                                     links.Fields("grpid") = QVariant(1);
+                                     links.UpdateBatch();
+                                     links.AddNew();
+                                     links.Fields("grpid") = QVariant(2);
+                                     links.UpdateBatch();
+                                 }));
         QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 0);
         QVERIFY(!Conn->InTransaction());
     }
@@ -283,16 +313,17 @@ private slots:
         const QString hostile = QStringLiteral("O'BRIEN'; DROP TABLE adrsmstr; --");
         AddParty(book, 1, hostile, 1);
         Recordset rs;
-        rs.Open(QStringLiteral("Select * from Adrsmstr where adrsname like '%") + Quote(QStringLiteral("O'BRIEN")) +
-                    QStringLiteral("%' order by adrsname"),
+        rs.Open(QStringLiteral("Select * from Adrsmstr where adrsname like '%") +
+                    Quote(QStringLiteral("O'BRIEN")) + QStringLiteral("%' order by adrsname"),
                 Conn);
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(rs.Fields("adrsname").Str(), hostile);
         // An unquoted apostrophe is an error, never a second statement.
-        QVERIFY_THROWS_EXCEPTION(DbError, rs.Open(QStringLiteral("Select * from adrsmstr where adrsname like '") +
-                                                      QStringLiteral("X'; DROP TABLE adrsmstr; --") +
-                                                      QStringLiteral("'"),
-                                                  Conn));
+        QVERIFY_THROWS_EXCEPTION(
+            DbError,
+            rs.Open(QStringLiteral("Select * from adrsmstr where adrsname like '") +
+                        QStringLiteral("X'; DROP TABLE adrsmstr; --") + QStringLiteral("'"),
+                    Conn));
         QCOMPARE(book.Count(QStringLiteral("adrsmstr")), 1);
     }
 

@@ -18,7 +18,7 @@
 namespace {
 // A small form with three boxes chained by Enter, the way the registers are.
 class ChainForm : public Form {
-public:
+  public:
     ChainForm() {
         SetCaption(QStringLiteral("NAME OF THE USER COMPANY (TEST)"));
         for (int i = 0; i < 3; ++i) {
@@ -53,7 +53,7 @@ public:
 
 class PlatformTests : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void keyPressReplacesDiscardsAndChainsOnEnter() {
         ChainForm form;
         ShowAndActivate(&form);
@@ -83,7 +83,9 @@ private slots:
         form.box[2]->setFocus();
         QCOMPARE(form.got, 1);
         ScriptedMsgBoxes boxes;
-        QCOMPARE(MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, form.Caption()), int(vbYes));
+        QCOMPARE(
+            MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, form.Caption()),
+            int(vbYes));
         boxes.Answer(vbNo);
         QCOMPARE(MsgBox(QStringLiteral("Again?"), vbYesNo, form.Caption()), int(vbNo));
         QCOMPARE(boxes.calls.size(), 2);
@@ -126,7 +128,8 @@ private slots:
         list.AddColumn(QStringLiteral("Group Id"), 900);
         list.SetCheckboxes(true);
         QVERIFY(!list.SelectedItem());
-        for (int i = 1; i <= 20000; ++i) list.Add(QStringLiteral("G%1").arg(i)).SetSubItem(1, QString::number(i));
+        for (int i = 1; i <= 20000; ++i)
+            list.Add(QStringLiteral("G%1").arg(i)).SetSubItem(1, QString::number(i));
         QCOMPARE(list.Count(), 20000);
         auto selected = list.SelectedItem();
         QCOMPARE(list.model()->rowCount(), 20000); // one insertion, made known when first asked for

@@ -21,10 +21,16 @@ TestBook::~TestBook() {
     SetAppPathForTesting(QString());
 }
 
-QString TestBook::File() const { return Path(QString::fromLatin1(kDatabaseFileName)); }
-QString TestBook::Path(const QString& name) const { return dir_.filePath(name); }
+QString TestBook::File() const {
+    return Path(QString::fromLatin1(kDatabaseFileName));
+}
+QString TestBook::Path(const QString& name) const {
+    return dir_.filePath(name);
+}
 
-void TestBook::Exec(const QString& sql) const { Conn->Execute(sql); }
+void TestBook::Exec(const QString& sql) const {
+    Conn->Execute(sql);
+}
 
 QVariant TestBook::Value(const QString& sql) const {
     Recordset rs;
@@ -52,9 +58,13 @@ int TestBook::Count(const QString& table) const {
     return Value(QStringLiteral("Select count(*) from ") + table).toInt();
 }
 
-void CreateBookFile(const QString& file) { Schema::CreateDatabase(file, QString::fromLatin1(kDatabasePassword)); }
+void CreateBookFile(const QString& file) {
+    Schema::CreateDatabase(file, QString::fromLatin1(kDatabasePassword));
+}
 
-QWidget* Focused() { return QApplication::focusWidget(); }
+QWidget* Focused() {
+    return QApplication::focusWidget();
+}
 
 void TypeText(const QString& text) {
     for (const QChar c : text) {

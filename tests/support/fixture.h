@@ -10,7 +10,7 @@
 class QWidget;
 
 class TestBook {
-public:
+  public:
     TestBook();  // creates the folder and the file and opens Conn and Conn2
     ~TestBook(); // closes both and points the application folder back
     TestBook(const TestBook&) = delete;
@@ -28,7 +28,7 @@ public:
     QList<QStringList> Rows(const QString& sql) const;
     int Count(const QString& table) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
@@ -38,7 +38,7 @@ void CreateBookFile(const QString& file);
 // Keyboard and focus, as a person uses them: keys go to the widget that has
 // the focus, not to a named one.
 QWidget* Focused();
-void TypeText(const QString& text);   // into whatever has the focus
+void TypeText(const QString& text); // into whatever has the focus
 void PressEnter();
 void PressKey(int key);
 // Shows a window and waits until it is the active one.

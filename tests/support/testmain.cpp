@@ -16,7 +16,8 @@ std::vector<Entry>& registry() {
 }
 } // namespace
 
-TestRegistration::TestRegistration(const char* name, std::function<std::unique_ptr<QObject>()> make) {
+TestRegistration::TestRegistration(const char* name,
+                                   std::function<std::unique_ptr<QObject>()> make) {
     registry().push_back({name, std::move(make)});
 }
 

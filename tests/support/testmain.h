@@ -14,5 +14,6 @@ struct TestRegistration {
     TestRegistration(const char* name, std::function<std::unique_ptr<QObject>()> make);
 };
 
-#define ADRSBOOK_TEST(Class) \
-    static TestRegistration registration_##Class(#Class, [] { return std::unique_ptr<QObject>(new Class); });
+#define ADRSBOOK_TEST(Class)                                                                       \
+    static TestRegistration registration_##Class(                                                  \
+        #Class, [] { return std::unique_ptr<QObject>(new Class); });
