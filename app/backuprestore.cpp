@@ -82,10 +82,7 @@ void FrmMainMdi::Rtsr_Click() {
     } catch (const std::exception& e) {
         // Put the address book back as it was.
         CloseConns();
-        if (!kept.isEmpty()) {
-            QFile::remove(database);
-            QFile::rename(kept, database);
-        }
+        if (!kept.isEmpty()) ResumeNext([&] { Backup::PutBack(kept, database); });
         try {
             OpenConn();
             OpenConn2();

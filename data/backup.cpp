@@ -6,8 +6,13 @@
 #include "data/schema.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -65,6 +70,24 @@ QString Backup::KeptCopyName(const QString& databaseFile) {
            info.suffix();
 }
 
+namespace {
+// Puts `from` in the place of `to` in one step: at every moment `to` is
+// either the old file or the new one, never missing.
+void replaceFile(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+    const bool ok =
+        MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                    reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    const bool ok =
+        std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+    if (!ok)
+        throw DbError(QStringLiteral("The file %1 could not be put in place of %2.").arg(from, to));
+}
+} // namespace
+
 QString Backup::RestoreFrom(const QString& source, const QString& databaseFile) {
     VerifyDatabaseFile(source);
     const QString incoming = databaseFile + QStringLiteral(".restore");
@@ -75,17 +98,23 @@ QString Backup::RestoreFrom(const QString& source, const QString& databaseFile) 
         QFile::remove(incoming);
         throw;
     }
+    // The current data is kept as a copy, and the restored file then takes
+    // its place in one step: a crash at any moment leaves a whole address
+    // book under the usual name.
     const QString kept = KeptCopyName(databaseFile);
-    if (!QFile::rename(databaseFile, kept)) {
+    try {
+        copyFile(databaseFile, kept);
+        replaceFile(incoming, databaseFile);
+    } catch (...) {
         QFile::remove(incoming);
-        throw DbError(QStringLiteral("The current database %1 could not be set aside as %2.")
-                          .arg(databaseFile, kept));
-    }
-    if (!QFile::rename(incoming, databaseFile)) {
-        QFile::rename(kept, databaseFile);
-        QFile::remove(incoming);
-        throw DbError(
-            QStringLiteral("The restored file could not be put in place of %1.").arg(databaseFile));
+        QFile::remove(kept);
+        throw;
     }
     return kept;
+}
+
+void Backup::PutBack(const QString& kept, const QString& databaseFile) {
+    const QString back = databaseFile + QStringLiteral(".putback");
+    copyFile(kept, back);
+    replaceFile(back, databaseFile);
 }

@@ -18,9 +18,13 @@ void VerifyDatabaseFile(const QString& file);
 void BackupTo(Connection& conn, const QString& target);
 
 // Puts `source` in place of `databaseFile`, which must not be open. The
-// current file is kept beside it under a dated name, returned. On any
-// failure the current file stays where it was.
+// current file is kept beside it as a copy under a dated name, returned.
+// The file under the usual name is whole at every moment; on any failure
+// it is the current one.
 QString RestoreFrom(const QString& source, const QString& databaseFile);
+
+// Puts a kept copy back in place of `databaseFile` (which must not be open).
+void PutBack(const QString& kept, const QString& databaseFile);
 
 // The dated name under which a replaced database file is kept.
 QString KeptCopyName(const QString& databaseFile);
