@@ -14,8 +14,7 @@ bool Field::IsNull() const {
     return rs_->isNull(column_);
 }
 QString Field::Str() const {
-    const QVariant v = rs_->value(column_);
-    return v.isNull() ? QString() : v.toString();
+    return rs_->text(column_);
 }
 QString Field::Name() const {
     return rs_->columns().names.at(rs_->baseColumn(column_));
@@ -38,8 +37,9 @@ void Recordset::Open(const QString& source, Connection* connection, int, int, in
     source_ = source;
     StatementLog::Record(source);
     const EngineStatement statement = engine.Translate(source);
-    if (statement.keyed) {
-        // Rows that can be written back: read them when they are first needed.
+    if (statement.keyed && statement.params.isEmpty()) {
+        // Rows that can be written back, from a whole table: read them when
+        // they are first needed (a lookup by id is read at once).
         columns_ = engine.Columns(statement);
         connection_ = connection;
         statement_ = statement;
@@ -56,6 +56,8 @@ void Recordset::Open(const QString& source, Connection* connection, int, int, in
     if (rows.ColumnCount() == 0) return; // a statement that returns no rows leaves it closed
     rows_ = std::move(rows);
     columns_.reset();
+    keyed_ = statement.keyed;
+    table_ = statement.table;
     open_ = true;
 }
 
@@ -161,6 +163,10 @@ Field Recordset::Fields(const QString& name) {
     return Field(this, column(name));
 }
 
+Field Recordset::Fields(const char* name) {
+    return Fields(QString::fromUtf8(name));
+}
+
 int Recordset::column(const QString& name) const {
     requireOpen();
     const QHash<QString, int>& index = columns().index;
@@ -184,6 +190,17 @@ QVariant Recordset::value(int column) const {
     if (edit != edits_.constEnd() && edit->assigned[column]) return edit->values[column];
     if (current_ >= baseRows()) return QVariant();
     return rows_.Value(current_, baseColumn(column));
+}
+
+QString Recordset::text(int column) const {
+    requireRow();
+    const auto edit = edits_.constFind(current_);
+    if (edit != edits_.constEnd() && edit->assigned[column]) {
+        const QVariant& v = edit->values[column];
+        return v.isNull() ? QString() : v.toString();
+    }
+    if (current_ >= baseRows()) return QString();
+    return rows_.Text(current_, baseColumn(column)); // straight from the row, no QVariant
 }
 
 bool Recordset::isNull(int column) const {

@@ -73,7 +73,7 @@ class Recordset : private DeferredSnapshot {
     int FieldCount() const;
     Field Fields(int index);
     Field Fields(const QString& name);
-    Field Fields(const char* name) { return Fields(QString::fromUtf8(name)); }
+    Field Fields(const char* name);
 
     void AddNew();
     void UpdateBatch(int affectRecords = adAffectAllChapters);
@@ -102,6 +102,7 @@ class Recordset : private DeferredSnapshot {
     int baseColumn(int column) const { return keyed_ ? column + 1 : column; }
     QVariant value(int column) const;
     bool isNull(int column) const;
+    QString text(int column) const;
     void assign(int column, const QVariant& value);
     RowEdit& editOf(int row);
 

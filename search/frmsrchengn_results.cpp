@@ -64,27 +64,25 @@ void FrmSrchEngn::FillResultList() {
 }
 
 // One row from the current record; a Null field leaves its cell empty.
-// Each field is read once (reading a text field decodes it).
 void FrmSrchEngn::AddResultRow(const ResultFields& f) {
-    auto value = [&](int column) { return RsSrch.Fields(column).Value(); };
-    auto isNull = [](const QVariant& v) { return !v.isValid() || v.isNull(); };
+    auto field = [&](int column) { return RsSrch.Fields(column); };
 
-    ListItem row = LstvewSrch->Add(value(f.name).toString());
+    ListItem row = LstvewSrch->Add(field(f.name).Str());
     auto setCell = [&](int cell, int column) {
-        const QVariant v = value(column);
-        if (!isNull(v)) row.SetSubItem(cell, Trim(v.toString()));
+        const Field v = field(column);
+        if (!v.IsNull()) row.SetSubItem(cell, Trim(v.Str()));
     };
     setCell(1, f.contact);
-    const QVariant adrs1 = value(f.adrs1), adrs2 = value(f.adrs2);
-    if (!isNull(adrs1)) row.SetSubItem(2, Trim(adrs1.toString()));
-    if (!isNull(adrs2))
-        row.SetSubItem(2, Trim(adrs1.toString()) + QStringLiteral(",") + Trim(adrs2.toString()));
+    const Field adrs1 = field(f.adrs1), adrs2 = field(f.adrs2);
+    const QString first = Trim(adrs1.Str());
+    if (!adrs1.IsNull()) row.SetSubItem(2, first);
+    if (!adrs2.IsNull()) row.SetSubItem(2, first + QStringLiteral(",") + Trim(adrs2.Str()));
     setCell(3, f.adrs3);
-    const QVariant cityId = value(f.cityId);
-    if (!isNull(cityId)) {
+    const Field cityId = field(f.cityId);
+    if (!cityId.IsNull()) {
         if (RsCty.State() == adStateOpen) RsCty.Close();
         RsCty.Open(QStringLiteral("Select * from cscmstr where ctyid like '") +
-                       QString::number(CInt(cityId)) + QStringLiteral("'"),
+                       QString::number(CInt(cityId.Value())) + QStringLiteral("'"),
                    Conn2, adOpenStatic, adLockBatchOptimistic);
         if (RsCty.RecordCount() >= 1) {
             row.SetSubItem(4, Trim(RsCty.Fields("ctyname").Str()));
