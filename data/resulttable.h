@@ -3,7 +3,6 @@
 // column and row, texts kept as UTF-8 in a single buffer and turned into
 // QString only when read. Filling 30,000 rows costs no allocation per cell.
 
-#include <QByteArray>
 #include <QHash>
 #include <QStringList>
 #include <QVariant>
@@ -35,7 +34,6 @@ class ResultTable {
     int RowCount() const {
         return ColumnCount() ? static_cast<int>(cells_.size()) / ColumnCount() : 0;
     }
-    void Reserve(int rows) { cells_.reserve(size_t(rows) * info_->names.size()); }
 
     // Appending: one call per cell, row after row.
     void AddNull() { cells_.push_back(Cell{Kind::Null, 0, {0}}); }
