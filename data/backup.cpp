@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/connmodule.h"
+#include "data/connstring.h"
 #include "data/dberror.h"
 #include "data/schema.h"
 
@@ -17,8 +18,7 @@
 namespace {
 
 QString connectionStringFor(const QString& file) {
-    return QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
-        .arg(file, QString::fromLatin1(kDatabasePassword));
+    return ConnString::ForFile(file, QString::fromLatin1(kDatabasePassword));
 }
 
 void copyFile(const QString& from, const QString& to) {

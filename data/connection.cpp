@@ -1,32 +1,13 @@
 #include "data/connection.h"
 
+#include "data/connstring.h"
 #include "data/dberror.h"
 
 Connection::~Connection() = default;
 
 Connection::Parts Connection::Parse(const QString& connectionString) {
-    Parts parts;
-    const QStringList pairs = connectionString.split(u';', Qt::SkipEmptyParts);
-    for (const QString& pair : pairs) {
-        const qsizetype eq = pair.indexOf(u'=');
-        if (eq < 0) continue;
-        const QString key = pair.left(eq).trimmed().toLower();
-        QString value = pair.mid(eq + 1).trimmed();
-        if (value.size() >= 2 && value.startsWith(u'\'') && value.endsWith(u'\''))
-            value = value.mid(1, value.size() - 2);
-        if (key == QLatin1String("provider"))
-            parts.provider = value;
-        else if (key == QLatin1String("data source"))
-            parts.dataSource = value;
-        else if (key.endsWith(QLatin1String("database password")) ||
-                 key == QLatin1String("password"))
-            parts.password = value;
-    }
-#ifndef Q_OS_WIN
-    // The folder and the file name are joined with a backslash.
-    parts.dataSource.replace(u'\\', u'/');
-#endif
-    return parts;
+    const ConnString::Parts p = ConnString::Parse(connectionString);
+    return Parts{p.provider, p.dataSource, p.password};
 }
 
 void Connection::Open(const QString& connectionString, const QString&, const QString&, int) {

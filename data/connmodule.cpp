@@ -1,8 +1,10 @@
 #include "data/connmodule.h"
 
+#include "data/connstring.h"
 #include "data/schema.h"
 #include "platform/apppath.h"
 
+#include <QDir>
 #include <memory>
 
 namespace {
@@ -10,8 +12,10 @@ std::unique_ptr<Connection> conn1;
 std::unique_ptr<Connection> conn2;
 
 QString BuildConnStr() {
-    return QStringLiteral("PROVIDER=SQLCipher;Data Source=") + AppPath() +
-           QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database Password='402@tarn#velio';");
+    return QStringLiteral("PROVIDER=SQLCipher;Data Source=") +
+           ConnString::QuoteValue(AppPath() + QDir::separator() +
+                                  QStringLiteral("adrsbookHXS.mdb")) +
+           QStringLiteral(";Jet OLEDB:Database Password='402@tarn#velio';");
 }
 
 Connection* OpenOne(std::unique_ptr<Connection>& slot, QString& connStr, bool verify) {

@@ -1,6 +1,7 @@
 #include "data/schema.h"
 
 #include "data/connection.h"
+#include "data/connstring.h"
 #include "data/dberror.h"
 #include "data/recordset.h"
 #include "data/sqlcipherengine.h"
@@ -45,9 +46,7 @@ void Schema::CreateDatabase(const QString& file, const QString& password) {
     SqlCipherEngine::CreateFile(file, password);
     try {
         Connection conn;
-        conn.Open(
-            QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
-                .arg(file, password));
+        conn.Open(ConnString::ForFile(file, password));
         InTransaction(conn, [&] {
             for (const char* statement : kCreate)
                 conn.Execute(QString::fromLatin1(statement));

@@ -9,6 +9,7 @@
 
 #include "data/connection.h"
 #include "data/connmodule.h"
+#include "data/connstring.h"
 #include "data/ids.h"
 #include "data/recordset.h"
 #include "data/schema.h"
@@ -108,9 +109,7 @@ int main(int argc, char* argv[]) {
     try {
         Schema::CreateDatabase(file, QString::fromLatin1(kDatabasePassword));
         Connection conn;
-        conn.Open(
-            QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
-                .arg(file, QString::fromLatin1(kDatabasePassword)));
+        conn.Open(ConnString::ForFile(file, QString::fromLatin1(kDatabasePassword)));
         std::mt19937 rng(20261208);
         const QDateTime stamp(QDate(2026, 1, 15), QTime(10, 30));
 

@@ -6,6 +6,7 @@
 
 #include "data/connection.h"
 #include "data/connmodule.h"
+#include "data/connstring.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 
@@ -14,8 +15,7 @@
 #include <QStringList>
 
 inline QString BookConnectionString(const QString& file) {
-    return QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
-        .arg(file, QString::fromLatin1(kDatabasePassword));
+    return ConnString::ForFile(file, QString::fromLatin1(kDatabasePassword));
 }
 
 // Opens `file` as start-up does; a file that is damaged anywhere, or that

@@ -3,6 +3,7 @@
 
 #include "data/backup.h"
 #include "data/connmodule.h"
+#include "data/connstring.h"
 #include "data/dberror.h"
 #include "data/recordset.h"
 #include "data/sqlcipherengine.h"
@@ -23,8 +24,7 @@ QByteArray Digest(const QString& file) {
 
 QString ConnStrFor(const QString& file,
                    const QString& password = QStringLiteral("402@tarn#velio")) {
-    return QStringLiteral("PROVIDER=SQLCipher;Data Source=%1;Jet OLEDB:Database Password='%2';")
-        .arg(file, password);
+    return ConnString::ForFile(file, password);
 }
 
 QString OpenError(const QString& connStr) {
@@ -52,12 +52,28 @@ class ConnectionTests : public QObject {
         QCOMPARE(parts.provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     }
 
+    // Any folder name survives the trip through a connection string.
+    void connectionStringsCarryAnyFolderName() {
+        const QStringList folders{
+            QStringLiteral("/opt/plain"),       QStringLiteral("/opt/semi;colon"),
+            QStringLiteral("/opt/back\\slash"), QStringLiteral("/opt/it's \"quoted\""),
+            QStringLiteral("/opt/a=b; c"),      QStringLiteral(" /opt/blank ends "),
+        };
+        for (const QString& folder : folders) {
+            const QString file = folder + QStringLiteral("/adrsbookHXS.mdb");
+            const auto parts =
+                Connection::Parse(ConnString::ForFile(file, QStringLiteral("p;w'd")));
+            QCOMPARE(parts.dataSource, file);
+            QCOMPARE(parts.password, QStringLiteral("p;w'd"));
+            QCOMPARE(parts.provider, QStringLiteral("SQLCipher"));
+        }
+    }
+
     void openConnBuildsItsStringFromTheApplicationFolder() {
         TestBook book;
-        QCOMPARE(
-            ConnStr,
-            QStringLiteral("PROVIDER=SQLCipher;Data Source=") + book.Folder() +
-                QStringLiteral("\\adrsbookHXS.mdb;Jet OLEDB:Database Password='402@tarn#velio';"));
+        QCOMPARE(ConnStr, QStringLiteral("PROVIDER=SQLCipher;Data Source=") + book.Folder() +
+                              QStringLiteral("/adrsbookHXS.mdb;Jet OLEDB:Database "
+                                             "Password='402@tarn#velio';"));
         QCOMPARE(ConnStr2, ConnStr);
         QCOMPARE(Conn->State(), 1);
         QCOMPARE(Conn2->State(), 1);
