@@ -6,16 +6,15 @@
 Connection::~Connection() = default;
 
 Connection::Parts Connection::Parse(const QString& connectionString) {
-    const ConnString::Parts p = ConnString::Parse(connectionString);
-    return Parts{p.provider, p.dataSource, p.password};
+    return ConnString::Parse(connectionString);
 }
 
 void Connection::Open(const QString& connectionString, const QString&, const QString&, int) {
     const Parts parts = Parse(connectionString);
-    if (parts.dataSource.isEmpty())
+    if (parts.dataSource.isEmpty() && !parts.IsServer())
         throw DbError(QStringLiteral("The connection string names no data source."));
     auto engine = CreateEngine(parts.provider);
-    engine->Open(parts.dataSource, parts.password);
+    engine->Connect(parts);
     engine_ = std::move(engine);
 }
 
@@ -29,6 +28,10 @@ int Connection::State() const {
 
 QString Connection::File() const {
     return engine_ ? engine_->File() : QString();
+}
+
+QString Connection::Where() const {
+    return engine_ ? engine_->Where() : QString();
 }
 
 void Connection::Verify() {

@@ -23,6 +23,8 @@ class Connection {
     void Close();
     int State() const; // 1 while open, 0 when closed
     QString File() const;
+    // Where the data lives, for messages: the file, or the database and its server.
+    QString Where() const;
     // Reads the whole database; a damaged file raises a DbError.
     void Verify();
 
@@ -42,9 +44,7 @@ class Connection {
     Engine& engine();
 
     // The pieces of a connection string, as this layer reads them.
-    struct Parts {
-        QString provider, dataSource, password;
-    };
+    using Parts = ConnString::Parts;
     static Parts Parse(const QString& connectionString);
 
   private:

@@ -2,6 +2,7 @@
 
 #include "data/connstring.h"
 #include "data/schema.h"
+#include "data/serversettings.h"
 #include "platform/apppath.h"
 
 #include <QDir>
@@ -12,6 +13,10 @@ std::unique_ptr<Connection> conn1;
 std::unique_ptr<Connection> conn2;
 
 QString BuildConnStr() {
+    const ServerSettings::Server server = ServerSettings::Read(AppPath());
+    if (server.IsSet())
+        return ConnString::ForServer(server.host, server.port, server.database, server.user,
+                                     server.sslMode, ServerPassword);
     return QStringLiteral("PROVIDER=SQLCipher;Data Source=") +
            ConnString::QuoteValue(AppPath() + QDir::separator() +
                                   QStringLiteral("adrsbookHXS.mdb")) +
@@ -40,6 +45,7 @@ Connection* Conn2 = nullptr;
 QString ConnStr;
 QString ConnStr2;
 QString AppTitle;
+QString ServerPassword;
 
 const char* const kDatabaseFileName = "adrsbookHXS.mdb";
 const char* const kDatabasePassword = "402@tarn#velio";
@@ -59,6 +65,10 @@ void CloseConns() {
     Conn2 = nullptr;
     conn1.reset();
     conn2.reset();
+}
+
+bool ServerMode() {
+    return ServerSettings::Read(AppPath()).IsSet();
 }
 
 QString DatabaseFile() {

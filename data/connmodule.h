@@ -11,6 +11,9 @@ extern Connection* Conn2; // a second connection, for lookups while a result on 
 extern QString ConnStr;
 extern QString ConnStr2;
 extern QString AppTitle;
+// The database server's password when the user's password file has none:
+// asked for once at start-up, kept in memory only.
+extern QString ServerPassword;
 
 extern const char* const kDatabaseFileName; // "adrsbookHXS.mdb"
 extern const char* const kDatabasePassword;
@@ -22,5 +25,7 @@ void OpenConn();
 void OpenConn2();
 // Closes both connections (restore puts another file in place meanwhile).
 void CloseConns();
-// The database file the connection strings name.
+// True when the settings file beside the program names a database server.
+bool ServerMode();
+// The database file the connection strings name (empty in server mode).
 QString DatabaseFile();

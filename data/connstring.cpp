@@ -12,14 +12,44 @@ QString QuoteValue(const QString& value) {
 }
 
 QString Build(const Parts& parts) {
-    return QStringLiteral("PROVIDER=") + QuoteValue(parts.provider) +
-           QStringLiteral(";Data Source=") + QuoteValue(parts.dataSource) +
+    QString s = QStringLiteral("PROVIDER=") + QuoteValue(parts.provider);
+    if (parts.IsServer()) {
+        const auto add = [&s](const char* key, const QString& value) {
+            if (!value.isEmpty())
+                s += u';' + QLatin1String(key) + u'=' + QuoteValue(value);
+        };
+        add("Server", parts.host);
+        add("Port", parts.port);
+        add("Database", parts.database);
+        add("User ID", parts.user);
+        add("SSL Mode", parts.sslMode);
+        add("Password", parts.password);
+        return s + u';';
+    }
+    return s + QStringLiteral(";Data Source=") + QuoteValue(parts.dataSource) +
            QStringLiteral(";Jet OLEDB:Database Password=") + QuoteValue(parts.password) +
            QStringLiteral(";");
 }
 
+QString ForServer(const QString& host, const QString& port, const QString& database,
+                  const QString& user, const QString& sslMode, const QString& password) {
+    Parts parts;
+    parts.provider = QStringLiteral("PostgreSQL");
+    parts.host = host;
+    parts.port = port;
+    parts.database = database;
+    parts.user = user;
+    parts.sslMode = sslMode;
+    parts.password = password;
+    return Build(parts);
+}
+
 QString ForFile(const QString& file, const QString& password) {
-    return Build(Parts{QStringLiteral("SQLCipher"), file, password});
+    Parts parts;
+    parts.provider = QStringLiteral("SQLCipher");
+    parts.dataSource = file;
+    parts.password = password;
+    return Build(parts);
 }
 
 namespace {
@@ -82,6 +112,16 @@ Parts Parse(const QString& connectionString) {
         } else if (key.endsWith(QLatin1String("database password")) ||
                    key == QLatin1String("password"))
             parts.password = value;
+        else if (key == QLatin1String("server") || key == QLatin1String("host"))
+            parts.host = value;
+        else if (key == QLatin1String("port"))
+            parts.port = value;
+        else if (key == QLatin1String("database") || key == QLatin1String("initial catalog"))
+            parts.database = value;
+        else if (key == QLatin1String("user id") || key == QLatin1String("user"))
+            parts.user = value;
+        else if (key == QLatin1String("ssl mode") || key == QLatin1String("sslmode"))
+            parts.sslMode = value;
     }
     return parts;
 }

@@ -4,6 +4,7 @@
 // translate them into the engine's own SQL and to run them. A second engine
 // (say, a database server shared by several desks) is one more subclass.
 
+#include "data/connstring.h"
 #include "data/resulttable.h"
 
 #include <QString>
@@ -25,12 +26,21 @@ class Engine {
 
     // Opens an existing database file with its password; never creates one.
     virtual void Open(const QString& file, const QString& password) = 0;
+    // Opens the database a connection string's parts name: a file engine
+    // its data source with the password, a server engine the server's.
+    virtual void Connect(const ConnString::Parts& parts) {
+        Open(parts.dataSource, parts.password);
+    }
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     virtual QString File() const = 0;
+    // Where the data lives, for messages: the file, or the database and its server.
+    virtual QString Where() const { return File(); }
     // Reads the whole file and raises a DbError saying what is wrong when any
     // part of it is damaged or missing.
     virtual void Verify() = 0;
+    // The address book's tables the open database lacks.
+    virtual QStringList MissingTables() = 0;
 
     // Turns a statement text of the windows into the engine's statement.
     virtual EngineStatement Translate(const QString& text) const = 0;

@@ -7,6 +7,7 @@
 #include "data/sqlcipherengine.h"
 
 #include <QFile>
+#include <QHash>
 
 namespace {
 // Texts compare and sort without regard to letter case; dates are stored as
@@ -42,6 +43,15 @@ const QStringList& Schema::Tables() {
     return tables;
 }
 
+QString Schema::KeyColumn(const QString& table) {
+    static const QHash<QString, QString> keys{
+        {QStringLiteral("cscmstr"), QStringLiteral("ctyid")},
+        {QStringLiteral("adrsgrupmstr"), QStringLiteral("grpid")},
+        {QStringLiteral("adrsmstr"), QStringLiteral("adrsid")},
+        {QStringLiteral("adrsgrpdtails"), QStringLiteral("adrsgrpid")}};
+    return keys.value(table.toLower());
+}
+
 void Schema::CreateDatabase(const QString& file, const QString& password) {
     SqlCipherEngine::CreateFile(file, password);
     try {
@@ -58,15 +68,10 @@ void Schema::CreateDatabase(const QString& file, const QString& password) {
 }
 
 void Schema::RequireTables(Connection& conn) {
-    for (const QString& table : Tables()) {
-        Recordset rs;
-        rs.Open(QStringLiteral(
-                    "Select count(*) from sqlite_master where type = 'table' and name = '%1'")
-                    .arg(table),
-                &conn);
-        if (rs.Fields(0).Value().toInt() < 1)
-            throw DbError(
-                QStringLiteral("The database file %1 is not an address book: it has no table %2.")
-                    .arg(conn.File(), table));
-    }
+    const QStringList missing = conn.engine().MissingTables();
+    if (!missing.isEmpty())
+        throw DbError(QStringLiteral("The %1 is not an address book: it has no table %2.")
+                          .arg(conn.File().isEmpty() ? conn.Where()
+                                                     : QStringLiteral("database file ") + conn.File(),
+                               missing.first()));
 }

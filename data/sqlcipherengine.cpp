@@ -1,6 +1,7 @@
 #include "data/sqlcipherengine.h"
 
 #include "data/dberror.h"
+#include "data/schema.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -58,14 +59,6 @@ QString quoteName(const QString& name) {
 }
 
 } // namespace
-
-std::unique_ptr<Engine> CreateEngine(const QString& provider) {
-    const QString p = provider.trimmed().toLower();
-    if (p.isEmpty() || p.startsWith(QLatin1String("sqlcipher")) ||
-        p.startsWith(QLatin1String("microsoft.jet")))
-        return std::make_unique<SqlCipherEngine>();
-    throw DbError(QStringLiteral("Unknown database provider \"%1\".").arg(provider));
-}
 
 SqlCipherEngine::~SqlCipherEngine() {
     Close();
@@ -392,4 +385,20 @@ void SqlCipherEngine::RollbackTo(const QString& name) {
     forgetReads();
     exec(QStringLiteral("ROLLBACK TO ") + name);
     exec(QStringLiteral("RELEASE ") + name);
+}
+
+QStringList SqlCipherEngine::MissingTables() {
+    ResultTable r;
+    Run(EngineStatement{QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type='table'"),
+                        {},
+                        {},
+                        false},
+        &r);
+    QStringList present;
+    for (int i = 0; i < r.RowCount(); ++i)
+        present.append(r.Text(i, 0));
+    QStringList missing;
+    for (const QString& table : Schema::Tables())
+        if (!present.contains(table)) missing.append(table);
+    return missing;
 }

@@ -22,6 +22,7 @@ class SqlCipherEngine : public Engine {
     bool IsOpen() const override { return db_ != nullptr; }
     QString File() const override { return file_; }
     void Verify() override;
+    QStringList MissingTables() override;
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;

@@ -1,5 +1,6 @@
 // The data layer's contract: what every window relies on when it hands a
-// statement text to a recordset.
+// statement text to a recordset. It holds for the keyed file and for a
+// database server alike: the same tests run against both.
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
@@ -7,6 +8,7 @@
 #include "data/recordset.h"
 #include "data/sqltext.h"
 #include "support/fixture.h"
+#include "support/pgserver.h"
 #include "support/testmain.h"
 
 #include <QDateTime>
@@ -14,6 +16,24 @@
 
 class DataLayerTests : public QObject {
     Q_OBJECT
+
+  public:
+    explicit DataLayerTests(BookKind kind = BookKind::File) : kind_(kind) {}
+
+  protected:
+    const BookKind kind_;
+
+  private:
+    // Makes the engine refuse a group with id 2, so that a write fails midway.
+    static void RefuseGroup2(TestBook& book) {
+        if (book.Kind() == BookKind::Server)
+            book.Exec(QStringLiteral(
+                "alter table adrsgrupmstr add constraint refuse check (grpid <> 2)"));
+        else
+            book.Exec(QStringLiteral(
+                "create trigger refuse before insert on adrsgrupmstr when new.grpid = 2 "
+                "begin select raise(abort, 'refused'); end"));
+    }
 
     static void AddParty(TestBook& book, int id, const QString& name, int city) {
         book.Exec(QStringLiteral(
@@ -26,7 +46,7 @@ class DataLayerTests : public QObject {
 
   private slots:
     void likeMatchesSubstringsAndIdsExactly() {
-        TestBook book;
+        TestBook book(kind_);
         AddParty(book, 1, QStringLiteral("ALPHA TRADERS"), 1);
         AddParty(book, 2, QStringLiteral("BETA STORES"), 1);
         AddParty(book, 12, QStringLiteral("GAMMA"), 1);
@@ -60,7 +80,7 @@ class DataLayerTests : public QObject {
     }
 
     void textComparisonIgnoresCase() {
-        TestBook book;
+        TestBook book(kind_);
         AddParty(book, 1, QStringLiteral("Delhi Traders"), 1);
         book.Exec(
             QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'Friends')"));
@@ -82,7 +102,7 @@ class DataLayerTests : public QObject {
     }
 
     void plusJoinsTextAndNullMakesItNull() {
-        TestBook book;
+        TestBook book(kind_);
         book.Exec(QStringLiteral(
             "insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
             "(1, 'LUDHIANA', 'PUNJAB', 'INDIA', 0)"));
@@ -111,7 +131,7 @@ class DataLayerTests : public QObject {
     }
 
     void bothDeleteFormsDeleteTheirRows() {
-        TestBook book;
+        TestBook book(kind_);
         book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'A')"));
         book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (2, 'B')"));
         AddParty(book, 7, QStringLiteral("X"), 1);
@@ -134,7 +154,7 @@ class DataLayerTests : public QObject {
     }
 
     void nestedJoinsReturnEveryTablesColumns() {
-        TestBook book;
+        TestBook book(kind_);
         book.Exec(QStringLiteral(
             "insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
             "(4, 'DELHI', 'DELHI', 'INDIA', 0)"));
@@ -171,7 +191,7 @@ class DataLayerTests : public QObject {
     }
 
     void maxOfEmptyColumnIsNullAndIdsAreAllocated() {
-        TestBook book;
+        TestBook book(kind_);
         Recordset rs;
         rs.Open(QStringLiteral("Select max(grpid) from adrsgrupmstr"), Conn);
         QVERIFY(rs.Fields(0).IsNull());
@@ -191,7 +211,7 @@ class DataLayerTests : public QObject {
     }
 
     void idsStopAt32767() {
-        TestBook book;
+        TestBook book(kind_);
         book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (32766, 'A')"));
         Recordset rs;
         rs.Open(QStringLiteral("Select max(grpid) from adrsgrupmstr"), Conn);
@@ -207,7 +227,7 @@ class DataLayerTests : public QObject {
     }
 
     void staticCursorIsASnapshot() {
-        TestBook book;
+        TestBook book(kind_);
         AddParty(book, 1, QStringLiteral("FIRST"), 1);
         Recordset rs;
         rs.Open(QStringLiteral("Select * from adrsmstr"), Conn);
@@ -221,7 +241,7 @@ class DataLayerTests : public QObject {
     }
 
     void aSnapshotHoldsTheRowsOfItsOpeningWhenReadLater() {
-        TestBook book;
+        TestBook book(kind_);
         AddParty(book, 1, QStringLiteral("FIRST"), 1);
         Recordset adding, other;
         adding.Open(QStringLiteral("Select * from adrsmstr"), Conn);
@@ -246,7 +266,7 @@ class DataLayerTests : public QObject {
     }
 
     void addNewAndUpdateBatchWriteRows() {
-        TestBook book;
+        TestBook book(kind_);
         Recordset rs;
         rs.Open(QStringLiteral("Select * from cscmstr"), Conn, adOpenStatic, adLockBatchOptimistic);
         QCOMPARE(rs.RecordCount(), 0);
@@ -278,7 +298,7 @@ class DataLayerTests : public QObject {
     }
 
     void aFailedBatchWritesNothing() {
-        TestBook book;
+        TestBook book(kind_);
         Recordset rs;
         rs.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn);
         rs.AddNew();
@@ -287,9 +307,7 @@ class DataLayerTests : public QObject {
         rs.AddNew();
         rs.Fields("grpid") = QVariant(2);
         rs.Fields("grpname") = QStringLiteral("ALSO GOOD");
-        book.Exec(
-            QStringLiteral("create trigger refuse before insert on adrsgrupmstr when new.grpid = 2 "
-                           "begin select raise(abort, 'refused'); end"));
+        RefuseGroup2(book);
         QVERIFY_THROWS_EXCEPTION(DbError, rs.UpdateBatch());
         QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 0);
 
@@ -309,7 +327,7 @@ class DataLayerTests : public QObject {
     }
 
     void apostrophesAndStatementsInValuesStayValues() {
-        TestBook book;
+        TestBook book(kind_);
         const QString hostile = QStringLiteral("O'BRIEN'; DROP TABLE adrsmstr; --");
         AddParty(book, 1, hostile, 1);
         Recordset rs;
@@ -328,7 +346,7 @@ class DataLayerTests : public QObject {
     }
 
     void nullFieldsReadAsNull() {
-        TestBook book;
+        TestBook book(kind_);
         AddParty(book, 1, QStringLiteral("NOFAX"), 1);
         Recordset rs;
         rs.Open(QStringLiteral("Select * from Adrsmstr where Adrsid like '1'"), Conn);
@@ -339,5 +357,14 @@ class DataLayerTests : public QObject {
     }
 };
 
+class DataLayerServerTests : public DataLayerTests {
+    Q_OBJECT
+  public:
+    DataLayerServerTests() : DataLayerTests(BookKind::Server) {}
+  private slots:
+    void initTestCase() { REQUIRE_PG_SERVER(); }
+};
+
 ADRSBOOK_TEST(DataLayerTests)
+ADRSBOOK_TEST(DataLayerServerTests)
 #include "tst_datalayer.moc"

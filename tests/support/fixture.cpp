@@ -3,14 +3,22 @@
 #include "data/connmodule.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/serversettings.h"
+#include "support/pgserver.h"
 #include "platform/apppath.h"
 
 #include <QApplication>
 #include <QTest>
 
-TestBook::TestBook() {
+TestBook::TestBook(BookKind kind) : kind_(kind) {
     SetAppPathForTesting(dir_.path());
-    CreateBookFile(File());
+    if (kind == BookKind::Server) {
+        database_ = PgServer::NewBook();
+        const ConnString::Parts p = PgServer::Socket(database_);
+        ServerSettings::Write(dir_.path(), {p.host, p.port, p.database, p.user, p.sslMode});
+    } else {
+        CreateBookFile(File());
+    }
     OpenConn();
     OpenConn2();
     AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
@@ -19,6 +27,12 @@ TestBook::TestBook() {
 TestBook::~TestBook() {
     CloseConns();
     SetAppPathForTesting(QString());
+    if (!database_.isEmpty()) {
+        try {
+            PgServer::Drop(database_);
+        } catch (...) {
+        }
+    }
 }
 
 QString TestBook::File() const {

@@ -9,15 +9,23 @@
 
 class QWidget;
 
+// Where a test book keeps its data: the keyed file, or a database of its own
+// on the private test server (named in the folder's settings file).
+enum class BookKind { File, Server };
+
 class TestBook {
   public:
-    TestBook();  // creates the folder and the file and opens Conn and Conn2
+    TestBook() : TestBook(BookKind::File) {}
+    // creates the folder and the file (or database) and opens Conn and Conn2
+    explicit TestBook(BookKind kind);
     ~TestBook(); // closes both and points the application folder back
     TestBook(const TestBook&) = delete;
     TestBook& operator=(const TestBook&) = delete;
 
     QString Folder() const { return dir_.path(); }
     QString File() const;
+    BookKind Kind() const { return kind_; }
+    QString Database() const { return database_; } // on the test server
     QString Path(const QString& name) const;
 
     // Runs a statement on Conn (for seeding rows).
@@ -30,6 +38,8 @@ class TestBook {
 
   private:
     QTemporaryDir dir_;
+    BookKind kind_;
+    QString database_;
 };
 
 // Creates a new, empty address book file (outside any fixture).

@@ -1,0 +1,528 @@
+#include "data/pgengine.h"
+
+#include "data/dberror.h"
+#include "data/schema.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <libpq-fe.h>
+
+namespace {
+
+constexpr int kCachedStatements = 64;
+constexpr int kTranslations = 4096;
+constexpr int kKeptReads = 4096;
+constexpr int kKeptReadRows = 4;
+// Advisory locks of the address book: one per table whose ids are taken.
+constexpr int kLockSpace = 0x41445253; // "ADRS"
+
+// Types as libpq reports them (pg_type.oid).
+constexpr unsigned kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700,
+                   kFloat8 = 701, kNumeric = 1700;
+
+struct Result {
+    PGresult* r;
+    explicit Result(PGresult* result) : r(result) {}
+    ~Result() { PQclear(r); }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    ExecStatusType status() const { return PQresultStatus(r); }
+};
+
+QByteArray conninfoValue(const QString& value) {
+    QByteArray v = value.toUtf8();
+    v.replace('\\', "\\\\");
+    v.replace('\'', "\\'");
+    return '\'' + v + '\'';
+}
+
+QByteArray paramText(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        return v.toBool() ? "1" : "0";
+    case QMetaType::QDateTime:
+        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    case QMetaType::QDate:
+        return v.toDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+    default:
+        return v.toString().toUtf8();
+    }
+}
+
+QString quoteName(const QString& name) {
+    QString n = name;
+    n.replace(u'"', QLatin1String("\"\""));
+    return u'"' + n + u'"';
+}
+
+// What the server said, in one line.
+QString serverMessage(PGconn* pg, PGresult* result) {
+    const char* m = result ? PQresultErrorMessage(result) : nullptr;
+    if (!m || !*m) m = pg ? PQerrorMessage(pg) : "not connected";
+    return QString::fromUtf8(m).simplified();
+}
+
+const char* const kCreate[] = {
+    "CREATE EXTENSION IF NOT EXISTS citext",
+    "CREATE TABLE cscmstr (ctyid integer PRIMARY KEY, ctyname citext, statename citext, "
+    "contryname citext, addt timestamp, edtdt timestamp, deldt timestamp, delstatus integer)",
+    "CREATE TABLE adrsgrupmstr (grpid integer PRIMARY KEY, grpname citext)",
+    "CREATE TABLE adrsmstr (adrsid integer PRIMARY KEY, adrsname citext, adrscontact citext, "
+    "adrs1 citext, adrs2 citext, adrs3 citext, adrsctyid integer, adrspin citext, adrscstno "
+    "citext, adrsphno citext, adrsmobno citext, adrsfax citext, adrsemail citext, adrsweb "
+    "citext, adrsnotes citext, adrsaddt timestamp, adrsedtdt timestamp, adrsdelstatus integer)",
+    "CREATE TABLE adrsgrpdtails (adrsgrpid integer PRIMARY KEY, adrsconcrnid integer, "
+    "adrsgrupid citext)",
+    "CREATE INDEX adrsmstr_adrsname ON adrsmstr (adrsname)",
+    "CREATE INDEX adrsmstr_adrsctyid ON adrsmstr (adrsctyid)",
+    "CREATE INDEX adrsgrpdtails_adrsconcrnid ON adrsgrpdtails (adrsconcrnid)",
+    "CREATE INDEX adrsgrpdtails_adrsgrupid ON adrsgrpdtails (adrsgrupid)",
+};
+
+} // namespace
+
+PgEngine::~PgEngine() {
+    Close();
+}
+
+QByteArray PgEngine::Conninfo(const ConnString::Parts& parts) {
+    QByteArray info;
+    const auto add = [&info](const char* key, const QString& value) {
+        if (value.isEmpty()) return;
+        if (!info.isEmpty()) info += ' ';
+        info += key;
+        info += '=';
+        info += conninfoValue(value);
+    };
+    add("host", parts.host);
+    add("port", parts.port);
+    add("dbname", parts.database);
+    add("user", parts.user);
+    add("password", parts.password);
+    add("sslmode", parts.sslMode.isEmpty() ? QStringLiteral("prefer") : parts.sslMode);
+    // Nothing waits for long: a server that does not answer, a network cut
+    // or another desk's lock is reported within seconds.
+    info += " connect_timeout='5' keepalives_idle='10' keepalives_interval='3' "
+            "keepalives_count='3' tcp_user_timeout='15000' application_name='adrsbook' "
+            "client_encoding='UTF8' options='-c lock_timeout=10000 -c datestyle=ISO,YMD "
+            "-c idle_in_transaction_session_timeout=600000'";
+    return info;
+}
+
+void PgEngine::Open(const QString&, const QString&) {
+    throw DbError(QStringLiteral("A database server is opened with its server, database and user, "
+                                 "not with a file."));
+}
+
+void PgEngine::Connect(const ConnString::Parts& parts) {
+    Close();
+    where_ = QStringLiteral("database %1 on the server %2%3")
+                 .arg(parts.database.isEmpty() ? QStringLiteral("(default)") : parts.database,
+                      parts.host.isEmpty() ? QStringLiteral("(default)") : parts.host,
+                      parts.port.isEmpty() ? QString() : u':' + parts.port);
+    PGconn* pg = PQconnectdb(Conninfo(parts).constData());
+    if (PQstatus(pg) != CONNECTION_OK) {
+        const QString reason = serverMessage(pg, nullptr);
+        PQfinish(pg);
+        throw DbError(QStringLiteral("The %1 could not be opened: %2").arg(where_, reason));
+    }
+    pg_ = pg;
+    try {
+        afterConnect();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void PgEngine::afterConnect() {
+    PQsetNoticeProcessor(pg_, [](void*, const char*) {}, nullptr);
+    QHash<QString, PgDialect::Kind> columns;
+    ResultTable info;
+    Run(EngineStatement{QStringLiteral("SELECT column_name, data_type FROM "
+                                       "information_schema.columns WHERE table_schema = "
+                                       "current_schema()"),
+                        {},
+                        {},
+                        false},
+        &info);
+    for (int r = 0; r < info.RowCount(); ++r) {
+        const QString type = info.Text(r, 1);
+        columns.insert(info.Text(r, 0).toLower(),
+                       type == QLatin1String("integer") || type == QLatin1String("smallint") ||
+                               type == QLatin1String("bigint")
+                           ? PgDialect::Kind::Integer
+                           : PgDialect::Kind::Text);
+    }
+    dialect_.SetColumns(columns);
+    translated_.clear();
+}
+
+void PgEngine::forgetSession() {
+    cache_.clear();
+    cacheIndex_.clear();
+    reads_.clear();
+    savepoints_.clear();
+    savepointBegan_ = false;
+    locked_.clear();
+}
+
+void PgEngine::Close() {
+    forgetSession();
+    translated_.clear();
+    if (pg_) PQfinish(pg_);
+    pg_ = nullptr;
+}
+
+// A connection that was lost is opened again by the next action; when the
+// server still cannot be reached, that action fails and says so.
+void PgEngine::ensureConnected() {
+    if (!pg_) throw DbError(QStringLiteral("The database connection is not open."));
+    if (PQstatus(pg_) == CONNECTION_OK) return;
+    forgetSession();
+    PQreset(pg_);
+    if (PQstatus(pg_) != CONNECTION_OK)
+        throw DbError(QStringLiteral("The %1 cannot be reached: %2").arg(where_, serverMessage(pg_, nullptr)));
+    afterConnect();
+}
+
+void PgEngine::fail(PGresult* result, const QString& what) {
+    const QString reason = serverMessage(pg_, result);
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QByteArray code = state ? QByteArray(state) : QByteArray();
+    PQclear(result);
+    if (PQstatus(pg_) != CONNECTION_OK) {
+        forgetSession();
+        throw DbError(QStringLiteral("The connection to the %1 was lost (%2). Nothing of this step "
+                                     "was saved; the next action connects again.")
+                          .arg(where_, reason));
+    }
+    if (code == "23505")
+        throw DbError(QStringLiteral("Another desk saved a row with the same id at the same "
+                                     "moment; nothing was saved. Please try again (%1).")
+                          .arg(reason));
+    if (code == "40001" || code == "40P01" || code == "55P03")
+        throw DbError(QStringLiteral("Another desk was changing the same rows; nothing was saved. "
+                                     "Please try again (%1).")
+                          .arg(reason));
+    throw DbError(QStringLiteral("%1: %2").arg(what, reason));
+}
+
+void PgEngine::exec(const char* sql) {
+    ensureConnected();
+    PGresult* r = PQexec(pg_, sql);
+    const ExecStatusType status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(r, QStringLiteral("The statement could not be run [%1]").arg(QLatin1String(sql)));
+    PQclear(r);
+}
+
+QStringList PgEngine::MissingTables() {
+    ResultTable r;
+    Run(EngineStatement{QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                                       "table_schema = current_schema()"),
+                        {},
+                        {},
+                        false},
+        &r);
+    QSet<QString> present;
+    for (int i = 0; i < r.RowCount(); ++i)
+        present.insert(r.Text(i, 0).toLower());
+    QStringList missing;
+    for (const QString& table : Schema::Tables())
+        if (!present.contains(table)) missing.append(table);
+    return missing;
+}
+
+void PgEngine::Verify() {
+    const QStringList missing = MissingTables();
+    if (!missing.isEmpty())
+        throw DbError(QStringLiteral("The %1 is not an address book: it has no table %2.")
+                          .arg(where_, missing.first()));
+}
+
+void PgEngine::CreateTables(const ConnString::Parts& parts) {
+    PgEngine engine;
+    engine.Connect(parts);
+    const QStringList missing = engine.MissingTables();
+    if (missing.size() != Schema::Tables().size())
+        throw DbError(QStringLiteral("The %1 already holds address book tables; it is left as it is.")
+                          .arg(engine.where_));
+    engine.Begin();
+    try {
+        for (const char* statement : kCreate)
+            engine.exec(statement);
+        engine.Commit();
+    } catch (...) {
+        engine.Rollback();
+        throw;
+    }
+}
+
+EngineStatement PgEngine::Translate(const QString& text) const {
+    const auto found = translated_.constFind(text);
+    if (found != translated_.constEnd()) return *found;
+    if (translated_.size() >= kTranslations) translated_.clear();
+    QString table;
+    const EngineStatement st = dialect_.Translate(text, &table);
+    if (!table.isEmpty()) newIds_.insert(st.sql, table);
+    return *translated_.insert(text, st);
+}
+
+PgEngine::Prepared& PgEngine::prepared(const QString& sql) {
+    ensureConnected();
+    auto found = cacheIndex_.find(sql);
+    if (found != cacheIndex_.end()) {
+        cache_.splice(cache_.begin(), cache_, found.value());
+        return cache_.front();
+    }
+    const QByteArray name = "s" + QByteArray::number(++named_);
+    const QByteArray utf8 = sql.toUtf8();
+    PGresult* r = PQprepare(pg_, name.constData(), utf8.constData(), 0, nullptr);
+    if (PQresultStatus(r) != PGRES_COMMAND_OK)
+        fail(r, QStringLiteral("The statement could not be run [%1]").arg(sql));
+    PQclear(r);
+    r = PQdescribePrepared(pg_, name.constData());
+    if (PQresultStatus(r) != PGRES_COMMAND_OK)
+        fail(r, QStringLiteral("The statement could not be run [%1]").arg(sql));
+    QStringList names;
+    QVector<unsigned> types;
+    for (int c = 0; c < PQnfields(r); ++c) {
+        names.append(QString::fromUtf8(PQfname(r, c)));
+        types.append(PQftype(r, c));
+    }
+    PQclear(r);
+    static const QRegularExpression select(QStringLiteral("^\\s*select\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    cache_.push_front(Prepared{sql, name, std::make_shared<const ColumnInfo>(names), types,
+                               select.match(sql).hasMatch()});
+    cacheIndex_.insert(sql, cache_.begin());
+    if (int(cache_.size()) > kCachedStatements) {
+        const QByteArray dealloc = "DEALLOCATE " + cache_.back().name;
+        PQclear(PQexec(pg_, dealloc.constData()));
+        cacheIndex_.remove(cache_.back().sql);
+        cache_.pop_back();
+    }
+    return cache_.front();
+}
+
+std::shared_ptr<const ColumnInfo> PgEngine::Columns(const EngineStatement& statement) {
+    return prepared(statement.sql).columns;
+}
+
+void PgEngine::lockForNewId(const QString& table) {
+    if (locked_.contains(table)) return;
+    const int index = Schema::Tables().indexOf(table);
+    const QByteArray sql = "SELECT pg_advisory_xact_lock(" + QByteArray::number(kLockSpace) + "," +
+                           QByteArray::number(index) + ")";
+    exec(sql.constData());
+    locked_.insert(table);
+}
+
+qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
+    ensureConnected();
+    const bool inTransaction = InTransaction();
+    // A new id is taken while no other desk takes one of the same table:
+    // the lock lasts until this transaction ends, and the maximum is read
+    // after it is granted.
+    const auto newId = newIds_.constFind(statement.sql);
+    const bool takesId = newId != newIds_.constEnd();
+    if (takesId && inTransaction) lockForNewId(*newId);
+
+    // A repeated query inside one read gives what it gave before.
+    QString readKey;
+    if (inTransaction && rows && !takesId) {
+        readKey = statement.sql;
+        for (const QVariant& p : statement.params)
+            readKey += QChar(0x1f) + p.toString();
+        const auto kept = reads_.constFind(readKey);
+        if (kept != reads_.constEnd()) {
+            *rows = *kept;
+            return 0;
+        }
+    }
+
+    Prepared& p = prepared(statement.sql);
+    if (!p.reads) {
+        reads_.clear();
+        DeferredSnapshot::BeforeWrite();
+    }
+    const int n = int(statement.params.size());
+    QVector<QByteArray> texts(n);
+    QVector<const char*> values(n);
+    for (int i = 0; i < n; ++i) {
+        const QVariant& v = statement.params[i];
+        if (!v.isValid() || v.isNull()) continue; // a Null
+        texts[i] = paramText(v);
+        values[i] = texts[i].constData();
+    }
+    PGresult* r = PQexecPrepared(pg_, p.name.constData(), n, values.constData(), nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(r, QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
+    const Result result(r);
+    if (status == PGRES_COMMAND_OK) {
+        if (rows) rows->Reset(p.columns);
+        return QByteArray(PQcmdTuples(r)).toLongLong();
+    }
+    if (!rows) return 0;
+    rows->Reset(p.columns);
+    const int tuples = PQntuples(r), columns = PQnfields(r);
+    for (int t = 0; t < tuples; ++t) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(r, t, c)) {
+                rows->AddNull();
+                continue;
+            }
+            const char* text = PQgetvalue(r, t, c);
+            switch (p.types.value(c)) {
+            case kInt2:
+            case kInt4:
+            case kInt8:
+            case kOid:
+                rows->AddInteger(std::strtoll(text, nullptr, 10));
+                break;
+            case kBool:
+                rows->AddInteger(text[0] == 't' ? 1 : 0);
+                break;
+            case kFloat4:
+            case kFloat8:
+            case kNumeric:
+                rows->AddReal(std::strtod(text, nullptr));
+                break;
+            default:
+                rows->AddText(text, PQgetlength(r, t, c));
+            }
+        }
+    }
+    if (!readKey.isEmpty() && p.reads && tuples <= kKeptReadRows && InTransaction()) {
+        if (reads_.size() >= kKeptReads) reads_.clear();
+        reads_.insert(readKey, *rows);
+    }
+    return 0;
+}
+
+QVariant PgEngine::Insert(const QString& table, const QStringList& columns,
+                          const QVariantList& values) {
+    const QString key = Schema::KeyColumn(table);
+    if (key.isEmpty())
+        throw DbError(QStringLiteral("Rows cannot be added to %1: it is not a table of the "
+                                     "address book.")
+                          .arg(table));
+    QStringList names, marks;
+    for (int i = 0; i < columns.size(); ++i) {
+        names.append(quoteName(columns[i].toLower()));
+        marks.append(u'$' + QString::number(i + 1));
+    }
+    const QString sql =
+        columns.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2").arg(quoteName(table), key)
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                  .arg(quoteName(table.toLower()), names.join(u','), marks.join(u','), key);
+    ResultTable returned;
+    Run(EngineStatement{sql, values, {}, false}, &returned);
+    return returned.RowCount() ? returned.Value(0, 0) : QVariant();
+}
+
+void PgEngine::Update(const QString& table, const QVariant& key, const QStringList& columns,
+                      const QVariantList& values) {
+    if (columns.isEmpty()) return;
+    const QString keyColumn = Schema::KeyColumn(table);
+    if (keyColumn.isEmpty())
+        throw DbError(QStringLiteral("Rows of %1 cannot be changed: it is not a table of the "
+                                     "address book.")
+                          .arg(table));
+    QStringList sets;
+    for (int i = 0; i < columns.size(); ++i)
+        sets.append(quoteName(columns[i].toLower()) + QStringLiteral("=$") +
+                    QString::number(i + 1));
+    QVariantList params = values;
+    params.append(key);
+    const qint64 changed =
+        Run(EngineStatement{QStringLiteral("UPDATE %1 SET %2 WHERE %3=$%4")
+                                .arg(quoteName(table.toLower()), sets.join(u','), keyColumn)
+                                .arg(params.size()),
+                            params,
+                            {},
+                            false},
+            nullptr);
+    if (changed < 1)
+        throw DbError(QStringLiteral("The row with %1 %2 is no longer in the address book: "
+                                     "another desk has deleted it. Nothing was saved.")
+                          .arg(keyColumn, key.toString()));
+}
+
+void PgEngine::endTransaction() {
+    savepoints_.clear();
+    savepointBegan_ = false;
+    locked_.clear();
+    reads_.clear();
+}
+
+void PgEngine::Begin() {
+    if (InTransaction()) throw DbError(QStringLiteral("A transaction is already open."));
+    endTransaction();
+    exec("BEGIN");
+}
+
+void PgEngine::Commit() {
+    ensureConnected();
+    const bool failed = PQtransactionStatus(pg_) == PQTRANS_INERROR;
+    endTransaction();
+    PGresult* r = PQexec(pg_, "COMMIT");
+    if (PQresultStatus(r) != PGRES_COMMAND_OK) fail(r, QStringLiteral("The changes could not be saved"));
+    // A transaction that met an error is rolled back by its commit.
+    const bool rolledBack = failed || qstrcmp(PQcmdStatus(r), "ROLLBACK") == 0;
+    PQclear(r);
+    if (rolledBack)
+        throw DbError(QStringLiteral("The changes could not be saved: a step of them failed, so "
+                                     "none was kept."));
+}
+
+void PgEngine::Rollback() {
+    endTransaction();
+    if (pg_ && PQstatus(pg_) == CONNECTION_OK && InTransaction()) exec("ROLLBACK");
+}
+
+bool PgEngine::InTransaction() const {
+    if (!pg_) return false;
+    const PGTransactionStatusType s = PQtransactionStatus(pg_);
+    return s == PQTRANS_INTRANS || s == PQTRANS_INERROR || s == PQTRANS_ACTIVE;
+}
+
+// A savepoint outside a transaction begins one (released, it commits), as
+// with the file.
+void PgEngine::Savepoint(const QString& name) {
+    ensureConnected();
+    if (!InTransaction()) {
+        endTransaction();
+        exec("BEGIN");
+        savepointBegan_ = true;
+    } else {
+        exec(("SAVEPOINT " + name).toUtf8().constData());
+    }
+    savepoints_.append(name);
+}
+
+void PgEngine::Release(const QString& name) {
+    const qsizetype at = savepoints_.lastIndexOf(name);
+    if (at == 0 && savepointBegan_) {
+        Commit();
+        return;
+    }
+    if (at < 0) throw DbError(QStringLiteral("No savepoint %1 is open.").arg(name));
+    savepoints_.resize(at);
+    exec(("RELEASE SAVEPOINT " + name).toUtf8().constData());
+}
+
+void PgEngine::RollbackTo(const QString& name) {
+    const qsizetype at = savepoints_.lastIndexOf(name);
+    if (at == 0 && savepointBegan_) {
+        Rollback();
+        return;
+    }
+    if (at < 0) throw DbError(QStringLiteral("No savepoint %1 is open.").arg(name));
+    savepoints_.resize(at);
+    exec(("ROLLBACK TO SAVEPOINT " + name).toUtf8().constData());
+    exec(("RELEASE SAVEPOINT " + name).toUtf8().constData());
+}
