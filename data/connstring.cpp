@@ -15,8 +15,7 @@ QString Build(const Parts& parts) {
     QString s = QStringLiteral("PROVIDER=") + QuoteValue(parts.provider);
     if (parts.IsServer()) {
         const auto add = [&s](const char* key, const QString& value) {
-            if (!value.isEmpty())
-                s += u';' + QLatin1String(key) + u'=' + QuoteValue(value);
+            if (!value.isEmpty()) s += u';' + QLatin1String(key) + u'=' + QuoteValue(value);
         };
         add("Server", parts.host);
         add("Port", parts.port);

@@ -36,8 +36,7 @@ QString ForFile(const QString& file, const QString& password);
 // A book on a PostgreSQL server; an empty password leaves it to the user's
 // password file.
 QString ForServer(const QString& host, const QString& port, const QString& database,
-                  const QString& user, const QString& sslMode,
-                  const QString& password = QString());
+                  const QString& user, const QString& sslMode, const QString& password = QString());
 Parts Parse(const QString& connectionString);
 
 } // namespace ConnString

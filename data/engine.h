@@ -28,9 +28,7 @@ class Engine {
     virtual void Open(const QString& file, const QString& password) = 0;
     // Opens the database a connection string's parts name: a file engine
     // its data source with the password, a server engine the server's.
-    virtual void Connect(const ConnString::Parts& parts) {
-        Open(parts.dataSource, parts.password);
-    }
+    virtual void Connect(const ConnString::Parts& parts) { Open(parts.dataSource, parts.password); }
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     virtual QString File() const = 0;

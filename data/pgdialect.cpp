@@ -50,10 +50,11 @@ EngineStatement PgDialect::Translate(const QString& text, QString* newIdOf) cons
             if ((p >= 0 && t[p].kind == Tok::Literal) || (q >= 0 && t[q].kind == Tok::Literal))
                 tok.text = QStringLiteral("||");
         } else if (Is(tok, "like")) {
-            const int p = PrevSolid(t, i), q = NextSolid(t, i);
+            int p = PrevSolid(t, i);
+            const int q = NextSolid(t, i);
             if (q >= 0 && t[q].kind == Tok::Literal) {
-                const int before = p < 0 ? -1 : PrevSolid(t, p);
-                const bool negated = before >= 0 && Is(t[before], "not");
+                const bool negated = p >= 0 && Is(t[p], "not");
+                if (negated) p = PrevSolid(t, p);
                 const auto found = p >= 0 && t[p].kind == Tok::Word
                                        ? columns_.constFind(t[p].text.toLower().section(u'.', -1))
                                        : columns_.constEnd();
@@ -68,6 +69,7 @@ EngineStatement PgDialect::Translate(const QString& text, QString* newIdOf) cons
                         // Written before this token: rewrite it in the text built so far.
                         const QString column = t[p].text;
                         const qsizetype at = sql.lastIndexOf(column);
+                        // (only blanks and "not" follow it)
                         sql.replace(at, column.size(),
                                     QStringLiteral("CAST(") + column + QStringLiteral(" AS text)"));
                     }

@@ -136,7 +136,8 @@ void PgEngine::Connect(const ConnString::Parts& parts) {
 }
 
 void PgEngine::afterConnect() {
-    PQsetNoticeProcessor(pg_, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        pg_, [](void*, const char*) {}, nullptr);
     QHash<QString, PgDialect::Kind> columns;
     ResultTable info;
     Run(EngineStatement{QStringLiteral("SELECT column_name, data_type FROM "
@@ -148,11 +149,11 @@ void PgEngine::afterConnect() {
         &info);
     for (int r = 0; r < info.RowCount(); ++r) {
         const QString type = info.Text(r, 1);
-        columns.insert(info.Text(r, 0).toLower(),
-                       type == QLatin1String("integer") || type == QLatin1String("smallint") ||
-                               type == QLatin1String("bigint")
-                           ? PgDialect::Kind::Integer
-                           : PgDialect::Kind::Text);
+        columns.insert(info.Text(r, 0).toLower(), type == QLatin1String("integer") ||
+                                                          type == QLatin1String("smallint") ||
+                                                          type == QLatin1String("bigint")
+                                                      ? PgDialect::Kind::Integer
+                                                      : PgDialect::Kind::Text);
     }
     dialect_.SetColumns(columns);
     translated_.clear();
@@ -178,11 +179,13 @@ void PgEngine::Close() {
 // server still cannot be reached, that action fails and says so.
 void PgEngine::ensureConnected() {
     if (!pg_) throw DbError(QStringLiteral("The database connection is not open."));
-    if (PQstatus(pg_) == CONNECTION_OK) return;
+    if (PQstatus(pg_) == CONNECTION_OK && !lost_) return;
     forgetSession();
+    lost_ = false;
     PQreset(pg_);
     if (PQstatus(pg_) != CONNECTION_OK)
-        throw DbError(QStringLiteral("The %1 cannot be reached: %2").arg(where_, serverMessage(pg_, nullptr)));
+        throw DbError(QStringLiteral("The %1 cannot be reached: %2")
+                          .arg(where_, serverMessage(pg_, nullptr)));
     afterConnect();
 }
 
@@ -191,8 +194,12 @@ void PgEngine::fail(PGresult* result, const QString& what) {
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const QByteArray code = state ? QByteArray(state) : QByteArray();
     PQclear(result);
-    if (PQstatus(pg_) != CONNECTION_OK) {
+    // No state from the server (libpq's own failure), a connection error or
+    // the server shutting down: the connection is gone.
+    if (PQstatus(pg_) != CONNECTION_OK || code.isEmpty() || code.startsWith("08") ||
+        code.startsWith("57P")) {
         forgetSession();
+        lost_ = true;
         throw DbError(QStringLiteral("The connection to the %1 was lost (%2). Nothing of this step "
                                      "was saved; the next action connects again.")
                           .arg(where_, reason));
@@ -246,8 +253,9 @@ void PgEngine::CreateTables(const ConnString::Parts& parts) {
     engine.Connect(parts);
     const QStringList missing = engine.MissingTables();
     if (missing.size() != Schema::Tables().size())
-        throw DbError(QStringLiteral("The %1 already holds address book tables; it is left as it is.")
-                          .arg(engine.where_));
+        throw DbError(
+            QStringLiteral("The %1 already holds address book tables; it is left as it is.")
+                .arg(engine.where_));
     engine.Begin();
     try {
         for (const char* statement : kCreate)
@@ -356,7 +364,8 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
         texts[i] = paramText(v);
         values[i] = texts[i].constData();
     }
-    PGresult* r = PQexecPrepared(pg_, p.name.constData(), n, values.constData(), nullptr, nullptr, 0);
+    PGresult* r =
+        PQexecPrepared(pg_, p.name.constData(), n, values.constData(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(r, QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
@@ -416,7 +425,8 @@ QVariant PgEngine::Insert(const QString& table, const QStringList& columns,
     }
     const QString sql =
         columns.isEmpty()
-            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2").arg(quoteName(table), key)
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2")
+                  .arg(quoteName(table), key)
             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
                   .arg(quoteName(table.toLower()), names.join(u','), marks.join(u','), key);
     ResultTable returned;
@@ -470,7 +480,8 @@ void PgEngine::Commit() {
     const bool failed = PQtransactionStatus(pg_) == PQTRANS_INERROR;
     endTransaction();
     PGresult* r = PQexec(pg_, "COMMIT");
-    if (PQresultStatus(r) != PGRES_COMMAND_OK) fail(r, QStringLiteral("The changes could not be saved"));
+    if (PQresultStatus(r) != PGRES_COMMAND_OK)
+        fail(r, QStringLiteral("The changes could not be saved"));
     // A transaction that met an error is rolled back by its commit.
     const bool rolledBack = failed || qstrcmp(PQcmdStatus(r), "ROLLBACK") == 0;
     PQclear(r);
@@ -481,11 +492,11 @@ void PgEngine::Commit() {
 
 void PgEngine::Rollback() {
     endTransaction();
-    if (pg_ && PQstatus(pg_) == CONNECTION_OK && InTransaction()) exec("ROLLBACK");
+    if (pg_ && !lost_ && PQstatus(pg_) == CONNECTION_OK && InTransaction()) exec("ROLLBACK");
 }
 
 bool PgEngine::InTransaction() const {
-    if (!pg_) return false;
+    if (!pg_ || lost_) return false;
     const PGTransactionStatusType s = PQtransactionStatus(pg_);
     return s == PQTRANS_INTRANS || s == PQTRANS_INERROR || s == PQTRANS_ACTIVE;
 }

@@ -75,6 +75,7 @@ class PgEngine : public Engine {
     [[noreturn]] void fail(PGresult* result, const QString& what);
 
     PGconn* pg_ = nullptr;
+    bool lost_ = false; // the server went away; the next action connects again
     QString where_;
     PgDialect dialect_;
     std::list<Prepared> cache_;

@@ -71,7 +71,8 @@ void Schema::RequireTables(Connection& conn) {
     const QStringList missing = conn.engine().MissingTables();
     if (!missing.isEmpty())
         throw DbError(QStringLiteral("The %1 is not an address book: it has no table %2.")
-                          .arg(conn.File().isEmpty() ? conn.Where()
-                                                     : QStringLiteral("database file ") + conn.File(),
+                          .arg(conn.File().isEmpty()
+                                   ? conn.Where()
+                                   : QStringLiteral("database file ") + conn.File(),
                                missing.first()));
 }

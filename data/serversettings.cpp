@@ -11,7 +11,10 @@ QString FileName() {
 }
 
 Server Read(const QString& folder) {
-    const QString file = QDir(folder).filePath(FileName());
+    return ReadFile(QDir(folder).filePath(FileName()));
+}
+
+Server ReadFile(const QString& file) {
     Server s;
     if (!QFileInfo::exists(file)) return s;
     QSettings ini(file, QSettings::IniFormat);

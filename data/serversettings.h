@@ -26,6 +26,8 @@ QString FileName();
 // file or it names none. TLS is used when the server offers it unless the
 // file says otherwise.
 Server Read(const QString& folder);
+// The same from a settings file of any name.
+Server ReadFile(const QString& file);
 // Writes the settings file in `folder` (for the tests and the set-up notes).
 void Write(const QString& folder, const Server& server);
 

@@ -4,8 +4,8 @@
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "data/serversettings.h"
-#include "support/pgserver.h"
 #include "platform/apppath.h"
+#include "support/pgserver.h"
 
 #include <QApplication>
 #include <QTest>

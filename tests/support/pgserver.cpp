@@ -22,8 +22,7 @@ namespace {
 
 [[noreturn]] void cannot(const QString& why) {
     throw std::runtime_error(
-        ("The private PostgreSQL server for the tests could not be started: " + why)
-            .toStdString());
+        ("The private PostgreSQL server for the tests could not be started: " + why).toStdString());
 }
 
 QString binFolder() {
@@ -80,16 +79,17 @@ struct Server {
             p.start(path, args);
         if (!p.waitForFinished(timeoutMs) || p.exitStatus() != QProcess::NormalExit ||
             p.exitCode() != 0)
-            cannot(QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(p.readAll())));
+            cannot(
+                QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(p.readAll())));
     }
 
     void stop() {
         if (!running) return;
         running = false;
         try {
-            run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), data(), QStringLiteral("-m"),
-                                           QStringLiteral("immediate"), QStringLiteral("-w"),
-                                           QStringLiteral("stop")});
+            run(QStringLiteral("pg_ctl"),
+                {QStringLiteral("-D"), data(), QStringLiteral("-m"), QStringLiteral("immediate"),
+                 QStringLiteral("-w"), QStringLiteral("stop")});
         } catch (...) {
         }
     }
@@ -108,7 +108,8 @@ void initialise(Server& s) {
     s.asPostgres = ::geteuid() == 0;
     if (s.asPostgres) {
         const passwd* pw = ::getpwnam("postgres");
-        if (!pw) cannot(QStringLiteral("the tests run as root and there is no postgres system user"));
+        if (!pw)
+            cannot(QStringLiteral("the tests run as root and there is no postgres system user"));
         if (::chown(QFile::encodeName(s.dir->path()).constData(), pw->pw_uid, pw->pw_gid) != 0)
             cannot(QStringLiteral("the temporary folder cannot be given to the postgres user"));
     }
@@ -149,22 +150,23 @@ void Start() {
     Server& s = server();
     if (s.running) return;
     if (!s.dir) initialise(s);
-    s.run(QStringLiteral("pg_ctl"),
-          {QStringLiteral("-D"), s.data(), QStringLiteral("-w"), QStringLiteral("-t"),
-           QStringLiteral("30"), QStringLiteral("-l"), s.dir->filePath(QStringLiteral("log")),
-           QStringLiteral("-o"),
-           QStringLiteral("-c listen_addresses=127.0.0.1 -c port=%1 -c unix_socket_directories='%2' "
-                          "-c fsync=off -c synchronous_commit=off -c full_page_writes=off "
-                          "-c max_connections=60 -c shared_buffers=32MB")
-               .arg(s.port, s.dir->path()),
-           QStringLiteral("start")});
+    s.run(
+        QStringLiteral("pg_ctl"),
+        {QStringLiteral("-D"), s.data(), QStringLiteral("-w"), QStringLiteral("-t"),
+         QStringLiteral("30"), QStringLiteral("-l"), s.dir->filePath(QStringLiteral("log")),
+         QStringLiteral("-o"),
+         QStringLiteral("-c listen_addresses=127.0.0.1 -c port=%1 -c unix_socket_directories='%2' "
+                        "-c fsync=off -c synchronous_commit=off -c full_page_writes=off "
+                        "-c max_connections=60 -c shared_buffers=32MB")
+             .arg(s.port, s.dir->path()),
+         QStringLiteral("start")});
     s.running = true;
     static bool prepared = false;
     if (!prepared) {
         // The template every test book is copied from, and the desk user.
         Sql(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'")
-                .arg(QLatin1String(kDeskUser), QString::fromLatin1(kDeskPassword).replace(
-                                                    u'\'', QLatin1String("''"))));
+                .arg(QLatin1String(kDeskUser),
+                     QString::fromLatin1(kDeskPassword).replace(u'\'', QLatin1String("''"))));
         Sql(QStringLiteral("CREATE DATABASE book_template"));
         PgEngine::CreateTables(Socket(QStringLiteral("book_template")));
         Sql(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON cscmstr, adrsgrupmstr, "
