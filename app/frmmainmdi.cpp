@@ -2,7 +2,9 @@
 
 #include "address/frmadrsmstr1.h"
 #include "app/frmabtus.h"
+#include "app/serverpassword.h"
 #include "data/connmodule.h"
+#include "data/dberror.h"
 #include "masters/frmcsc.h"
 #include "masters/frmgrupmstr.h"
 #include "platform/apppath.h"
@@ -81,7 +83,17 @@ bool FrmMainMdi::MDIForm_Load() {
     setGeometry(Px(place.left()), Px(place.top()), Px(place.width()), Px(place.height()));
 
     try {
-        OpenConn();
+        try {
+            OpenConn();
+        } catch (const PasswordNeeded& e) {
+            // The server wants a password the user's password file does not
+            // hold: ask once, masked, and keep it for this run only.
+            CloseConns();
+            QString password;
+            if (!AskServerPassword(this, ServerWhere(), password)) throw;
+            ServerPassword = password;
+            OpenConn();
+        }
         OpenConn2();
     } catch (const std::exception& e) {
         MsgBox(

@@ -71,6 +71,11 @@ bool ServerMode() {
     return ServerSettings::Read(AppPath()).IsSet();
 }
 
+QString ServerWhere() {
+    const ServerSettings::Server s = ServerSettings::Read(AppPath());
+    return QStringLiteral("database %1 on the server %2").arg(s.database, s.host);
+}
+
 QString DatabaseFile() {
     return Connection::Parse(BuildConnStr()).dataSource;
 }

@@ -27,5 +27,7 @@ void OpenConn2();
 void CloseConns();
 // True when the settings file beside the program names a database server.
 bool ServerMode();
+// The database and server the settings file names, for messages.
+QString ServerWhere();
 // The database file the connection strings name (empty in server mode).
 QString DatabaseFile();

@@ -16,3 +16,10 @@ class OverflowError : public DbError {
   public:
     using DbError::DbError;
 };
+
+// The database server wants a password and none was given (the user's
+// password file has none for it): the program asks for it.
+class PasswordNeeded : public DbError {
+  public:
+    using DbError::DbError;
+};

@@ -64,6 +64,8 @@ EngineStatement PgDialect::Translate(const QString& text, QString* newIdOf) cons
                     st.params.append(*found == Kind::Integer ? QVariant(value.toLongLong())
                                                              : QVariant(value));
                     t[q].text = u'$' + QString::number(st.params.size());
+                    // "'7'order by" stays two words: "$1 order by".
+                    if (q + 1 < t.size() && t[q + 1].kind != Tok::Space) t[q].text += u' ';
                 } else {
                     if (found != columns_.constEnd() && *found == Kind::Integer) {
                         // Written before this token: rewrite it in the text built so far.

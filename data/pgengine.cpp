@@ -123,7 +123,11 @@ void PgEngine::Connect(const ConnString::Parts& parts) {
     PGconn* pg = PQconnectdb(Conninfo(parts).constData());
     if (PQstatus(pg) != CONNECTION_OK) {
         const QString reason = serverMessage(pg, nullptr);
+        const bool asks = PQconnectionNeedsPassword(pg) && parts.password.isEmpty();
         PQfinish(pg);
+        if (asks)
+            throw PasswordNeeded(
+                QStringLiteral("The %1 asks for a password: %2").arg(where_, reason));
         throw DbError(QStringLiteral("The %1 could not be opened: %2").arg(where_, reason));
     }
     pg_ = pg;
@@ -306,12 +310,18 @@ PgEngine::Prepared& PgEngine::prepared(const QString& sql) {
                                select.match(sql).hasMatch()});
     cacheIndex_.insert(sql, cache_.begin());
     if (int(cache_.size()) > kCachedStatements) {
-        const QByteArray dealloc = "DEALLOCATE " + cache_.back().name;
-        PQclear(PQexec(pg_, dealloc.constData()));
-        cacheIndex_.remove(cache_.back().sql);
-        cache_.pop_back();
+        forget(cache_.back().sql);
     }
     return cache_.front();
+}
+
+void PgEngine::forget(const QString& sql) {
+    const auto found = cacheIndex_.find(sql);
+    if (found == cacheIndex_.end()) return;
+    const QByteArray dealloc = "DEALLOCATE " + found.value()->name;
+    PQclear(PQexec(pg_, dealloc.constData()));
+    cache_.erase(found.value());
+    cacheIndex_.erase(found);
 }
 
 std::shared_ptr<const ColumnInfo> PgEngine::Columns(const EngineStatement& statement) {
@@ -367,6 +377,13 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
     PGresult* r =
         PQexecPrepared(pg_, p.name.constData(), n, values.constData(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && !InTransaction() &&
+        qstrcmp(PQresultErrorField(r, PG_DIAG_SQLSTATE), "0A000") == 0) {
+        // A table was made again with other columns: prepare the statement anew.
+        PQclear(r);
+        forget(statement.sql);
+        return Run(statement, rows);
+    }
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(r, QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
     const Result result(r);

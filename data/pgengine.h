@@ -66,6 +66,7 @@ class PgEngine : public Engine {
         bool reads; // a plain select
     };
     Prepared& prepared(const QString& sql);
+    void forget(const QString& sql);
     void exec(const char* sql);
     void ensureConnected();
     void afterConnect();

@@ -10,6 +10,9 @@
 #include <QApplication>
 #include <QTest>
 
+TestBook::TestBook()
+    : TestBook(qgetenv("ADRSBOOK_TEST_ENGINE") == "server" ? BookKind::Server : BookKind::File) {}
+
 TestBook::TestBook(BookKind kind) : kind_(kind) {
     SetAppPathForTesting(dir_.path());
     if (kind == BookKind::Server) {

@@ -15,7 +15,9 @@ enum class BookKind { File, Server };
 
 class TestBook {
   public:
-    TestBook() : TestBook(BookKind::File) {}
+    // The keyed file, or a server database when ADRSBOOK_TEST_ENGINE=server
+    // (the suite runs the windows' tests once that way).
+    TestBook();
     // creates the folder and the file (or database) and opens Conn and Conn2
     explicit TestBook(BookKind kind);
     ~TestBook(); // closes both and points the application folder back
