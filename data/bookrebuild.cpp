@@ -136,7 +136,6 @@ void openSource(Db& db, const QString& source) {
             QStringLiteral("The file %1 could not be opened: %2.").arg(source, db.error()));
     sqlite3_key(db.db, kDatabasePassword, int(qstrlen(kDatabasePassword)));
     sqlite3_db_config(db.db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_limit(db.db, SQLITE_LIMIT_LENGTH, kLargestValue);
     // Reading the schema proves the password.
     firstColumn(db, QStringLiteral("SELECT count(*) FROM sqlite_master"),
                 [&](const QString& reason) {
@@ -338,11 +337,15 @@ void copyTable(Db& source, const QString& read, Db& target, const Table& table,
         const int rc = sqlite3_step(from.s);
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW)
-            throw FileRefused(QStringLiteral("The file %1 cannot be restored: table %2, row %3: "
-                                             "%4.")
-                                  .arg(file, tableName)
-                                  .arg(row)
-                                  .arg(source.error()));
+            throw FileRefused(
+                QStringLiteral("The file %1 cannot be restored: table %2, row %3: %4.")
+                    .arg(file, tableName)
+                    .arg(row)
+                    .arg(rc == SQLITE_TOOBIG
+                             ? QStringLiteral("a field holds more than %1 bytes, far beyond what "
+                                              "any field of the address book takes")
+                                   .arg(kLargestValue)
+                             : source.error()));
         qint64 key = 0;
         for (int c = 0; c < int(table.columns.size()); ++c) {
             const QString problem =
@@ -385,6 +388,9 @@ void BookRebuild::Rebuild(const QString& source, const QString& target) {
     Db from;
     openSource(from, source);
     requireIntact(from, source);
+    // From here on a value larger than any field holds is refused before it
+    // is read into memory.
+    sqlite3_limit(from.db, SQLITE_LIMIT_LENGTH, kLargestValue);
     QStringList reads;
     for (const Table& table : Tables())
         reads << readStatement(from, table, source);
