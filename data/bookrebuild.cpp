@@ -15,6 +15,13 @@
 
 namespace {
 
+// Books are in the format of SQLCipher 3; a later library reads it only
+// when told to (an older one takes the setting as an unknown, empty pragma).
+void keyBook(sqlite3* db) {
+    sqlite3_key(db, kDatabasePassword, int(qstrlen(kDatabasePassword)));
+    sqlite3_exec(db, "PRAGMA cipher_compatibility = 3", nullptr, nullptr, nullptr);
+}
+
 // What a column may hold.
 enum class Kind {
     Key,      // the row's id: a whole number in 1..32767, present, used once
@@ -134,7 +141,7 @@ void openSource(Db& db, const QString& source) {
         SQLITE_OK)
         throw FileRefused(
             QStringLiteral("The file %1 could not be opened: %2.").arg(source, db.error()));
-    sqlite3_key(db.db, kDatabasePassword, int(qstrlen(kDatabasePassword)));
+    keyBook(db.db);
     sqlite3_db_config(db.db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
     // Reading the schema proves the password.
     firstColumn(db, QStringLiteral("SELECT count(*) FROM sqlite_master"),
@@ -402,7 +409,7 @@ void BookRebuild::Rebuild(const QString& source, const QString& target) {
         if (sqlite3_open_v2(path.constData(), &to.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
             throw DbError(
                 QStringLiteral("The restored copy could not be written: %1.").arg(to.error()));
-        sqlite3_key(to.db, kDatabasePassword, int(qstrlen(kDatabasePassword)));
+        keyBook(to.db);
         exec(to, "PRAGMA journal_mode=DELETE");
         exec(to, "PRAGMA synchronous=FULL");
         exec(to, "BEGIN IMMEDIATE");
