@@ -67,7 +67,8 @@ QString Pages(int n) {
 bool SameMeasures(const LabelSheet& a, const LabelSheet& b) {
     LabelSheet x = a, y = b;
     x.name = y.name = QString();
-    auto near = [](double p, double q) { return qAbs(p - q) < 0.005; };
+    // The boxes show two decimals: a listed measure may read rounded.
+    auto near = [](double p, double q) { return qAbs(p - q) < 0.006; };
     return near(x.paperMm.width(), y.paperMm.width()) &&
            near(x.paperMm.height(), y.paperMm.height()) && x.rows == y.rows &&
            x.columns == y.columns && near(x.labelWidth, y.labelWidth) &&
@@ -389,6 +390,8 @@ LabelSheet FrmLabels::CurrentSheet() const {
     s.topMargin = SpnTopMargin->value();
     s.columnGap = SpnColumnGap->value();
     s.rowGap = SpnRowGap->value();
+    const int at = CmbxSheet->currentIndex();
+    if (at >= 0 && at < sheets_.size() && SameMeasures(s, sheets_[at])) return sheets_[at];
     return s;
 }
 
