@@ -47,8 +47,8 @@ inline QList<PdfWord> PdfWords(const QString& pdf, QList<PdfPage>* pages = nullp
         if (!m.captured(1).isEmpty()) {
             ++page;
             if (pages)
-                pages->append({QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) /
-                               kPtPerMm});
+                pages->append(
+                    {QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) / kPtPerMm});
             continue;
         }
         PdfWord w;

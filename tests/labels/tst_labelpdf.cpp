@@ -35,6 +35,7 @@ class LabelPdfTests : public QObject {
     void longName_neverCrossesIntoTheNextLabel();
     void envelope_recipientAndSenderWhereTheLayoutSays();
     void copiesAndAttention_repeatTheStickersBlock();
+    void offset_movesEveryWordByItsMeasure();
 
   private:
     FrmLabels* Window(const QList<AddressBlock>& parties, int copies = 1, bool attention = false) {
@@ -172,8 +173,34 @@ void LabelPdfTests::copiesAndAttention_repeatTheStickersBlock() {
         for (const PdfWord& word : words)
             if (Inside(word.rectMm, s.LabelRect(1, column))) inLabel.append(word.text);
         QCOMPARE(inLabel.join(u' '), QStringLiteral("CONTACT01 PARTY01 12 MAIN ROAD PARK AREA near "
-                                                     "Temple MUMBAI (MH), INDIA (Ph)022-2345 "
-                                                     "(M)98200 12345"));
+                                                    "Temple MUMBAI (MH), INDIA (Ph)022-2345 "
+                                                    "(M)98200 12345"));
+    }
+}
+
+// The same labels and envelopes printed with and without the printer's
+// offset: every word moves by exactly the offset, right and down.
+void LabelPdfTests::offset_movesEveryWordByItsMeasure() {
+    std::unique_ptr<FrmLabels> w(Window(MadeUpParties(4)));
+    w->CmbxPrinter->setCurrentText(FrmLabels::PdfPrinterName());
+    for (QRadioButton* mode : {w->OptnSheet, w->OptnEnvelope}) {
+        QTest::mouseClick(mode, Qt::LeftButton);
+        QList<PdfWord> runs[2];
+        for (int run = 0; run < 2; ++run) {
+            EnterNumber(w->SpnOffsetX, run ? QStringLiteral("2.5") : QStringLiteral("0"));
+            EnterNumber(w->SpnOffsetY, run ? QStringLiteral("-1.5") : QStringLiteral("0"));
+            const QString pdf = dir.filePath(QStringLiteral("offset%1.pdf").arg(run));
+            SavePdfAs(w.get(), pdf);
+            runs[run] = PdfWords(pdf);
+        }
+        QCOMPARE(runs[1].size(), runs[0].size());
+        QVERIFY(runs[0].size() > 20);
+        for (qsizetype i = 0; i < runs[0].size(); ++i) {
+            QCOMPARE(runs[1][i].text, runs[0][i].text);
+            const QPointF moved = runs[1][i].rectMm.topLeft() - runs[0][i].rectMm.topLeft();
+            QVERIFY2(qAbs(moved.x() - 2.5) < 0.05 && qAbs(moved.y() + 1.5) < 0.05,
+                     qPrintable(runs[0][i].text));
+        }
     }
 }
 
