@@ -406,6 +406,7 @@ void FrmLabels::MeasuresChanged() {
         problem =
             QStringLiteral("Changed from the listed sheet: name it and keep it to use it again.");
     LblSheetProblem->setText(problem);
+    LblSheetProblem->setVisible(!problem.isEmpty());
     ModeChanged();
 }
 
@@ -505,9 +506,10 @@ void FrmLabels::PreparePaper(QPrinter* printer) const {
     }
 }
 
-int FrmLabels::Render(QPrinter* printer, QPointF offsetMm) {
+int FrmLabels::Render(QPrinter* printer, QPointF offsetMm, bool outlines) {
     PreparePaper(printer);
-    const LabelStyle style = Style(offsetMm);
+    LabelStyle style = Style(offsetMm);
+    style.outlines = outlines;
     if (OptnEnvelope->isChecked())
         return PrintEnvelopes(printer, envelopes_[qMax(0, CmbxEnvelope->currentIndex())], parties_,
                               SpnCopies->value(), SenderLines(), style);
@@ -534,7 +536,7 @@ void FrmLabels::Preview() {
     preview.setWindowTitle(QStringLiteral("Preview: ") + LblParties->text());
     preview.resize(900, 680);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [&](QPrinter* p) { Render(p, offset); });
+            [&](QPrinter* p) { Render(p, offset, true); });
     preview.exec();
 }
 
@@ -567,7 +569,8 @@ void FrmLabels::SavePdf() {
     const QString suggested = QDir(folder).filePath(
         OptnEnvelope->isChecked() ? QStringLiteral("envelopes.pdf") : QStringLiteral("labels.pdf"));
     QString path =
-        FileDialogs::GetSaveFileName(this, QStringLiteral("Save labels as PDF"), suggested);
+        FileDialogs::GetSaveFileName(this, QStringLiteral("Save labels as PDF"), suggested,
+                                     QStringLiteral("PDF files (*.pdf);;All files (*)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
 

@@ -111,8 +111,9 @@ class FrmLabels : public QDialog {
     QStringList SenderLines() const;
     // Sets the printer's paper for what is printed.
     void PreparePaper(QPrinter* printer) const;
-    // Paints every label or envelope; the number of pages (0: could not start).
-    int Render(QPrinter* printer, QPointF offsetMm);
+    // Paints every label or envelope; the number of pages (0: could not
+    // start). `outlines` draws the labels' edges, for the preview only.
+    int Render(QPrinter* printer, QPointF offsetMm, bool outlines = false);
     void ShowStatus(const QString& text);
 
     QList<AddressBlock> parties_;

@@ -21,6 +21,16 @@ class MmPainter {
     void End() { painter_.end(); }
     bool NewPage() { return printer_->newPage(); }
 
+    // Every label of the sheet where the sheet has it, in light grey.
+    void Outlines(const LabelSheet& sheet) {
+        painter_.save();
+        painter_.setPen(QPen(QColor(200, 200, 200), 0));
+        for (int row = 1; row <= sheet.rows; ++row)
+            for (int column = 1; column <= sheet.columns; ++column)
+                painter_.drawRect(ToPx(sheet.LabelRect(row, column)));
+        painter_.restore();
+    }
+
     QRectF ToPx(const QRectF& mm) const {
         return QRectF(mm.x() * perMm_, mm.y() * perMm_, mm.width() * perMm_, mm.height() * perMm_);
     }
@@ -90,9 +100,11 @@ int PrintLabelSheet(QPrinter* printer, const LabelSheet& sheet, const QList<Addr
     MmPainter painter(printer);
     if (!painter.Begin()) return 0;
     int page = 0;
+    if (style.outlines) painter.Outlines(sheet);
     for (qsizetype i = 0; i < placed.size(); ++i) {
         while (page < placed[i].page) {
             painter.NewPage();
+            if (style.outlines) painter.Outlines(sheet);
             ++page;
         }
         const QRectF label = placed[i].rectMm;

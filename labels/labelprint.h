@@ -19,6 +19,7 @@ struct LabelStyle {
     bool attention = false; // the contact person first, as on a sticker with the attention mark
     bool phone = true;      // the phone line last
     QPointF offsetMm;       // the printer's own feed error, made good
+    bool outlines = false;  // the sheet's labels drawn in light grey, for the preview
 };
 
 // Paper of the given size, no margins, the painter's origin at the paper's
