@@ -17,7 +17,6 @@ class LabelGeometryTests : public QObject {
     void standardSheets();
     void sheetProblems();
     void placing_startsAtTheFirstFreeLabelAndBreaksPages();
-    void placing_offsetMovesEveryLabel();
     void envelopes_recipientRightOfMiddleLowerHalf();
     void fitting_shrinksThenElidesAndNeverLeavesTheBox();
 };
@@ -101,13 +100,6 @@ void LabelGeometryTests::placing_startsAtTheFirstFreeLabelAndBreaksPages() {
     QCOMPARE(PlaceLabels(sheet, 1, 9, 1).first().rectMm, sheet.LabelRect(1, 1));
     QCOMPARE(PlaceLabels(sheet, 1, 1, 0).first().rectMm, sheet.LabelRect(1, 1));
     QVERIFY(PlaceLabels(sheet, 0, 1, 1).isEmpty());
-}
-
-void LabelGeometryTests::placing_offsetMovesEveryLabel() {
-    const LabelSheet sheet = StandardSheets().at(4);
-    const QList<PlacedLabel> placed = PlaceLabels(sheet, 31, 1, 1, QPointF(1.5, -2));
-    for (const PlacedLabel& p : placed)
-        QCOMPARE(p.rectMm, sheet.LabelRect(p.row, p.column).translated(1.5, -2));
 }
 
 void LabelGeometryTests::envelopes_recipientRightOfMiddleLowerHalf() {
