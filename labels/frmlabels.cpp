@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFontComboBox>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -298,7 +299,7 @@ void FrmLabels::LoadChoices() {
     CmbxEnvelope->setCurrentIndex(qMax(0, envelope));
     ChkSender->setChecked(LabelSettings::PrintSender());
     const QFont font = LabelSettings::Font();
-    CmbxFont->setCurrentFont(font);
+    CmbxFont->setCurrentFont(QFont(QFontInfo(font).family())); // the face the desktop gives
     SpnFontSize->setValue(font.pointSizeF());
     ChkPhone->setChecked(LabelSettings::PhoneLine());
     const QString printer = QPrinterInfo::defaultPrinterName();
