@@ -2,7 +2,7 @@
 # Installs the Debian packages the address book needs, when any is missing.
 set -euo pipefail
 packages=(cmake g++ pkg-config qt6-base-dev libsqlcipher-dev sqlcipher fonts-dejavu-core
-          postgresql libpq-dev)
+    poppler-utils postgresql libpq-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
