@@ -4,6 +4,8 @@
 #include "data/backup.h"
 #include "data/bookrebuild.h"
 #include "data/connmodule.h"
+#include "data/dberror.h"
+#include "data/serverbackup.h"
 #include "platform/errors.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
@@ -30,6 +32,10 @@ void FrmMainMdi::Bak_Click() {
                           .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
     const QString target = FileDialogs::GetSaveFileName(this, QStringLiteral("Backup"), suggested);
     if (target.isEmpty()) return;
+    if (ServerMode()) {
+        ServerBak(target);
+        return;
+    }
     if (Backup::SameFile(target, Conn->File())) {
         MsgBox(
             QStringLiteral(
@@ -53,7 +59,7 @@ void FrmMainMdi::Rtsr_Click() {
     const QString source =
         FileDialogs::GetOpenFileName(this, QStringLiteral("Restore"), backupFolder());
     if (source.isEmpty()) return;
-    const QString database = DatabaseFile();
+    const QString database = ServerMode() ? BookBesideProgram() : DatabaseFile();
     if (Backup::SameFile(source, database)) {
         MsgBox(QStringLiteral("That file is the address book in use; there is nothing to restore."),
                vbInformation, windowTitle());
@@ -101,6 +107,10 @@ void FrmMainMdi::Rtsr_Click() {
         return;
     }
 
+    if (ServerMode()) {
+        ServerRtsr(source, incoming);
+        return;
+    }
     CloseChildren();
     CloseConns();
     QString kept;
@@ -131,6 +141,59 @@ void FrmMainMdi::Rtsr_Click() {
     }
     MsgBox(QStringLiteral(
                "The address book has been restored from\n%1\n\nThe previous data is kept as\n%2")
+               .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)),
+           vbInformation, windowTitle());
+}
+
+// A backup of the server's data: a keyed book like every other.
+void FrmMainMdi::ServerBak(const QString& target) {
+    try {
+        ServerBackup::BackupTo(*Conn, target);
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("The backup could not be made.\n\n") + ErrorText(e), vbCritical,
+               windowTitle());
+        return;
+    }
+    MsgBox(QStringLiteral("The address book on the server has been backed up to\n") +
+               QDir::toNativeSeparators(target),
+           vbInformation, windowTitle());
+}
+
+// Loads a checked book into the server: the current data is first kept in
+// a dated book beside the program; then all or nothing, only while no
+// other desk is connected.
+void FrmMainMdi::ServerRtsr(const QString& source, const QString& incoming) {
+    CloseChildren();
+    Conn2->Close(); // it would count as another desk
+    QString kept;
+    QString failed;
+    try {
+        if (const int others = ServerBackup::OtherDesks(*Conn); others > 0)
+            throw DbError(QStringLiteral("%1 other connection(s) to the address book are open. "
+                                         "Close the address book on every other desk first.")
+                              .arg(others));
+        kept = Backup::KeptCopyName(BookBesideProgram());
+        ServerBackup::BackupTo(*Conn, kept);
+        ServerBackup::RestoreFrom(*Conn, incoming);
+    } catch (const std::exception& e) {
+        failed = ErrorText(e);
+        if (!kept.isEmpty() && QFileInfo::exists(kept)) QFile::remove(kept);
+    }
+    Backup::Discard(incoming);
+    try {
+        OpenConn2();
+    } catch (const std::exception& e) {
+        failed += QStringLiteral("\n\n") + ErrorText(e);
+    }
+    if (!failed.isEmpty()) {
+        MsgBox(QStringLiteral("The restore was refused or failed: the address book on the server "
+                              "is unchanged.\n\n") +
+                   failed,
+               vbCritical, windowTitle());
+        return;
+    }
+    MsgBox(QStringLiteral("The address book on the server has been restored from\n%1\n\nThe "
+                          "previous data is kept as\n%2")
                .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)),
            vbInformation, windowTitle());
 }

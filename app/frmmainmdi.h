@@ -70,6 +70,8 @@ class FrmMainMdi : public QMainWindow {
     static QRect Placement(int screenWidth, int screenHeight);
 
   private:
+    void ServerBak(const QString& target);
+    void ServerRtsr(const QString& source, const QString& incoming);
     Form* find(const char* className) const;
     void activate(Form* form);
     void place(Form* form);

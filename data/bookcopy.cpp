@@ -47,30 +47,36 @@ QList<TableSummary> Summarise(Connection& conn) {
     return out;
 }
 
-void CopyRows(Connection& from, Connection& to) {
+void RequireEmpty(Connection& conn) {
     for (const QString& table : Schema::Tables()) {
         Recordset count;
-        count.Open(QStringLiteral("Select count(*) from ") + table, &to);
+        count.Open(QStringLiteral("Select count(*) from ") + table, &conn);
         if (count.Fields(0).Value().toLongLong() != 0)
             throw DbError(QStringLiteral("The table %1 of %2 is not empty: a book is copied only "
                                          "into an empty one.")
-                              .arg(table, to.Where()));
+                              .arg(table, conn.Where()));
     }
-    InTransaction(to, [&] {
-        for (const QString& table : Schema::Tables()) {
-            Recordset source, target;
-            source.Open(allRows(table), &from);
-            target.Open(QStringLiteral("Select * from ") + table, &to);
-            for (; !source.Eof(); source.MoveNext()) {
-                target.AddNew();
-                for (int c = 0; c < source.FieldCount(); ++c) {
-                    const Field f = source.Fields(c);
-                    target.Fields(f.Name()) = f.Value();
-                }
+}
+
+void WriteRows(Connection& from, Connection& to) {
+    for (const QString& table : Schema::Tables()) {
+        Recordset source, target;
+        source.Open(allRows(table), &from);
+        target.Open(QStringLiteral("Select * from ") + table, &to);
+        for (; !source.Eof(); source.MoveNext()) {
+            target.AddNew();
+            for (int c = 0; c < source.FieldCount(); ++c) {
+                const Field f = source.Fields(c);
+                target.Fields(f.Name()) = f.Value();
             }
-            target.UpdateBatch();
         }
-    });
+        target.UpdateBatch();
+    }
+}
+
+void CopyRows(Connection& from, Connection& to) {
+    RequireEmpty(to);
+    InTransaction(to, [&] { WriteRows(from, to); });
 }
 
 } // namespace BookCopy

@@ -26,5 +26,9 @@ QList<TableSummary> Summarise(Connection& conn);
 // Writes every row of `from` into `to`, whose tables must be empty; all or
 // nothing. Raises a DbError saying what is wrong.
 void CopyRows(Connection& from, Connection& to);
+// Raises a DbError unless every table of `conn` is empty.
+void RequireEmpty(Connection& conn);
+// Writes every row of `from` into `to` inside the transaction open on `to`.
+void WriteRows(Connection& from, Connection& to);
 
 } // namespace BookCopy

@@ -45,7 +45,27 @@ Engine& Connection::engine() {
 
 qint64 Connection::Execute(const QString& text) {
     Engine& e = engine();
-    return e.Run(e.Translate(text), nullptr);
+    return Run(e.Translate(text), nullptr);
+}
+
+qint64 Connection::Run(const EngineStatement& statement, ResultTable* rows) {
+    Engine& e = engine();
+    if (e.Writes(statement)) DeferredSnapshot::BeforeWrite();
+    return e.Run(statement, rows);
+}
+
+QVariant Connection::Insert(const QString& table, const QStringList& columns,
+                            const QVariantList& values) {
+    Engine& e = engine();
+    DeferredSnapshot::BeforeWrite();
+    return e.Insert(table, columns, values);
+}
+
+void Connection::Update(const QString& table, const QVariant& key, const QStringList& columns,
+                        const QVariantList& values) {
+    Engine& e = engine();
+    DeferredSnapshot::BeforeWrite();
+    e.Update(table, key, columns, values);
 }
 
 void Connection::BeginRead() {
@@ -53,6 +73,13 @@ void Connection::BeginRead() {
 }
 void Connection::EndRead() {
     engine().Release(QStringLiteral("one_read"));
+}
+
+void Connection::BeginSnapshot() {
+    engine().BeginSnapshot();
+}
+void Connection::EndSnapshot() {
+    engine().Release(QStringLiteral("snapshot"));
 }
 
 void Connection::BeginTrans() {

@@ -31,10 +31,22 @@ class Connection {
     // Runs a statement that returns no rows; returns the rows it changed.
     qint64 Execute(const QString& text);
 
+    // Runs a translated statement, and writes rows of a recordset. Before
+    // anything is written, every deferred snapshot is taken (see
+    // DeferredSnapshot): the rule is kept here, once, for every engine.
+    qint64 Run(const EngineStatement& statement, ResultTable* rows);
+    QVariant Insert(const QString& table, const QStringList& columns, const QVariantList& values);
+    void Update(const QString& table, const QVariant& key, const QStringList& columns,
+                const QVariantList& values);
+
     // A read of several queries: the file is locked and checked once for all
     // of them, and a query repeated inside it gives the rows it gave before.
     void BeginRead();
     void EndRead();
+
+    // A read of the whole book as one consistent snapshot (a backup).
+    void BeginSnapshot();
+    void EndSnapshot();
 
     void BeginTrans();
     void CommitTrans();

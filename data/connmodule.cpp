@@ -3,22 +3,23 @@
 #include "data/connstring.h"
 #include "data/schema.h"
 #include "data/serversettings.h"
-#include "platform/apppath.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <memory>
 
 namespace {
+QString appFolder;
 std::unique_ptr<Connection> conn1;
 std::unique_ptr<Connection> conn2;
 
 QString BuildConnStr() {
-    const ServerSettings::Server server = ServerSettings::Read(AppPath());
+    const ServerSettings::Server server = ServerSettings::Read(AppFolder());
     if (server.IsSet())
         return ConnString::ForServer(server.host, server.port, server.database, server.user,
                                      server.sslMode, ServerPassword);
     return QStringLiteral("PROVIDER=SQLCipher;Data Source=") +
-           ConnString::QuoteValue(AppPath() + QDir::separator() +
+           ConnString::QuoteValue(AppFolder() + QDir::separator() +
                                   QStringLiteral("adrsbookHXS.mdb")) +
            QStringLiteral(";Jet OLEDB:Database Password='402@tarn#velio';");
 }
@@ -39,6 +40,15 @@ Connection* OpenOne(std::unique_ptr<Connection>& slot, QString& connStr, bool ve
     return slot.get();
 }
 } // namespace
+
+QString AppFolder() {
+    if (!appFolder.isEmpty()) return appFolder;
+    return QDir::cleanPath(QCoreApplication::applicationDirPath());
+}
+
+void SetAppFolder(const QString& folder) {
+    appFolder = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
 
 Connection* Conn = nullptr;
 Connection* Conn2 = nullptr;
@@ -68,12 +78,16 @@ void CloseConns() {
 }
 
 bool ServerMode() {
-    return ServerSettings::Read(AppPath()).IsSet();
+    return ServerSettings::Read(AppFolder()).IsSet();
 }
 
 QString ServerWhere() {
-    const ServerSettings::Server s = ServerSettings::Read(AppPath());
+    const ServerSettings::Server s = ServerSettings::Read(AppFolder());
     return QStringLiteral("database %1 on the server %2").arg(s.database, s.host);
+}
+
+QString BookBesideProgram() {
+    return QDir(AppFolder()).filePath(QString::fromLatin1(kDatabaseFileName));
 }
 
 QString DatabaseFile() {

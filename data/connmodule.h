@@ -18,6 +18,11 @@ extern QString ServerPassword;
 extern const char* const kDatabaseFileName; // "adrsbookHXS.mdb"
 extern const char* const kDatabasePassword;
 
+// The application folder, where the book file and the settings file are:
+// the program's own folder unless another is set (the tests set their own).
+QString AppFolder();
+void SetAppFolder(const QString& folder); // empty: the program's folder again
+
 // Open Conn / Conn2 on the database file in the application folder.
 // A missing, empty, unreadable or foreign file raises a DbError that says
 // which file and what is wrong.
@@ -29,5 +34,8 @@ void CloseConns();
 bool ServerMode();
 // The database and server the settings file names, for messages.
 QString ServerWhere();
+// The book file's place beside the program, whichever mode: in server mode
+// restore leftovers and kept copies are named after it.
+QString BookBesideProgram();
 // The database file the connection strings name (empty in server mode).
 QString DatabaseFile();

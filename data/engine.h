@@ -45,6 +45,8 @@ class Engine {
     // Runs one statement. Returned rows go into `rows` (when given); the
     // result is the number of rows the statement changed.
     virtual qint64 Run(const EngineStatement& statement, ResultTable* rows) = 0;
+    // True when the statement changes rows (transaction control does not).
+    virtual bool Writes(const EngineStatement& statement) = 0;
     // The columns the statement returns, without running it.
     virtual std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) = 0;
 
@@ -62,6 +64,9 @@ class Engine {
     virtual void Savepoint(const QString& name) = 0;
     virtual void Release(const QString& name) = 0;
     virtual void RollbackTo(const QString& name) = 0;
+    // Opens the savepoint "snapshot": reads inside it see one consistent
+    // state of the whole database until it is released.
+    virtual void BeginSnapshot() { Savepoint(QStringLiteral("snapshot")); }
 };
 
 // A snapshot whose rows have not been read yet: a recordset opened only to

@@ -324,6 +324,10 @@ void PgEngine::forget(const QString& sql) {
     cacheIndex_.erase(found);
 }
 
+bool PgEngine::Writes(const EngineStatement& statement) {
+    return !prepared(statement.sql).reads;
+}
+
 std::shared_ptr<const ColumnInfo> PgEngine::Columns(const EngineStatement& statement) {
     return prepared(statement.sql).columns;
 }
@@ -361,10 +365,7 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
     }
 
     Prepared& p = prepared(statement.sql);
-    if (!p.reads) {
-        reads_.clear();
-        DeferredSnapshot::BeforeWrite();
-    }
+    if (!p.reads) reads_.clear();
     const int n = int(statement.params.size());
     QVector<QByteArray> texts(n);
     QVector<const char*> values(n);
@@ -553,4 +554,14 @@ void PgEngine::RollbackTo(const QString& name) {
     savepoints_.resize(at);
     exec(("ROLLBACK TO SAVEPOINT " + name).toUtf8().constData());
     exec(("RELEASE SAVEPOINT " + name).toUtf8().constData());
+}
+
+// Read committed gives each statement its own snapshot; a backup reads
+// every table in the one snapshot of its first statement.
+void PgEngine::BeginSnapshot() {
+    if (InTransaction()) throw DbError(QStringLiteral("A transaction is already open."));
+    endTransaction();
+    exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    savepointBegan_ = true;
+    savepoints_.append(QStringLiteral("snapshot"));
 }

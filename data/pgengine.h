@@ -37,6 +37,7 @@ class PgEngine : public Engine {
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
+    bool Writes(const EngineStatement& statement) override;
     std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) override;
     QVariant Insert(const QString& table, const QStringList& columns,
                     const QVariantList& values) override;
@@ -50,6 +51,7 @@ class PgEngine : public Engine {
     void Savepoint(const QString& name) override;
     void Release(const QString& name) override;
     void RollbackTo(const QString& name) override;
+    void BeginSnapshot() override;
 
     // The libpq connection string for the server parts.
     static QByteArray Conninfo(const ConnString::Parts& parts);

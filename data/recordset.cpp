@@ -51,7 +51,7 @@ void Recordset::Open(const QString& source, Connection* connection, int, int, in
         return;
     }
     ResultTable rows;
-    affected_ = engine.Run(statement, &rows);
+    affected_ = connection->Run(statement, &rows);
     connection_ = connection;
     if (rows.ColumnCount() == 0) return; // a statement that returns no rows leaves it closed
     rows_ = std::move(rows);
@@ -66,7 +66,7 @@ void Recordset::TakeSnapshot() {
     Undefer(this);
     deferred_ = false;
     ResultTable rows;
-    connection_->engine().Run(statement_, &rows);
+    connection_->Run(statement_, &rows);
     if (!ownKeys_.isEmpty()) {
         // Leave out the rows this recordset added itself: they follow as its added rows.
         ResultTable kept;
@@ -269,9 +269,9 @@ void Recordset::UpdateBatch(int) {
                 values.append(edit.values[c]);
             }
             if (edit.added)
-                newKeys.insert(row, engine.Insert(table_, names, values));
+                newKeys.insert(row, connection_->Insert(table_, names, values));
             else
-                engine.Update(table_, edit.key, names, values);
+                connection_->Update(table_, edit.key, names, values);
         }
         engine.Release(savepoint);
     } catch (...) {

@@ -255,6 +255,10 @@ void SqlCipherEngine::forgetReads() {
     reads_.clear();
 }
 
+bool SqlCipherEngine::Writes(const EngineStatement& statement) {
+    return prepared(statement.sql).writes;
+}
+
 std::shared_ptr<const ColumnInfo> SqlCipherEngine::Columns(const EngineStatement& statement) {
     return prepared(statement.sql).columns;
 }
@@ -276,7 +280,6 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
 
     Cached& cached = prepared(statement.sql);
     if (!cached.readOnly) forgetReads();
-    if (cached.writes) DeferredSnapshot::BeforeWrite();
     sqlite3_stmt* stmt = cached.stmt;
     struct Resetter {
         sqlite3_stmt* s;
@@ -339,7 +342,11 @@ QVariant SqlCipherEngine::Insert(const QString& table, const QStringList& column
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(quoteName(table), names.join(u','), marks.join(u','));
     Run(EngineStatement{sql, values, {}, false}, nullptr);
-    return QVariant(qlonglong(sqlite3_last_insert_rowid(db_)));
+    // Rows are written back by their table's key column.
+    const QString key = Schema::KeyColumn(table);
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].compare(key, Qt::CaseInsensitive) == 0) return values.value(i);
+    return QVariant();
 }
 
 void SqlCipherEngine::Update(const QString& table, const QVariant& key, const QStringList& columns,
@@ -350,8 +357,13 @@ void SqlCipherEngine::Update(const QString& table, const QVariant& key, const QS
         sets.append(quoteName(c) + QStringLiteral("=?"));
     QVariantList params = values;
     params.append(key);
-    Run(EngineStatement{QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_=?")
-                            .arg(quoteName(table), sets.join(u',')),
+    const QString key = Schema::KeyColumn(table);
+    if (key.isEmpty())
+        throw DbError(QStringLiteral("Rows of %1 cannot be changed: it is not a table of the "
+                                     "address book.")
+                          .arg(table));
+    Run(EngineStatement{QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                            .arg(quoteName(table), sets.join(u','), quoteName(key)),
                         params,
                         {},
                         false},

@@ -26,6 +26,7 @@ class SqlCipherEngine : public Engine {
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
+    bool Writes(const EngineStatement& statement) override;
     std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) override;
     QVariant Insert(const QString& table, const QStringList& columns,
                     const QVariantList& values) override;

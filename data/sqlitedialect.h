@@ -7,8 +7,9 @@
 //   - col like '<whole number>'   becomes col = ? with the number bound, when
 //                                  col is a known column (an exact id match,
 //                                  which an index can serve);
-//   - "Select * from <table> ..." also returns the row key, so that the
-//                                  recordset can write its rows back.
+//   - "Select * from <table> ..." also returns the table's key column
+//                                  first, so that the recordset can write
+//                                  its rows back by it.
 
 #include "data/engine.h"
 

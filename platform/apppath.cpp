@@ -1,17 +1,12 @@
 #include "platform/apppath.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include "data/connmodule.h"
 
-namespace {
-QString overridden;
-}
-
+// The data layer keeps the folder: the connections open the book in it.
 QString AppPath() {
-    if (!overridden.isEmpty()) return overridden;
-    return QDir::cleanPath(QCoreApplication::applicationDirPath());
+    return AppFolder();
 }
 
 void SetAppPathForTesting(const QString& folder) {
-    overridden = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+    SetAppFolder(folder);
 }

@@ -1,6 +1,5 @@
 #include "search/frmsrchengn.h"
 
-#include "app/frmmainmdi.h"
 #include "data/connmodule.h"
 #include "platform/events.h"
 #include "platform/listview.h"
@@ -173,14 +172,12 @@ void FrmSrchEngn::Form_Load() {
     SetLeft(0);
     SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(SEARCH ENGINE)"));
 
-    int mainWidth = 0, mainHeight = 0;
-    if (FrmMainMdi* main = MainMdi()) {
-        mainWidth = main->Width();
-        mainHeight = main->Height();
-    } else {
-        const QRect screen = FrmMainMdi::Placement(ScreenWidth(), ScreenHeight());
-        mainWidth = screen.width();
-        mainHeight = screen.height();
+    // The window it opens in (the main window), else the screen less the
+    // task bar's 400 twips, as the main window would be placed.
+    int mainWidth = ScreenWidth(), mainHeight = ScreenHeight() - 400;
+    if (const QWidget* parent = window(); parent != this) {
+        mainWidth = Twips(parent->width());
+        mainHeight = Twips(parent->height());
     }
     const int formWidth = mainWidth - 200;
     const int formHeight = mainHeight - 1000;

@@ -7,6 +7,11 @@
 //   row (what the search engine's result list needs).
 
 #include "address/frmadrsmstr1.h"
+#include "data/bookcopy.h"
+#include "data/connstring.h"
+#include "data/pgengine.h"
+#include "data/schema.h"
+#include "data/serversettings.h"
 #include "app/frmmainmdi.h"
 #include "data/connmodule.h"
 #include "data/recordset.h"
@@ -118,6 +123,7 @@ void stepAll(sqlite3_stmt* stmt, const std::function<void(sqlite3_stmt*)>& row =
 // F1 and F2 for a set of statements (as the engine runs them after
 // translation, with the same bound values).
 void floors(const QStringList& statements, Case& c, bool lookups) {
+    if (!raw) return; // against a server: no floors
     Engine& engine = Conn->engine();
     double f1 = 0, f2 = 0;
     sqlite3_stmt* city = prepareRaw(QStringLiteral("SELECT * FROM cscmstr WHERE ctyid = ?"));
@@ -246,14 +252,47 @@ int main(int argc, char* argv[]) {
         runs = args[r + 1].toInt();
         args.remove(r, 2);
     }
+    QString server;
+    const qsizetype sv = args.indexOf(QStringLiteral("--server"));
+    if (sv >= 0 && sv + 1 < args.size()) {
+        server = args[sv + 1];
+        args.remove(sv, 2);
+    }
     if (args.size() != 1 || !QFile::exists(args[0])) {
-        std::fprintf(stderr, "usage: adrsbook-bench [--runs N] DATABASE\n");
+        std::fprintf(stderr, "usage: adrsbook-bench [--runs N] [--server SETTINGS.ini] DATABASE\n");
         return 2;
     }
     QTemporaryDir folder;
     QFile::copy(args[0], folder.filePath(QStringLiteral("adrsbookHXS.mdb")));
     SetAppPathForTesting(folder.path());
-    openRaw(folder.filePath(QStringLiteral("adrsbookHXS.mdb")));
+    if (server.isEmpty()) {
+        openRaw(folder.filePath(QStringLiteral("adrsbookHXS.mdb")));
+    } else {
+        // The same book loaded into the server database the settings name
+        // (its rows replaced); the windows then run against the server.
+        QFile::copy(server, folder.filePath(ServerSettings::FileName()));
+        const ServerSettings::Server s = ServerSettings::Read(folder.path());
+        const QString at = ConnString::ForServer(s.host, s.port, s.database, s.user, s.sslMode);
+        try {
+            Connection target;
+            target.Open(at);
+            if (!target.engine().MissingTables().isEmpty()) {
+                target.Close();
+                PgEngine::CreateTables(ConnString::Parse(at));
+                target.Open(at);
+            }
+            for (const QString& table : Schema::Tables())
+                target.Execute(QStringLiteral("Delete * from ") + table);
+            Connection source;
+            source.Open(ConnString::ForFile(folder.filePath(QStringLiteral("adrsbookHXS.mdb")),
+                                            QString::fromLatin1(kDatabasePassword)));
+            BookCopy::CopyRows(source, target);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "adrsbook-bench: %s\n", e.what());
+            return 1;
+        }
+        std::printf("the book is on the server: %s\n", qPrintable(ServerWhere()));
+    }
     ScriptedMsgBoxes boxes; // every question answered Yes, every note OK
     Shell::Recorder shell;  // the print batch is not really started
 

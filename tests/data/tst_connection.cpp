@@ -122,7 +122,7 @@ class ConnectionTests : public QObject {
         Engine& engine = Conn->engine();
         const EngineStatement st =
             engine.Translate(QStringLiteral("Select * from cscmstr where ctyid like '12'"));
-        QCOMPARE(st.sql, QStringLiteral("Select _rowid_,* from cscmstr where ctyid = ?"));
+        QCOMPARE(st.sql, QStringLiteral("Select ctyid AS row_key_,* from cscmstr where ctyid = ?"));
         QCOMPARE(st.params, QVariantList{QVariant(qlonglong(12))});
         QCOMPARE(st.table, QStringLiteral("cscmstr"));
         // Text columns keep text; patterns, names and negations stay as written.

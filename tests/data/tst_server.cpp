@@ -11,6 +11,7 @@
 #include "data/pgengine.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/serverbackup.h"
 #include "support/fixture.h"
 #include "support/pgserver.h"
 #include "support/testmain.h"
@@ -254,6 +255,33 @@ class ServerTests : public QObject {
         QVERIFY_THROWS_EXCEPTION(DbError, BookCopy::CopyRows(*Conn, server));
         server.Close();
         PgServer::Drop(bare);
+    }
+
+    // A backup of the server is a book file; a restore loads one back, all or
+    // nothing, and only while no other desk is connected.
+    void backupAndRestoreOnTheServer() {
+        TestBook book(BookKind::Server);
+        AddGroup(*Conn, 1, QStringLiteral("KEPT"));
+        const QString file = book.Path(QStringLiteral("server-backup.mdb"));
+        ServerBackup::BackupTo(*Conn, file);
+        Connection backup;
+        backup.Open(ConnString::ForFile(file, QString::fromLatin1(kDatabasePassword)));
+        QCOMPARE(BookCopy::Summarise(backup), BookCopy::Summarise(*Conn));
+        backup.Close();
+
+        AddGroup(*Conn, 2, QStringLiteral("LATER"));
+        try {
+            ServerBackup::RestoreFrom(*Conn, file); // Conn2 is another desk
+            QFAIL("a restore ran while another desk was connected");
+        } catch (const DbError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("other connection")),
+                     qPrintable(e.message()));
+        }
+        QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 2);
+        Conn2->Close();
+        ServerBackup::RestoreFrom(*Conn, file);
+        QCOMPARE(book.Rows(QStringLiteral("Select grpid, grpname from adrsgrupmstr")),
+                 (QList<QStringList>{{"1", "KEPT"}}));
     }
 };
 

@@ -20,6 +20,15 @@
 //     Lines: "ACTION <name>", one "BOX <name>\t<icon>\t<prompt>"
 //     per message box, "OPEN <name>" when a transaction was left open,
 //     "END" when all ran.
+//
+//   adrsbook-savechild desk <folder> <desk> <operations> <seed>
+//     One desk of several sharing a database server: saves new parties,
+//     changes and deletes its own, saves and deletes groups of its own, at
+//     random, through the address and group masters. Lines: "SAVED <name>
+//     <groups> <version>", "DELETED <name>", "GROUP <name>", "UNGROUP
+//     <name>", "FAILED <prompt>" for any other box, then "FINISHED". When the
+//     file "search-now" appears in the folder it lists every party through
+//     the search engine: "SAW <count>", then "END".
 
 #include "address/frmadrsmstr1.h"
 #include "app/frmmainmdi.h"
@@ -34,11 +43,14 @@
 #include "platform/msgbox.h"
 #include "platform/shell.h"
 #include "printing/frmprntrpt.h"
+#include "search/frmsrchengn.h"
 #include "support/fixture.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -417,6 +429,179 @@ int RunFaults(const QString& fault, const QString& backupTarget, const QString& 
     return 0;
 }
 
+// ---- several desks ------------------------------------------------------------
+
+class DeskBoxes : public MsgBoxResponder {
+  public:
+    int Respond(const MsgBoxCall& call) override {
+        if (call.YesNo()) return vbYes;
+        const QString p = call.prompt;
+        if (p == QLatin1String("Record has been Saved") ||
+            p == QLatin1String("Record has been updated") ||
+            p == QLatin1String("Record has been Deleted")) {
+            done = true;
+            return vbOK;
+        }
+        QString line = p;
+        Say(QStringLiteral("FAILED ") + line.replace(u'\n', u' '));
+        return vbOK;
+    }
+    bool done = false;
+};
+
+int RunDesk(int desk, int operations, quint32 seed) {
+    QRandomGenerator random(seed);
+    DeskBoxes boxes;
+    SetMsgBoxResponder(&boxes);
+    FrmMainMdi main;
+    ShowAndActivate(&main);
+    QStringList cities, baseGroups;
+    {
+        Recordset rs;
+        rs.Open(QStringLiteral("Select ctyname from cscmstr"), Conn);
+        for (; !rs.Eof(); rs.MoveNext())
+            cities << rs.Fields(0).Str();
+        rs.Close();
+        rs.Open(QStringLiteral("Select grpid from adrsgrupmstr"), Conn);
+        for (; !rs.Eof(); rs.MoveNext())
+            baseGroups << rs.Fields(0).Str();
+    }
+    Say(QStringLiteral("READY"));
+    QHash<QString, int> versions; // own parties and their change counts
+    QStringList parties, groups;
+    int made = 0;
+    auto address = [&] {
+        main.adrs->trigger();
+        Settle();
+        auto* form = main.Child<FrmAdrsMstr1>();
+        QApplication::setActiveWindow(&main);
+        return form;
+    };
+    for (int op = 0; op < operations; ++op) {
+        boxes.done = false;
+        const int roll = int(random.bounded(100));
+        if (roll < 45 || parties.isEmpty()) {
+            QStringList chosen;
+            while (chosen.isEmpty())
+                for (const QString& g : baseGroups)
+                    if (random.bounded(3) == 0) chosen << g;
+            const QString name =
+                QStringLiteral("D%1P%2").arg(desk).arg(++made, 4, 10, QLatin1Char('0'));
+            FrmAdrsMstr1* form = address();
+            Click(form->CmdSave); // New
+            TypeText(name);
+            PressEnter();
+            TypeText(QStringLiteral("contact"));
+            PressEnter();
+            TypeText(QStringLiteral("1 main road"));
+            PressEnter();
+            PressEnter();
+            PressEnter();
+            TickGroups(form->LstvewGrup1, QSet<QString>(chosen.cbegin(), chosen.cend()));
+            PressEnter();
+            PickCity(form->CmbxCty, cities.at(int(random.bounded(int(cities.size())))));
+            PressEnter();
+            form->Txtnote->setPlainText(QStringLiteral("GROUPS %1 V0").arg(GroupsText(chosen)));
+            Click(form->CmdSave);
+            if (boxes.done) {
+                versions.insert(name, 0);
+                parties << name;
+                Say(QStringLiteral("SAVED %1 %2 0").arg(name, GroupsText(chosen)));
+            }
+            form->Unload();
+        } else if (roll < 80) {
+            const QString name = parties.at(int(random.bounded(int(parties.size()))));
+            FrmAdrsMstr1* form = address();
+            Click(form->CmdEdt);
+            TypeText(name);
+            PressEnter();
+            form->Lstvewadrs->Flush();
+            PressEnter();
+            Settle();
+            if (form->Txtname->text() != name) Fail(QStringLiteral("could not load ") + name);
+            if (roll < 70) {
+                QStringList chosen;
+                while (chosen.isEmpty())
+                    for (const QString& g : baseGroups)
+                        if (random.bounded(3) == 0) chosen << g;
+                TickGroups(form->LstvewGrup1, QSet<QString>(chosen.cbegin(), chosen.cend()));
+                const int version = versions.value(name) + 1;
+                form->Txtnote->setPlainText(
+                    QStringLiteral("GROUPS %1 V%2").arg(GroupsText(chosen)).arg(version));
+                Click(form->CmdSave);
+                if (boxes.done) {
+                    versions.insert(name, version);
+                    Say(QStringLiteral("SAVED %1 %2 %3")
+                            .arg(name, GroupsText(chosen))
+                            .arg(version));
+                }
+            } else {
+                Click(form->CmdDel);
+                if (boxes.done) {
+                    parties.removeAll(name);
+                    Say(QStringLiteral("DELETED ") + name);
+                }
+            }
+            form->Unload();
+        } else if (roll < 92 || groups.isEmpty()) {
+            const QString name =
+                QStringLiteral("D%1G%2").arg(desk).arg(++made, 4, 10, QLatin1Char('0'));
+            main.dash->trigger();
+            Settle();
+            auto* form = main.Child<FrmGrupMstr>();
+            Click(form->CmdSave); // New
+            TypeText(name);
+            PressEnter();
+            PressEnter(); // Save
+            Settle();
+            if (boxes.done) {
+                groups << name;
+                Say(QStringLiteral("GROUP ") + name);
+            }
+            form->Unload();
+        } else {
+            const QString name = groups.at(int(random.bounded(int(groups.size()))));
+            main.dash->trigger();
+            Settle();
+            auto* form = main.Child<FrmGrupMstr>();
+            Click(form->CmdEdt);
+            DoubleClickRow(form->LstvewGrup, name);
+            Click(form->CmdDel);
+            if (boxes.done) {
+                groups.removeAll(name);
+                Say(QStringLiteral("UNGROUP ") + name);
+            }
+            form->Unload();
+        }
+        Settle();
+    }
+    Say(QStringLiteral("FINISHED"));
+    if (!QTest::qWaitFor(
+            [] { return QFile::exists(QDir(AppPath()).filePath(QStringLiteral("search-now"))); },
+            300000))
+        Fail(QStringLiteral("never told to search"));
+    main.srchengn->trigger();
+    Settle();
+    auto* search = main.Child<FrmSrchEngn>();
+    QApplication::setActiveWindow(&main);
+    const auto retype = [](const QString& text) {
+        if (QWidget* w = Focused()) QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        PressKey(Qt::Key_Delete);
+        TypeText(text);
+    };
+    QTest::mouseClick(search->CmbxGrup1->lineEdit(), Qt::LeftButton);
+    retype(QString());
+    PressEnter(); // "Select All Group"
+    PressEnter(); // filter box
+    retype(QStringLiteral("Name Wise"));
+    PressEnter(); // value box
+    TypeText(QStringLiteral("D"));
+    Settle();
+    search->LstvewSrch->Flush();
+    Say(QStringLiteral("SAW %1").arg(search->LstvewSrch->Count()));
+    Say(QStringLiteral("END"));
+    return 0;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -435,6 +620,12 @@ int main(int argc, char* argv[]) {
             OpenConn2();
             AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
             return RunSaves(args.at(3).toInt(), args.at(4).toUInt());
+        }
+        if (mode == QLatin1String("desk") && args.size() >= 6) {
+            OpenConn();
+            OpenConn2();
+            AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
+            return RunDesk(args.at(3).toInt(), args.at(4).toInt(), args.at(5).toUInt());
         }
         if (mode == QLatin1String("faults") && args.size() >= 6) {
             if (args.size() > 6) Only = args.at(6).split(u',');
