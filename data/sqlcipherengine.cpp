@@ -357,13 +357,13 @@ void SqlCipherEngine::Update(const QString& table, const QVariant& key, const QS
         sets.append(quoteName(c) + QStringLiteral("=?"));
     QVariantList params = values;
     params.append(key);
-    const QString key = Schema::KeyColumn(table);
-    if (key.isEmpty())
+    const QString keyColumn = Schema::KeyColumn(table);
+    if (keyColumn.isEmpty())
         throw DbError(QStringLiteral("Rows of %1 cannot be changed: it is not a table of the "
                                      "address book.")
                           .arg(table));
     Run(EngineStatement{QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
-                            .arg(quoteName(table), sets.join(u','), quoteName(key)),
+                            .arg(quoteName(table), sets.join(u','), quoteName(keyColumn)),
                         params,
                         {},
                         false},
