@@ -1,5 +1,6 @@
 #include "platform/errors.h"
 
+#include "platform/busynotice.h"
 #include "platform/form.h"
 #include "platform/msgbox.h"
 
@@ -11,6 +12,17 @@ QString ErrorText(const std::exception& e) {
 
 void ReportInvalidInput() {
     MsgBox(QStringLiteral("Invalid Input"), vbCritical, QStringLiteral("Error Handler"));
+}
+
+void ReportBusyWrite(const BusyError& e) {
+    const Form* form = FormOf(QApplication::focusWidget());
+    MsgBox(e.message() + QStringLiteral("\n\nNothing was saved. The entry is still on screen: "
+                                        "press Save again when the other program has finished."),
+           vbExclamation, form ? form->Caption() : QApplication::applicationName());
+}
+
+void NoteBusyRead(QWidget* control, const BusyError&) {
+    ShowBusyNotice(control ? control : QApplication::focusWidget());
 }
 
 void ReportFailure(QWidget* control, const QString& what, const std::exception& e) {

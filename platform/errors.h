@@ -8,6 +8,8 @@
 //    catches what escapes it, says in a message box what failed and leaves
 //    the window usable. No exception ever crosses the event loop.
 
+#include "data/dberror.h"
+
 #include <QString>
 #include <exception>
 #include <stdexcept>
@@ -17,21 +19,34 @@ class QWidget;
 // The text of an error, for a message box.
 QString ErrorText(const std::exception& e);
 
+// A read that met a lock of another program is not quietly skipped: the
+// window it was for says so in its busy line (see platform/busynotice.h).
+void NoteBusyRead(QWidget* control, const BusyError& e);
+
 template <class Step> void ResumeNext(Step&& step) {
     try {
         step();
+    } catch (const BusyError& e) {
+        if (e.Reading()) NoteBusyRead(nullptr, e);
     } catch (const std::exception&) {
     }
 }
 
 // Shows "Invalid Input" as the save routines do.
 void ReportInvalidInput();
+// Says that a save found the book locked by another program and that the
+// entry is still on screen.
+void ReportBusyWrite(const BusyError& e);
 
-// Runs `work`; any error is reported as "Invalid Input". Returns false then.
+// Runs `work`; any error is reported as "Invalid Input", except a book
+// locked by another program, which is said as such. Returns false then.
 template <class Work> bool TrapInvalidInput(Work&& work) {
     try {
         work();
         return true;
+    } catch (const BusyError& e) {
+        ReportBusyWrite(e);
+        return false;
     } catch (const std::exception&) {
         ReportInvalidInput();
         return false;
@@ -46,6 +61,11 @@ void ReportFailure(QWidget* control, const QString& what, const std::exception& 
 template <class Handler> void Guarded(QWidget* control, Handler&& handler) {
     try {
         handler();
+    } catch (const BusyError& e) {
+        if (e.Reading())
+            NoteBusyRead(control, e);
+        else
+            ReportFailure(control, QString(), e);
     } catch (const std::exception& e) {
         ReportFailure(control, QString(), e);
     } catch (...) {
