@@ -2,6 +2,7 @@
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
+#include "data/privatefile.h"
 #include "platform/errors.h"
 #include "platform/msgbox.h"
 
@@ -51,6 +52,8 @@ bool OpenBook(std::unique_ptr<BookLock>& lock) {
         return false;
     }
     lock->MarkOpen();
+    // A book made by an earlier release may still be readable by others.
+    if (!Conn->ReadOnly()) MakePrivate(file);
     if (Conn->ReadOnly())
         MsgBox(QStringLiteral("The address book %1 is opened read-only: its file or its folder "
                               "may not be written. You can look up, search and print, but "

@@ -4,6 +4,7 @@
 #include "data/privatefile.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <sqlite3.h>
@@ -227,12 +228,22 @@ void SqlCipherEngine::Close() {
 void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
     if (QFileInfo::exists(file))
         throw DbError(QStringLiteral("The file %1 already exists.").arg(file));
+    {
+        // Owner-only from its first byte (the engine gives its journals the
+        // same mode).
+        QFile empty(file);
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            throw DbError(QStringLiteral("The file %1 could not be created: %2.")
+                              .arg(file, empty.errorString()));
+    }
     sqlite3* db = nullptr;
     const QByteArray path = file.toUtf8();
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                         nullptr) != SQLITE_OK) {
         const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close(db);
+        QFile::remove(file);
         throw DbError(QStringLiteral("The file %1 could not be created: %2.").arg(file, reason));
     }
     const QByteArray key = password.toUtf8();
@@ -245,8 +256,10 @@ void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
     const QString reason = err ? QString::fromUtf8(err) : QString();
     sqlite3_free(err);
     sqlite3_close(db);
-    if (rc != SQLITE_OK)
+    if (rc != SQLITE_OK) {
+        QFile::remove(file);
         throw DbError(QStringLiteral("The file %1 could not be created: %2.").arg(file, reason));
+    }
     MakePrivate(file);
 }
 

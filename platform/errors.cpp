@@ -21,11 +21,15 @@ void ReportBusyWrite(const BusyError& e) {
            vbExclamation, form ? form->Caption() : QApplication::applicationName());
 }
 
-void NoteBusyRead(QWidget* control, const BusyError&) {
+bool NoteIfBusy(QWidget* control, const std::exception& e) {
+    const auto* busy = dynamic_cast<const BusyError*>(&e);
+    if (!busy || !busy->Reading()) return false;
     ShowBusyNotice(control ? control : QApplication::focusWidget());
+    return true;
 }
 
 void ReportFailure(QWidget* control, const QString& what, const std::exception& e) {
+    if (NoteIfBusy(control, e)) return;
     const Form* form = FormOf(control);
     const QString title = form ? form->Caption() : QApplication::applicationName();
     const QString lead =

@@ -20,15 +20,15 @@ class QWidget;
 QString ErrorText(const std::exception& e);
 
 // A read that met a lock of another program is not quietly skipped: the
-// window it was for says so in its busy line (see platform/busynotice.h).
-void NoteBusyRead(QWidget* control, const BusyError& e);
+// window of `control` (the focused one when null) says so in its busy line
+// (see platform/busynotice.h). True when `e` was such a read.
+bool NoteIfBusy(QWidget* control, const std::exception& e);
 
 template <class Step> void ResumeNext(Step&& step) {
     try {
         step();
-    } catch (const BusyError& e) {
-        if (e.Reading()) NoteBusyRead(nullptr, e);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        NoteIfBusy(nullptr, e);
     }
 }
 
@@ -54,18 +54,14 @@ template <class Work> bool TrapInvalidInput(Work&& work) {
 }
 
 // Reports a failure in a message box with the critical icon, titled with
-// the caption of the control's form: `what` says what failed.
+// the caption of the control's form: `what` says what failed. A read that
+// gave up on another program's lock shows the window's busy line instead.
 void ReportFailure(QWidget* control, const QString& what, const std::exception& e);
 
 // Runs a handler; whatever escapes it is reported and swallowed.
 template <class Handler> void Guarded(QWidget* control, Handler&& handler) {
     try {
         handler();
-    } catch (const BusyError& e) {
-        if (e.Reading())
-            NoteBusyRead(control, e);
-        else
-            ReportFailure(control, QString(), e);
     } catch (const std::exception& e) {
         ReportFailure(control, QString(), e);
     } catch (...) {

@@ -7,6 +7,7 @@
 // of the tables.
 
 #include "app/bookfile.h"
+#include "data/booklock.h"
 #include "app/frmmainmdi.h"
 #include "data/backup.h"
 #include "platform/filedialogs.h"
@@ -305,8 +306,11 @@ class WriteFaultTests : public QObject {
                  (QList<QStringList>{{"KEPT"}}));
         QCOMPARE(FileDigest(book.File()), bookBytes);
         QCOMPARE(FileDigest(source), sourceBytes);
+        // The book and, while the program has it open, its lock and marker.
         QCOMPARE(QDir(book.Folder()).entryList(QDir::Files),
-                 QStringList{QString::fromLatin1(kDatabaseFileName)});
+                 (QStringList{QString::fromLatin1(kDatabaseFileName),
+                              BookLock::LockPath(QString::fromLatin1(kDatabaseFileName)),
+                              BookLock::MarkerPath(QString::fromLatin1(kDatabaseFileName))}));
     }
 };
 
