@@ -4,8 +4,8 @@
 #include "search/frmsrchengn.h"
 
 #include "data/connmodule.h"
-#include "platform/errors.h"
 #include "data/sqltext.h"
+#include "platform/errors.h"
 #include "platform/listview.h"
 #include "platform/vb.h"
 

@@ -7,9 +7,9 @@
 // of the tables.
 
 #include "app/bookfile.h"
-#include "data/booklock.h"
 #include "app/frmmainmdi.h"
 #include "data/backup.h"
+#include "data/booklock.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
@@ -216,6 +216,14 @@ class WriteFaultTests : public QObject {
                 }
                 QVERIFY2(reported, qPrintable(action + QStringLiteral(" showed: ") +
                                               shown.join(QStringLiteral(" | "))));
+            }
+
+            // A book that cannot be written is said so once, at start-up.
+            if (readOnly) {
+                const auto atStart = run.boxes.value(QStringLiteral("start"));
+                QVERIFY2(atStart.size() == 1 &&
+                             atStart.first().second.contains(QStringLiteral("opened read-only")),
+                         qPrintable(QString::number(atStart.size())));
             }
 
             // Opened again with room to write, the file is as it was; a

@@ -262,8 +262,8 @@ int RunRace(const QString& tag, int count, quint32 seed) {
     FrmCsC city;
     FrmGrupMstr group;
     FrmAdrsMstr1 party;
-    for (Form* f : {static_cast<Form*>(&city), static_cast<Form*>(&group),
-                    static_cast<Form*>(&party)})
+    for (Form* f :
+         {static_cast<Form*>(&city), static_cast<Form*>(&group), static_cast<Form*>(&party)})
         f->Form_Load();
     Say(QStringLiteral("READY"));
     auto saved = [&](const QString& name, int before) {
@@ -317,8 +317,8 @@ int RunRace(const QString& tag, int count, quint32 seed) {
                     if (random.bounded(4) == 0) chosen << g;
             TickGroups(party.LstvewGrup1, QSet<QString>(chosen.cbegin(), chosen.cend()));
             PressEnter();
-            PickCity(party.CmbxCty, party.CmbxCty->itemText(
-                                        random.bounded(qMax(1, party.CmbxCty->count()))));
+            PickCity(party.CmbxCty,
+                     party.CmbxCty->itemText(random.bounded(qMax(1, party.CmbxCty->count()))));
             party.Txtnote->setPlainText(QStringLiteral("GROUPS ") + GroupsText(chosen));
             Click(party.CmdSave);
             saved(name, before);
@@ -339,8 +339,9 @@ int RunStart() {
     class StartBoxes : public MsgBoxResponder {
       public:
         int Respond(const MsgBoxCall& call) override {
-            Say(QStringLiteral("BOX %1\t%2").arg(call.Icon()).arg(
-                QString(call.prompt).replace(u'\n', QLatin1String("\\n"))));
+            Say(QStringLiteral("BOX %1\t%2")
+                    .arg(call.Icon())
+                    .arg(QString(call.prompt).replace(u'\n', QLatin1String("\\n"))));
             return call.YesNo() ? vbYes : vbOK;
         }
     } boxes;
