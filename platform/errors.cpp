@@ -21,9 +21,24 @@ void ReportBusyWrite(const BusyError& e) {
            vbExclamation, form ? form->Caption() : QApplication::applicationName());
 }
 
+namespace {
+QWidget* currentControl = nullptr;
+}
+
+HandlerScope::HandlerScope(QWidget* control) : previous_(currentControl) {
+    currentControl = control;
+}
+HandlerScope::~HandlerScope() {
+    currentControl = previous_;
+}
+QWidget* HandlerScope::Current() {
+    return currentControl;
+}
+
 bool NoteIfBusy(QWidget* control, const std::exception& e) {
     const auto* busy = dynamic_cast<const BusyError*>(&e);
     if (!busy || !busy->Reading()) return false;
+    if (!control) control = HandlerScope::Current();
     ShowBusyNotice(control ? control : QApplication::focusWidget());
     return true;
 }

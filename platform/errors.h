@@ -58,8 +58,23 @@ template <class Work> bool TrapInvalidInput(Work&& work) {
 // gave up on another program's lock shows the window's busy line instead.
 void ReportFailure(QWidget* control, const QString& what, const std::exception& e);
 
+// The control whose handler is running (nullptr between handlers): what a
+// skipped step inside it belongs to.
+class HandlerScope {
+  public:
+    explicit HandlerScope(QWidget* control);
+    ~HandlerScope();
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+    static QWidget* Current();
+
+  private:
+    QWidget* previous_;
+};
+
 // Runs a handler; whatever escapes it is reported and swallowed.
 template <class Handler> void Guarded(QWidget* control, Handler&& handler) {
+    const HandlerScope scope(control);
     try {
         handler();
     } catch (const std::exception& e) {

@@ -13,6 +13,7 @@
 #include "platform/busynotice.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
+#include "printing/frmprntrpt.h"
 #include "search/frmsrchengn.h"
 #include "search/searchdriver.h"
 #include "support/fixture.h"
@@ -331,6 +332,10 @@ class TwoCopiesTests : public QObject {
         const qint64 cityMs = clock.elapsed();
         QVERIFY(BusyNotice(city) && BusyNotice(city)->isVisible());
         QCOMPARE(city->LstvewCsc->Count(), 0);
+        main.prnt->trigger(); // fills its party list as it opens
+        Settle();
+        auto* print = main.Child<FrmPrntrpt>();
+        QVERIFY(BusyNotice(print) && BusyNotice(print)->isVisible());
         QVERIFY2(boxes.calls.isEmpty(), qPrintable(boxes.Prompts().join(u'|')));
         qInfo("under another program's lock: a search keystroke gave up in %lld ms, the city "
               "list in %lld ms",
