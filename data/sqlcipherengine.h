@@ -45,9 +45,11 @@ class SqlCipherEngine : public Engine {
     // Creates a new, empty keyed database file (used by the set-up tool and
     // the tests only; the program itself never creates a database).
     static void CreateFile(const QString& file, const QString& password);
+    // Keeps a keyed handle in the book's file format, that of SQLCipher 3,
+    // when the library is a later one. Call after the key, before any read.
+    static void PinFormat(sqlite3* db);
 
   private:
-    static void PinFormat(sqlite3* db);
     void exec(const QString& sql);
     void waitWhenBusy(int ms);
     bool keepingReads() const;

@@ -16,18 +16,6 @@
 
 namespace {
 
-int ModeOf(const QString& file) {
-    const QFile::Permissions p = QFile::permissions(file);
-    int mode = 0;
-    const std::pair<QFile::Permission, int> bits[] = {
-        {QFile::ReadOwner, 0400}, {QFile::WriteOwner, 0200}, {QFile::ExeOwner, 0100},
-        {QFile::ReadGroup, 040},  {QFile::WriteGroup, 020},  {QFile::ExeGroup, 010},
-        {QFile::ReadOther, 04},   {QFile::WriteOther, 02},   {QFile::ExeOther, 01}};
-    for (const auto& [bit, value] : bits)
-        if (p & bit) mode |= value;
-    return mode;
-}
-
 void Loosen(const QString& file) {
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                     QFile::ReadOther);
