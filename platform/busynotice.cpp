@@ -25,6 +25,8 @@ void ShowBusyNotice(QWidget* control) {
     if (!line) {
         line = new QLabel(window);
         line->setObjectName(QLatin1String(kName));
+        // It may lie over the window's buttons for a moment: clicks go through.
+        line->setAttribute(Qt::WA_TransparentForMouseEvents);
         line->setText(QStringLiteral("The address book is busy in another program: the list "
                                      "could not be read just now. Type or press again in a "
                                      "moment."));
@@ -36,7 +38,8 @@ void ShowBusyNotice(QWidget* control) {
         timer->setSingleShot(true);
         QObject::connect(timer, &QTimer::timeout, line, &QWidget::hide);
     }
-    const int height = line->sizeHint().height();
+    line->setWordWrap(true);
+    const int height = line->heightForWidth(window->width());
     line->setGeometry(0, window->height() - height, window->width(), height);
     line->raise();
     line->show();
