@@ -122,10 +122,14 @@ PartyRecord RecordFromVCard(const VCard& card, QString* notice) {
         } else if (name == QLatin1String("RELATED") && has("contact"))
             setOnce(related, p.Value());
         else if (name == QLatin1String("ADR") && r[PartyField::Address].isEmpty()) {
+            // The street's lines in order (an empty area keeps its place),
+            // after the extended address when a phone wrote one.
             QStringList lines;
-            for (int i : {1, 2})
-                for (const QString& l : p.values.value(i).split(u'\n'))
-                    if (!l.trimmed().isEmpty()) lines.append(l.trimmed());
+            if (!p.values.value(1).trimmed().isEmpty()) lines.append(p.values[1].trimmed());
+            for (const QString& l : p.values.value(2).split(u'\n'))
+                lines.append(l.trimmed());
+            while (!lines.isEmpty() && lines.last().isEmpty())
+                lines.removeLast();
             r[PartyField::Address] = lines.value(0);
             r[PartyField::Area] = lines.value(1);
             r[PartyField::LandMark] = lines.mid(2).join(u' ');
