@@ -9,8 +9,9 @@
 namespace {
 
 // The parties' normalised keys, read once and kept while the book does not
-// change: a new, changed or deleted party changes the count, the largest
-// id or the latest added or edited moment.
+// change. The connection counts every row it has ever changed (a rolled
+// back change too), so any write through it since the keys were read shows;
+// the number of parties and the largest id tell another file put in place.
 struct Remembered {
     const Connection* conn = nullptr;
     QString file;
@@ -23,15 +24,24 @@ Remembered& Cache() {
     return cache;
 }
 
-QList<QVariant> Fingerprint(Connection& conn) {
+QList<QVariant> Read(Connection& conn, const QString& sql) {
     Recordset rs;
-    rs.Open(QStringLiteral("Select count(*),max(adrsid),max(adrsaddt),max(adrsedtdt) from "
-                           "adrsmstr"),
-            &conn, adOpenStatic, adLockReadOnly);
+    rs.Open(sql, &conn, adOpenStatic, adLockReadOnly);
     QList<QVariant> values;
     for (int c = 0; c < rs.FieldCount(); ++c)
         values.append(rs.Fields(c).Value());
     return values;
+}
+
+QList<QVariant> Fingerprint(Connection& conn) {
+    try {
+        return Read(conn,
+                    QStringLiteral("Select total_changes(),count(*),max(adrsid) from adrsmstr"));
+    } catch (const std::exception&) {
+        // An engine without a change count: the stamps tell edits apart.
+        return Read(conn, QStringLiteral("Select count(*),max(adrsid),max(adrsaddt),"
+                                         "max(adrsedtdt) from adrsmstr"));
+    }
 }
 
 const DuplicateIndex& IndexOf(Connection& conn) {
