@@ -56,8 +56,11 @@ class OnlyStop : public QObject {
         case QEvent::Shortcut:
         case QEvent::ShortcutOverride:
         case QEvent::Wheel:
-        case QEvent::Close:
             return watched != stop_;
+        case QEvent::Close:
+            // A close waits too (an eaten close event would count as accepted).
+            e->ignore();
+            return true;
         default:
             return false;
         }

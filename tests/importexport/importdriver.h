@@ -26,8 +26,7 @@ inline QList<ImportRow> PlanFile(const QString& path, ContactsFile* read = nullp
 }
 
 // Plans and stores a file with every duplicate given `choice`.
-inline ImportResult ImportFile(const QString& path,
-                               DuplicateChoice choice = DuplicateChoice::Skip,
+inline ImportResult ImportFile(const QString& path, DuplicateChoice choice = DuplicateChoice::Skip,
                                QList<int> groups = {}) {
     QList<ImportRow> plan = PlanFile(path);
     for (ImportRow& r : plan)

@@ -17,16 +17,21 @@ class FileFormatTests : public QObject {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("delimiter");
         QTest::addColumn<QStringList>("second"); // the second record
-        QTest::newRow("comma, CR LF") << "a,b,c\r\n1,2,3\r\n" << "," << QStringList{"1", "2", "3"};
-        QTest::newRow("LF, no last break") << "a,b\n1,2" << "," << QStringList{"1", "2"};
-        QTest::newRow("semicolon") << "a;b;c\n\"x;y\";2,5;3\n" << ";"
-                                   << QStringList{"x;y", "2,5", "3"};
-        QTest::newRow("tab") << "a\tb\n1,5\t2\n" << "\t" << QStringList{"1,5", "2"};
+        QTest::newRow("comma, CR LF") << "a,b,c\r\n1,2,3\r\n"
+                                      << "," << QStringList{"1", "2", "3"};
+        QTest::newRow("LF, no last break") << "a,b\n1,2"
+                                           << "," << QStringList{"1", "2"};
+        QTest::newRow("semicolon") << "a;b;c\n\"x;y\";2,5;3\n"
+                                   << ";" << QStringList{"x;y", "2,5", "3"};
+        QTest::newRow("tab") << "a\tb\n1,5\t2\n"
+                             << "\t" << QStringList{"1,5", "2"};
         QTest::newRow("quotes doubled, line break inside")
-            << "a,b\r\n\"say \"\"hi\"\"\",\"two\r\nlines\"\r\n" << ","
-            << QStringList{"say \"hi\"", "two\r\nlines"};
-        QTest::newRow("Excel's sep line") << "sep=;\na;b\n1;2\n" << ";" << QStringList{"1", "2"};
-        QTest::newRow("empty fields") << "a,b,c\n,,x\n" << "," << QStringList{"", "", "x"};
+            << "a,b\r\n\"say \"\"hi\"\"\",\"two\r\nlines\"\r\n"
+            << "," << QStringList{"say \"hi\"", "two\r\nlines"};
+        QTest::newRow("Excel's sep line") << "sep=;\na;b\n1;2\n"
+                                          << ";" << QStringList{"1", "2"};
+        QTest::newRow("empty fields") << "a,b,c\n,,x\n"
+                                      << "," << QStringList{"", "", "x"};
     }
     void csvRecordsInTheShapesSpreadsheetsWrite() {
         QFETCH(QString, text);
@@ -61,14 +66,16 @@ class FileFormatTests : public QObject {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("encoding");
         QTest::addColumn<QString>("text");
-        QTest::newRow("UTF-8 BOM") << QByteArray("\xEF\xBB\xBFJos\xC3\xA9") << "UTF-8 with BOM"
-                                   << QStringLiteral("José");
+        QTest::newRow("UTF-8 BOM")
+            << QByteArray("\xEF\xBB\xBFJos\xC3\xA9") << "UTF-8 with BOM" << QStringLiteral("José");
         QTest::newRow("UTF-8 Devanagari")
             << QStringLiteral("शर्मा").toUtf8() << "UTF-8" << QStringLiteral("शर्मा");
         QTest::newRow("Windows-1252") << QByteArray("Jos\xE9 \x80 \x93q\x94") << "Windows-1252"
                                       << QStringLiteral("José € “q”");
-        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE" "A\0B\0", 6) << "UTF-16"
-                                   << QStringLiteral("AB");
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE"
+                                                 "A\0B\0",
+                                                 6)
+                                   << "UTF-16" << QStringLiteral("AB");
     }
     void bytesAreDecodedByTheirMarkOrTheirContent() {
         QFETCH(QByteArray, bytes);
@@ -101,7 +108,8 @@ class FileFormatTests : public QObject {
             "N:Sharma;Anil;;;\nEMAIL;TYPE=INTERNET:anil@sharma.\n example\n"
             "CATEGORIES:CUSTOMERS,DEALERS\nNOTE:one\\ntwo\\; three\nEND:VCARD\n"
             // 4.0, tel URI and a related contact
-            "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:मेहता स्टील्स\r\nTEL;VALUE=uri;TYPE=\"fax\":tel:+91-161-5550000\r\n"
+            "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:मेहता "
+            "स्टील्स\r\nTEL;VALUE=uri;TYPE=\"fax\":tel:+91-161-5550000\r\n"
             "RELATED;TYPE=contact;VALUE=text:Neha\r\nUID:urn:uuid:1234\r\nEND:VCARD\r\n");
         const VCardFile file = ReadVCards(text);
         QCOMPARE(file.cards.size(), 3);
@@ -146,10 +154,10 @@ class FileFormatTests : public QObject {
             const VCardFile back = ReadVCards(card);
             QCOMPARE(back.cards.size(), 1);
             const PartyRecord r = RecordFromVCard(back.cards[0], nullptr);
-            for (PartyField f : {PartyField::Name, PartyField::Contact, PartyField::Address,
-                                 PartyField::Area, PartyField::LandMark, PartyField::City,
-                                 PartyField::Mobile, PartyField::Notes, PartyField::Groups,
-                                 PartyField::Uid})
+            for (PartyField f :
+                 {PartyField::Name, PartyField::Contact, PartyField::Address, PartyField::Area,
+                  PartyField::LandMark, PartyField::City, PartyField::Mobile, PartyField::Notes,
+                  PartyField::Groups, PartyField::Uid})
                 QCOMPARE(r[f], p[f]);
         }
     }
@@ -204,7 +212,7 @@ class FileFormatTests : public QObject {
     }
 
     void headersAreMappedToFields() {
-        const QStringList header{"Name", "E-mail Address", "Mobile Phone", "Business City",
+        const QStringList header{"Name",  "E-mail Address", "Mobile Phone", "Business City",
                                  "Phone", "Phone",          "Whatever",     "PIN Code"};
         const QVector<PartyField> m = GuessMapping(header);
         QCOMPARE(m, (QVector<PartyField>{PartyField::Name, PartyField::Email, PartyField::Mobile,
@@ -244,17 +252,16 @@ class FileFormatTests : public QObject {
         QFETCH(QStringList, entered);
         QFETCH(int, rule);
         DuplicateIndex index;
-        index.Add(7, PartyKeys::Of("urn:uuid:7", "SHARMA TRADERS", "0161 2401234",
-                                   "98140-12345", "anil@sharma.example"));
+        index.Add(7, PartyKeys::Of("urn:uuid:7", "SHARMA TRADERS", "0161 2401234", "98140-12345",
+                                   "anil@sharma.example"));
         index.Add(8, PartyKeys::Of("", "12345", "", "12345", ""));
-        const DuplicateMatch m = index.Find(
-            PartyKeys::Of(entered[0], entered[1], entered[2], entered[3], entered[4]));
+        const DuplicateMatch m =
+            index.Find(PartyKeys::Of(entered[0], entered[1], entered[2], entered[3], entered[4]));
         QCOMPARE(int(m.rule), rule);
         if (m) QCOMPARE(m.id, 7);
         // A party never matches itself.
-        QVERIFY(!index.Find(PartyKeys::Of(entered[0], entered[1], entered[2], entered[3],
-                                          entered[4]),
-                            7));
+        QVERIFY(!index.Find(
+            PartyKeys::Of(entered[0], entered[1], entered[2], entered[3], entered[4]), 7));
     }
 };
 

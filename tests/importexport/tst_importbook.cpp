@@ -38,7 +38,8 @@ class ImportBookTests : public QObject {
     Q_OBJECT
   private slots:
     void roundTripsGiveTheSamePartiesCitiesAndMemberships() {
-        for (ExportFormat format : {ExportFormat::Csv, ExportFormat::VCard4, ExportFormat::VCard3}) {
+        for (ExportFormat format :
+             {ExportFormat::Csv, ExportFormat::VCard4, ExportFormat::VCard3}) {
             QByteArray bytes;
             QStringList contents;
             {
@@ -54,8 +55,8 @@ class ImportBookTests : public QObject {
                 }
             }
             TestBook empty;
-            const QString file = WriteFile(empty, QStringLiteral("parties") + ExportSuffix(format),
-                                           bytes);
+            const QString file =
+                WriteFile(empty, QStringLiteral("parties") + ExportSuffix(format), bytes);
             const ImportResult first = ImportFile(file);
             QCOMPARE(first.added, 3);
             QCOMPARE(first.citiesAdded, 3); // the deleted city's party brings it back live
@@ -148,9 +149,8 @@ class ImportBookTests : public QObject {
         QVERIFY(cards[0].reason.contains(QLatin1String("left out")));
 
         ContactsFile read;
-        const QList<ImportRow> rows =
-            PlanFile(WriteFile(book, "quotes.csv", "Name,Address,City\nA,B,C\n\"D,E,F\nG,H,I\n"),
-                     &read);
+        const QList<ImportRow> rows = PlanFile(
+            WriteFile(book, "quotes.csv", "Name,Address,City\nA,B,C\n\"D,E,F\nG,H,I\n"), &read);
         QCOMPARE(rows.size(), 1);
         QVERIFY(read.source.warnings.value(0).contains(QLatin1String("never closed")));
     }
@@ -167,7 +167,8 @@ class ImportBookTests : public QObject {
             ImportFile(path, DuplicateChoice::Skip, {1});
             QFAIL("an import beyond the last id was not refused");
         } catch (const ImportRefused& e) {
-            QVERIFY2(e.text().contains(QLatin1String("room for only 1 more")), qPrintable(e.text()));
+            QVERIFY2(e.text().contains(QLatin1String("room for only 1 more")),
+                     qPrintable(e.text()));
         }
         QCOMPARE(book.Count("adrsmstr"), 3);
         QCOMPARE(book.Count("cscmstr"), cities);

@@ -18,8 +18,10 @@ class ImportSpeedTests : public QObject {
         auto swapIn = [&](const QString& from) {
             CloseConns();
             QFile::remove(book.File());
-            if (from.isEmpty()) CreateBookFile(book.File());
-            else QVERIFY(QFile::copy(from, book.File()));
+            if (from.isEmpty())
+                CreateBookFile(book.File());
+            else
+                QVERIFY(QFile::copy(from, book.File()));
             OpenConn();
             OpenConn2();
         };
@@ -45,7 +47,8 @@ class ImportSpeedTests : public QObject {
             const QByteArray bytes = ExportAll(format);
             const qint64 exported = t.elapsed();
             swapIn(QString());
-            const QString path = WriteFile(book, QStringLiteral("all") + ExportSuffix(format), bytes);
+            const QString path =
+                WriteFile(book, QStringLiteral("all") + ExportSuffix(format), bytes);
             // The generated book repeats names and numbers; every record
             // goes in, as with "add anyway" applied to all duplicates.
             t.restart();
