@@ -52,7 +52,28 @@ void DuplicateIndex::Add(int id, const PartyKeys& keys) {
     put(number_, keys.phone);
     if (keys.mobile != keys.phone) put(number_, keys.mobile);
     put(email_, keys.email);
+    keys_.insert(id, keys);
     ++size_;
+}
+
+void DuplicateIndex::Remove(int id) {
+    const auto found = keys_.constFind(id);
+    if (found == keys_.constEnd()) return;
+    const PartyKeys keys = *found;
+    auto drop = [id](QHash<QString, QVector<int>>& map, const QString& key) {
+        if (key.isEmpty()) return;
+        auto at = map.find(key);
+        if (at == map.end()) return;
+        at->removeAll(id);
+        if (at->isEmpty()) map.erase(at);
+    };
+    drop(uid_, keys.uid);
+    drop(name_, keys.name);
+    drop(number_, keys.phone);
+    drop(number_, keys.mobile);
+    drop(email_, keys.email);
+    keys_.remove(id);
+    --size_;
 }
 
 void DuplicateIndex::Clear() {
@@ -60,6 +81,7 @@ void DuplicateIndex::Clear() {
     name_.clear();
     number_.clear();
     email_.clear();
+    keys_.clear();
     size_ = 0;
 }
 

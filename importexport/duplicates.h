@@ -34,6 +34,8 @@ QString RuleWords(DuplicateRule rule);
 class DuplicateIndex {
   public:
     void Add(int id, const PartyKeys& keys);
+    // Forgets a party's keys (after a change, before adding the new ones).
+    void Remove(int id);
     void Clear();
     int Size() const { return size_; }
     // The first party other than `except` that the keys match, trying the
@@ -43,5 +45,6 @@ class DuplicateIndex {
   private:
     int first(const QHash<QString, QVector<int>>& map, const QString& key, int except) const;
     QHash<QString, QVector<int>> uid_, name_, number_, email_;
+    QHash<int, PartyKeys> keys_;
     int size_ = 0;
 };
