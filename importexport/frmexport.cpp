@@ -95,7 +95,7 @@ FrmExport::FrmExport(QWidget* parent) : Form(parent) {
 void FrmExport::Form_Load() {
     SetTop(0);
     SetLeft(100);
-    SetWidth(5400);
+    SetWidth(6600);
     SetHeight(5400);
     SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(EXPORT PARTIES)"));
     FillGroups();
@@ -148,7 +148,9 @@ void FrmExport::CmdExport_Click() {
     if (folder.isEmpty()) folder = QDir::homePath();
     const QString file = FileDialogs::GetSaveFileName(
         this, QStringLiteral("Export Parties"),
-        QDir(folder).filePath(QStringLiteral("parties") + ExportSuffix(format)));
+        QDir(folder).filePath(QStringLiteral("parties") + ExportSuffix(format)),
+        format == ExportFormat::Csv ? QStringLiteral("CSV files (*.csv);;All files (*)")
+                                    : QStringLiteral("vCard files (*.vcf);;All files (*)"));
     if (file.isEmpty()) return;
 
     CmdExport->setEnabled(false);

@@ -37,6 +37,11 @@ template <class W> W* Named(W* widget, const char* name) {
 
 const QChar kDelimiters[] = {u',', u';', u'\t'};
 
+// "1 party", "2 parties".
+QString Count(int n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
+}
+
 // While an import runs, the window's events are served so that its Cancel
 // button can be pressed; every other click and key of the program waits,
 // so nothing else reads or writes the book in the middle of the import.
@@ -115,7 +120,7 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     LstvewGrup->header()->setStretchLastSection(true);
     groupLayout->addWidget(LstvewGrup);
     middle->addWidget(groups, 2);
-    layout->addLayout(middle, 2);
+    layout->addLayout(middle, 4);
 
     auto* preview =
         Named(new QGroupBox(QStringLiteral("Parties as they will be stored"), this), "FramePrevw");
@@ -123,7 +128,7 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     LstvewPrevw = Named(new ListView(preview), "LstvewPrevw");
     LstvewPrevw->AddColumn(QStringLiteral("Line"), 600);
     LstvewPrevw->AddColumn(QStringLiteral("Status"), 1100);
-    LstvewPrevw->AddColumn(QStringLiteral("Choice"), 1500);
+    LstvewPrevw->AddColumn(QStringLiteral("Choice"), 2300);
     LstvewPrevw->AddColumn(QStringLiteral("Reason"), 3600);
     for (int f = 0; f < kPartyFields - 1; ++f)
         LstvewPrevw->AddColumn(FieldCaption(PartyField(f)), f == 0 ? 2600 : 1500);
@@ -174,7 +179,7 @@ void FrmImport::Form_Load() {
     SetTop(0);
     SetLeft(0);
     SetWidth(15000);
-    SetHeight(9600);
+    SetHeight(10500);
     SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(IMPORT PARTIES)"));
     FillGroups();
 }
@@ -191,7 +196,10 @@ void FrmImport::CmdBrowse_Click() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
     const QString path =
-        FileDialogs::GetOpenFileName(this, QStringLiteral("Import Parties"), folder);
+        FileDialogs::GetOpenFileName(this, QStringLiteral("Import Parties"), folder,
+                                     QStringLiteral("Contacts (*.csv *.vcf *.txt);;CSV files "
+                                                    "(*.csv *.txt);;vCard files (*.vcf);;All "
+                                                    "files (*)"));
     if (!path.isEmpty()) OpenFile(path);
 }
 
@@ -282,9 +290,11 @@ void FrmImport::TblMap_Change() {
 
 void FrmImport::Replan() {
     plan_ = PlanImport(file_.source, book_);
-    LblFormat->setText(QStringLiteral("Format :- %1; %2 record(s)")
+    CmbxChoice->setCurrentIndex(int(DuplicateChoice::Skip));
+    ChkAll->setChecked(false);
+    LblFormat->setText(QStringLiteral("Format :- %1; %2")
                            .arg(file_.source.format)
-                           .arg(file_.source.records.size()));
+                           .arg(Count(int(file_.source.records.size()), "record", "records")));
     FillPreview();
     CmdImport->setEnabled(!plan_.isEmpty());
 }
@@ -308,15 +318,14 @@ void FrmImport::ShowCounts() {
     int duplicates = 0;
     for (const ImportRow& r : plan_)
         if (r.status == RowStatus::Duplicate) ++duplicates;
-    LblCounts->setText(QStringLiteral("%1 record(s): %2 to add, %3 to update, %4 to skip, %5 "
-                                      "invalid (%6 duplicate(s)). The book has room for %7 more "
-                                      "parties.")
-                           .arg(plan_.size())
+    LblCounts->setText(QStringLiteral("%1: %2 to add, %3 to update, %4 to skip, %5 invalid "
+                                      "(%6). The book has room for %7 more parties.")
+                           .arg(Count(int(plan_.size()), "record", "records"))
                            .arg(c.add)
                            .arg(c.update)
                            .arg(c.skip)
                            .arg(c.invalid)
-                           .arg(duplicates)
+                           .arg(Count(duplicates, "duplicate", "duplicates"))
                            .arg(kLargestId - book_.maxParty));
 }
 
@@ -367,9 +376,8 @@ void FrmImport::CmdImport_Click() {
         return;
     }
     if (const int bare = RowsWithoutGroup(plan_, options)) {
-        MsgBox(QStringLiteral("%1 record(s) name no group in the file. Tick a group for them "
-                              "to join.")
-                   .arg(bare),
+        MsgBox(QStringLiteral("%1 name no group in the file. Tick a group for them to join.")
+                   .arg(Count(bare, "record", "records")),
                vbInformation, Caption());
         LstvewGrup->setFocus();
         return;
@@ -380,7 +388,9 @@ void FrmImport::CmdImport_Click() {
                vbInformation, Caption());
         return;
     }
-    if (MsgBox(QStringLiteral("Add %1 and update %2 part(ies)?").arg(counts.add).arg(counts.update),
+    if (MsgBox(QStringLiteral("Add %1 and update %2?")
+                   .arg(Count(counts.add, "party", "parties"))
+                   .arg(Count(counts.update, "party", "parties")),
                vbYesNo, Caption()) != vbYes)
         return;
 
@@ -401,14 +411,14 @@ void FrmImport::CmdImport_Click() {
             QApplication::processEvents();
             return !stopAsked_;
         });
-        outcome = QStringLiteral("Import finished: %1 part(ies) added, %2 updated, %3 skipped, "
-                                 "%4 invalid; %5 cit(ies) and %6 group(s) created.")
-                      .arg(done.added)
+        outcome = QStringLiteral("Import finished: %1 added, %2 updated, %3 skipped, %4 "
+                                 "invalid; %5 and %6 created.")
+                      .arg(Count(done.added, "party", "parties"))
                       .arg(done.updated)
                       .arg(done.skipped)
                       .arg(done.invalid)
-                      .arg(done.citiesAdded)
-                      .arg(done.groupsAdded);
+                      .arg(Count(done.citiesAdded, "city", "cities"))
+                      .arg(Count(done.groupsAdded, "group", "groups"));
     } catch (const ImportCancelled&) {
         outcome = QStringLiteral("The import was cancelled. Nothing was imported; the address "
                                  "book is as it was.");

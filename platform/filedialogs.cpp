@@ -12,14 +12,16 @@ void FileDialogs::SetResponder(Responder* r) {
 }
 
 QString FileDialogs::GetSaveFileName(QWidget* parent, const QString& title,
-                                     const QString& suggested) {
+                                     const QString& suggested, const QString& filter) {
     if (responder) return responder->Save(title, suggested);
-    return QFileDialog::getSaveFileName(parent, title, suggested, kFilter);
+    return QFileDialog::getSaveFileName(parent, title, suggested,
+                                        filter.isEmpty() ? kFilter : filter);
 }
 
-QString FileDialogs::GetOpenFileName(QWidget* parent, const QString& title, const QString& folder) {
+QString FileDialogs::GetOpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                                     const QString& filter) {
     if (responder) return responder->Open(title, folder);
-    return QFileDialog::getOpenFileName(parent, title, folder, kFilter);
+    return QFileDialog::getOpenFileName(parent, title, folder, filter.isEmpty() ? kFilter : filter);
 }
 
 FileDialogs::Scripted::Scripted() {

@@ -1,5 +1,7 @@
 #pragma once
-// File dialogs for backup and restore, behind a seam the tests script.
+// File dialogs for backup, restore, import and export, behind a seam the
+// tests script. The filter names the kinds of file offered (the address
+// book's by default).
 
 #include <QString>
 #include <QStringList>
@@ -18,8 +20,10 @@ class Responder {
 
 void SetResponder(Responder* responder); // nullptr: the real dialogs
 
-QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggested);
-QString GetOpenFileName(QWidget* parent, const QString& title, const QString& folder);
+QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                        const QString& filter = QString());
+QString GetOpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                        const QString& filter = QString());
 
 // Answers from a queue (an empty answer cancels) and records the titles.
 class Scripted : public Responder {

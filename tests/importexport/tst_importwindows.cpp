@@ -115,9 +115,9 @@ class ImportWindowTests : public QObject {
         ToggleRow(form->LstvewGrup, 2); // CUSTOMERS
         Click(form->CmdImport);
         QCOMPARE(boxes.calls[boxes.calls.size() - 2].prompt,
-                 QStringLiteral("Add 2 and update 0 part(ies)?"));
+                 QStringLiteral("Add 2 parties and update 0 parties?"));
         QVERIFY(
-            boxes.Last().prompt.startsWith(QLatin1String("Import finished: 2 part(ies) added")));
+            boxes.Last().prompt.startsWith(QLatin1String("Import finished: 2 parties added")));
         QCOMPARE(book.Rows("Select adrsname, ctyname from adrsmstr inner join cscmstr on "
                            "adrsctyid = ctyid where adrsid > 4 order by adrsid"),
                  (QList<QStringList>{{"GAMMA FOODS", "MUMBAI"}, {"BETA-STORES", "PUNE"}}));
