@@ -1,7 +1,6 @@
 #pragma once
-// File dialogs for backup, restore, import and export, behind a seam the
-// tests script. The filter names the kinds of file offered (the address
-// book's by default).
+// File dialogs for backup, restore, saved PDF files, import and export,
+// behind a seam the tests script.
 
 #include <QString>
 #include <QStringList>
@@ -20,6 +19,7 @@ class Responder {
 
 void SetResponder(Responder* responder); // nullptr: the real dialogs
 
+// `filter` as QFileDialog takes it; empty: address book files.
 QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggested,
                         const QString& filter = QString());
 QString GetOpenFileName(QWidget* parent, const QString& title, const QString& folder,
