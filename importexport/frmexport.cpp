@@ -41,12 +41,12 @@ FrmExport::FrmExport(QWidget* parent) : Form(parent) {
 
     auto* parties = Named(new QGroupBox(QStringLiteral("Parties to export"), this), "FrameParties");
     auto* grid = new QGridLayout(parties);
-    OptnAll = Named(new QRadioButton(QStringLiteral("&Whole book"), parties), "OptnAll");
-    OptnGroup = Named(new QRadioButton(QStringLiteral("One gro&up:"), parties), "OptnGroup");
+    OptnAll = Named(new QRadioButton(QStringLiteral("Whole book"), parties), "OptnAll");
+    OptnGroup = Named(new QRadioButton(QStringLiteral("One &group:"), parties), "OptnGroup");
     CmbxGrup = Named(new QComboBox(parties), "CmbxGrup");
     CmbxGrup->setMinimumWidth(Px(2400));
     OptnResult =
-        Named(new QRadioButton(QStringLiteral("Search Engine's resul&t"), parties), "OptnResult");
+        Named(new QRadioButton(QStringLiteral("Search Engine's res&ult"), parties), "OptnResult");
     grid->addWidget(OptnAll, 0, 0, 1, 2);
     grid->addWidget(OptnGroup, 1, 0);
     grid->addWidget(CmbxGrup, 1, 1);
@@ -56,8 +56,8 @@ FrmExport::FrmExport(QWidget* parent) : Form(parent) {
 
     auto* format = Named(new QGroupBox(QStringLiteral("Format"), this), "FrameFormat");
     auto* formats = new QVBoxLayout(format);
-    OptnCsv = Named(new QRadioButton(QStringLiteral("CS&V, for spreadsheet programs"), format),
-                    "OptnCsv");
+    OptnCsv =
+        Named(new QRadioButton(QStringLiteral("CSV, for spreadsheet programs"), format), "OptnCsv");
     OptnVcf4 = Named(new QRadioButton(QStringLiteral("vCard &4.0"), format), "OptnVcf4");
     OptnVcf3 =
         Named(new QRadioButton(QStringLiteral("vCard &3.0, for older phones"), format), "OptnVcf3");
@@ -77,7 +77,7 @@ FrmExport::FrmExport(QWidget* parent) : Form(parent) {
 
     auto* buttons = new QHBoxLayout;
     CmdExport = Named(new QPushButton(QStringLiteral("E&xport"), this), "CmdExport");
-    CmdClos = Named(new QPushButton(QStringLiteral("C&lose"), this), "CmdClos");
+    CmdClos = Named(new QPushButton(QStringLiteral("Close"), this), "CmdClos");
     for (QPushButton* b : {CmdExport, CmdClos}) {
         b->setAutoDefault(true);
         b->setMinimumSize(Px(1095), Px(375));
@@ -120,7 +120,11 @@ QList<int> FrmExport::ChosenParties(const BookData& book) {
     }
     if (OptnResult->isChecked()) {
         FrmSrchEngn* search = MainMdi() ? MainMdi()->Child<FrmSrchEngn>() : nullptr;
-        return search ? search->ResultPartyIds() : QList<int>();
+        QList<int> ids;
+        if (search)
+            for (Integer id : search->ResultPartyIds())
+                ids.append(id);
+        return ids;
     }
     QList<int> ids;
     for (const BookParty& p : book.parties)

@@ -139,7 +139,7 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     for (DuplicateChoice c : {DuplicateChoice::Skip, DuplicateChoice::Update, DuplicateChoice::Add})
         CmbxChoice->addItem(ChoiceText(c));
     choiceRow->addWidget(CmbxChoice);
-    ChkAll = Named(new QCheckBox(QStringLiteral("&Apply to all duplicates"), preview), "ChkAll");
+    ChkAll = Named(new QCheckBox(QStringLiteral("Appl&y to all duplicates"), preview), "ChkAll");
     choiceRow->addWidget(ChkAll);
     choiceRow->addStretch();
     previewLayout->addLayout(choiceRow);
@@ -155,7 +155,7 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     bottom->addWidget(PrgBar, 1);
     CmdImport = Named(new QPushButton(QStringLiteral("&Import"), this), "CmdImport");
     CmdStop = Named(new QPushButton(QStringLiteral("Cancel"), this), "CmdStop");
-    CmdClos = Named(new QPushButton(QStringLiteral("Cl&ose"), this), "CmdClos");
+    CmdClos = Named(new QPushButton(QStringLiteral("Close"), this), "CmdClos");
     for (QPushButton* b : {CmdImport, CmdStop, CmdClos}) {
         b->setAutoDefault(true);
         b->setMinimumSize(Px(1095), Px(375));

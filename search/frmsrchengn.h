@@ -53,10 +53,6 @@ class FrmSrchEngn : public Form {
     QLabel *Label14 = nullptr, *Label15 = nullptr; // web site (link)
     QLabel *Label10 = nullptr, *Label32 = nullptr; // remarks
 
-    // The ids of the parties in the current result, complete and in list
-    // order (an export takes them); empty when no search has run.
-    QList<int> ResultPartyIds();
-
     // The search spans all groups (decided when the filter box gets the focus).
     bool AllGroups = false;
     Integer SelectedGroupId = 0;

@@ -116,8 +116,7 @@ class ImportWindowTests : public QObject {
         Click(form->CmdImport);
         QCOMPARE(boxes.calls[boxes.calls.size() - 2].prompt,
                  QStringLiteral("Add 2 parties and update 0 parties?"));
-        QVERIFY(
-            boxes.Last().prompt.startsWith(QLatin1String("Import finished: 2 parties added")));
+        QVERIFY(boxes.Last().prompt.startsWith(QLatin1String("Import finished: 2 parties added")));
         QCOMPARE(book.Rows("Select adrsname, ctyname from adrsmstr inner join cscmstr on "
                            "adrsctyid = ctyid where adrsid > 4 order by adrsid"),
                  (QList<QStringList>{{"GAMMA FOODS", "MUMBAI"}, {"BETA-STORES", "PUNE"}}));
@@ -192,7 +191,7 @@ class ImportWindowTests : public QObject {
         TypeText(QStringLiteral("ta"));
         Settle();
         QCOMPARE(Names(search->LstvewSrch), (QStringList{"BETA STORES", "DELTA CORP", "ZETA LTD"}));
-        QCOMPARE(search->ResultPartyIds(), (QList<int>{2, 3, 4}));
+        QCOMPARE(search->ResultPartyIds(), (QList<Integer>{2, 3, 4}));
         w.main.Expt->trigger();
         ClickOption(form->OptnResult);
         ClickOption(form->OptnVcf4);
