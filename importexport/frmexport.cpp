@@ -5,6 +5,7 @@
 #include "data/recordset.h"
 #include "importexport/bookdata.h"
 #include "importexport/exportfile.h"
+#include "importexport/windowparts.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/filedialogs.h"
@@ -26,14 +27,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
-namespace {
-
-template <class W> W* Named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
+namespace {} // namespace
 
 FrmExport::FrmExport(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("FrmExport"));
@@ -104,12 +98,9 @@ void FrmExport::Form_Load() {
 void FrmExport::FillGroups() {
     CmbxGrup->clear();
     groupIds_.clear();
-    Recordset rs;
-    rs.Open(QStringLiteral("Select grpname,grpid from adrsgrupmstr  order by grpname"), Conn);
-    while (!rs.Eof()) {
-        CmbxGrup->addItem(Trim(rs.Fields(0).Str()));
-        groupIds_.append(rs.Fields(1).Value().toInt());
-        rs.MoveNext();
+    for (const auto& [id, name] : ReadGroups(*Conn)) {
+        CmbxGrup->addItem(name);
+        groupIds_.append(id);
     }
 }
 
@@ -148,8 +139,7 @@ void FrmExport::CmdExport_Click() {
     const ExportFormat format = OptnCsv->isChecked()    ? ExportFormat::Csv
                                 : OptnVcf4->isChecked() ? ExportFormat::VCard4
                                                         : ExportFormat::VCard3;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    const QString folder = ContactsFolder();
     const QString file = FileDialogs::GetSaveFileName(
         this, QStringLiteral("Export Parties"),
         QDir(folder).filePath(QStringLiteral("parties") + ExportSuffix(format)),

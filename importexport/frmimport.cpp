@@ -5,6 +5,7 @@
 #include "data/ids.h"
 #include "data/recordset.h"
 #include "importexport/importwriter.h"
+#include "importexport/windowparts.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/filedialogs.h"
@@ -29,11 +30,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class W> W* Named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 const QChar kDelimiters[] = {u',', u';', u'\t'};
 
@@ -193,8 +189,7 @@ void FrmImport::closeEvent(QCloseEvent* e) {
 }
 
 void FrmImport::CmdBrowse_Click() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    const QString folder = ContactsFolder();
     const QString path =
         FileDialogs::GetOpenFileName(this, QStringLiteral("Import Parties"), folder,
                                      QStringLiteral("Contacts (*.csv *.vcf *.txt);;CSV files "
@@ -234,13 +229,9 @@ void FrmImport::FillGroups() {
     LstvewGrup->Clear();
     groupIds_.clear();
     LstvewGrup->Add(QStringLiteral("(the groups named in the file)")).SetChecked(fileTicked);
-    Recordset rs;
-    rs.Open(QStringLiteral("Select grpname,grpid from adrsgrupmstr  order by grpname"), Conn);
-    while (!rs.Eof()) {
-        const int id = rs.Fields(1).Value().toInt();
-        LstvewGrup->Add(Trim(rs.Fields(0).Str())).SetChecked(ticked.contains(id));
+    for (const auto& [id, name] : ReadGroups(*Conn)) {
+        LstvewGrup->Add(name).SetChecked(ticked.contains(id));
         groupIds_.append(id);
-        rs.MoveNext();
     }
     LstvewGrup->Flush();
 }
