@@ -3,6 +3,8 @@
 
 #include "address/frmadrsmstr1.h"
 
+#include "address/duplicateentry.h"
+
 #include "data/connmodule.h"
 #include "data/dberror.h"
 #include "platform/errors.h"
@@ -65,6 +67,7 @@ void FrmAdrsMstr1::ValidateEntry() {
 
 bool FrmAdrsMstr1::SaveAddress() {
     try {
+        if (!ConfirmNotDuplicate(*Conn, EnteredNow(), Caption())) return false;
         if (Rs.State() == adStateOpen) Rs.Close();
         if (MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
             return false;
@@ -199,4 +202,10 @@ void FrmAdrsMstr1::CmdDel_Click() {
     CmdEdt->setText(QStringLiteral("&Edit"));
     CmdDel->setEnabled(false);
     AdrsId = 0;
+}
+
+// The entry as the duplicate check compares it.
+EnteredParty FrmAdrsMstr1::EnteredNow() const {
+    return {NewEntry ? 0 : int(AdrsId), Trim(Txtname->text()), MskedtPhno->text(),
+            MskedtMobNo->text(), Trim(Txtemail->text())};
 }
