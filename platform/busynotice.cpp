@@ -27,9 +27,8 @@ void ShowBusyNotice(QWidget* control) {
         line->setObjectName(QLatin1String(kName));
         // It may lie over the window's buttons for a moment: clicks go through.
         line->setAttribute(Qt::WA_TransparentForMouseEvents);
-        line->setText(QStringLiteral("The address book is busy in another program: the list "
-                                     "could not be read just now. Type or press again in a "
-                                     "moment."));
+        line->setText(QStringLiteral("The address book is busy in another program: it could "
+                                     "not be read just now. Type or press again in a moment."));
         line->setStyleSheet(QStringLiteral(
             "QLabel { background: #ffffc0; color: #800000; border-top: 1px solid #808080; "
             "padding: 2px 4px; }"));

@@ -349,6 +349,14 @@ int RunRace(const QString& tag, int count, quint32 seed) {
             }
             party.Txtnote->setPlainText(QStringLiteral("GROUPS ") + GroupsText(chosen));
             Click(party.CmdSave);
+            // The check for a party of the same name reads before the
+            // question; if it gave up on the other's commit, press again.
+            for (int tries = 0; boxes.saved == before && tries < 50 &&
+                                party.CmdSave->text() == QLatin1String("&Save");
+                 ++tries) {
+                ++busyRetries;
+                Click(party.CmdSave);
+            }
             saved(name, before);
         }
         }
