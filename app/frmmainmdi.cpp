@@ -1,10 +1,9 @@
 #include "app/frmmainmdi.h"
 
 #include "address/frmadrsmstr1.h"
+#include "app/bookstart.h"
 #include "app/frmabtus.h"
-#include "app/serverpassword.h"
 #include "data/connmodule.h"
-#include "data/dberror.h"
 #include "masters/frmcsc.h"
 #include "masters/frmgrupmstr.h"
 #include "platform/apppath.h"
@@ -58,6 +57,10 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     admin->setObjectName(QStringLiteral("admin"));
     Bak = item(admin, "Bak", QStringLiteral("Backup"));
     Rtsr = item(admin, "Rtsr", QStringLiteral("Restore"));
+    imexp = admin->addMenu(QStringLiteral("&Import / Export"));
+    imexp->setObjectName(QStringLiteral("imexp"));
+    Expt = item(imexp, "Expt", QStringLiteral("E&xport Parties..."));
+    Impt = item(imexp, "Impt", QStringLiteral("Imp&ort Parties..."));
     abts = item(bar, "abts", QStringLiteral("About us"));
 
     On::Click(adrs, [this] { adrs_Click(); });
@@ -68,10 +71,13 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     On::Click(abts, [this] { abts_Click(); });
     On::Click(Bak, [this] { Bak_Click(); });
     On::Click(Rtsr, [this] { Rtsr_Click(); });
+    On::Click(Expt, [this] { Expt_Click(); });
+    On::Click(Impt, [this] { Impt_Click(); });
 }
 
 FrmMainMdi::~FrmMainMdi() {
     if (mainMdi == this) mainMdi = nullptr;
+    if (lock_) lock_->Release();
 }
 
 QRect FrmMainMdi::Placement(int screenWidth, int screenHeight) {
@@ -82,27 +88,7 @@ bool FrmMainMdi::MDIForm_Load() {
     const QRect place = Placement(ScreenWidth(), ScreenHeight());
     setGeometry(Px(place.left()), Px(place.top()), Px(place.width()), Px(place.height()));
 
-    try {
-        try {
-            OpenConn();
-        } catch (const PasswordNeeded& e) {
-            // The server wants a password the user's password file does not
-            // hold: ask once, masked, and keep it for this run only.
-            CloseConns();
-            QString password;
-            if (!AskServerPassword(this, ServerWhere(), password)) throw;
-            ServerPassword = password;
-            OpenConn();
-        }
-        OpenConn2();
-    } catch (const std::exception& e) {
-        MsgBox(
-            QStringLiteral("The address book cannot start: its database could not be opened.\n\n") +
-                ErrorText(e),
-            vbCritical, QStringLiteral("ORVANE ADDRESS BOOK"));
-        CloseConns();
-        return false;
-    }
+    if (!OpenBook(lock_)) return false;
 
     AppTitle = QStringLiteral("ORVANE ADDRESS BOOK");
     setWindowTitle(AppTitle + QStringLiteral(" ") + QStringLiteral("(MAIN MENU)"));

@@ -5,12 +5,14 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QAction;
 class Form;
+class BookLock;
 
 class FrmMainMdi : public QMainWindow {
     Q_OBJECT
@@ -55,6 +57,9 @@ class FrmMainMdi : public QMainWindow {
     QMenu* admin = nullptr;
     QAction* Bak = nullptr;
     QAction* Rtsr = nullptr;
+    QMenu* imexp = nullptr;
+    QAction* Expt = nullptr;
+    QAction* Impt = nullptr;
     QAction* abts = nullptr;
 
     void adrs_Click();
@@ -65,6 +70,8 @@ class FrmMainMdi : public QMainWindow {
     void abts_Click();
     void Bak_Click();
     void Rtsr_Click();
+    void Expt_Click();
+    void Impt_Click();
 
     // Main window geometry for a screen, in twips: left, top, width, height.
     static QRect Placement(int screenWidth, int screenHeight);
@@ -76,6 +83,8 @@ class FrmMainMdi : public QMainWindow {
     void activate(Form* form);
     void place(Form* form);
     void DeleteTempFiles();
+
+    std::unique_ptr<BookLock> lock_; // held while the book is open
 };
 
 // The main window while the program runs (nullptr before it exists).

@@ -43,6 +43,14 @@ Engine& Connection::engine() {
     return *engine_;
 }
 
+QString Connection::IntegrityCheck() {
+    return engine().IntegrityCheck();
+}
+
+bool Connection::ReadOnly() const {
+    return engine_ && engine_->ReadOnly();
+}
+
 qint64 Connection::Execute(const QString& text) {
     Engine& e = engine();
     return Run(e.Translate(text), nullptr);
@@ -69,10 +77,10 @@ void Connection::Update(const QString& table, const QVariant& key, const QString
 }
 
 void Connection::BeginRead() {
-    engine().Savepoint(QStringLiteral("one_read"));
+    engine().BeginRead();
 }
 void Connection::EndRead() {
-    engine().Release(QStringLiteral("one_read"));
+    engine().EndRead();
 }
 
 void Connection::BeginSnapshot() {

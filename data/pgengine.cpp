@@ -164,6 +164,7 @@ void PgEngine::afterConnect() {
 }
 
 void PgEngine::forgetSession() {
+    reading_ = 0;
     cache_.clear();
     cacheIndex_.clear();
     reads_.clear();
@@ -353,7 +354,7 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
 
     // A repeated query inside one read gives what it gave before.
     QString readKey;
-    if (inTransaction && rows && !takesId) {
+    if (reading_ > 0 && inTransaction && rows && !takesId) {
         readKey = statement.sql;
         for (const QVariant& p : statement.params)
             readKey += QChar(0x1f) + p.toString();
@@ -422,7 +423,7 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
             }
         }
     }
-    if (!readKey.isEmpty() && p.reads && tuples <= kKeptReadRows && InTransaction()) {
+    if (!readKey.isEmpty() && p.reads && tuples <= kKeptReadRows && reading_ > 0) {
         if (reads_.size() >= kKeptReads) reads_.clear();
         reads_.insert(readKey, *rows);
     }
@@ -485,6 +486,18 @@ void PgEngine::endTransaction() {
     savepointBegan_ = false;
     locked_.clear();
     reads_.clear();
+}
+
+void PgEngine::BeginRead() {
+    if (reading_ == 0) reads_.clear();
+    Savepoint(QStringLiteral("one_read"));
+    ++reading_;
+}
+
+void PgEngine::EndRead() {
+    if (reading_ > 0) --reading_;
+    if (reading_ == 0) reads_.clear();
+    Release(QStringLiteral("one_read"));
 }
 
 void PgEngine::Begin() {

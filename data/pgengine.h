@@ -34,6 +34,9 @@ class PgEngine : public Engine {
     QString Where() const override { return where_; }
     void Verify() override;
     QStringList MissingTables() override;
+    // The server keeps its own data whole; there is no file to check.
+    QString IntegrityCheck() override { return QStringLiteral("ok"); }
+    bool ReadOnly() const override { return false; }
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
@@ -44,6 +47,8 @@ class PgEngine : public Engine {
     void Update(const QString& table, const QVariant& key, const QStringList& columns,
                 const QVariantList& values) override;
 
+    void BeginRead() override;
+    void EndRead() override;
     void Begin() override;
     void Commit() override;
     void Rollback() override;
@@ -92,5 +97,8 @@ class PgEngine : public Engine {
     QStringList savepoints_;
     bool savepointBegan_ = false;
     QSet<QString> locked_; // tables whose new ids this transaction holds
+    // Inside one read (BeginRead .. EndRead) that has written nothing, a
+    // query run before gives the same rows.
     QHash<QString, ResultTable> reads_;
+    int reading_ = 0;
 };
