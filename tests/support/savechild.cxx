@@ -55,6 +55,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -632,7 +633,10 @@ int RunDesk(int desk, int operations, quint32 seed) {
         for (; !rs.Eof(); rs.MoveNext())
             cities << rs.Fields(0).Str();
         rs.Close();
-        rs.Open(QStringLiteral("Select grpid from adrsgrupmstr"), Conn);
+        // Parties join the groups the book began with, never a desk's own
+        // (which its desk may delete, memberships and all).
+        rs.Open(QStringLiteral("Select grpid from adrsgrupmstr where grpname not like 'D_G%'"),
+                Conn);
         for (; !rs.Eof(); rs.MoveNext())
             baseGroups << rs.Fields(0).Str();
     }
@@ -761,14 +765,18 @@ int RunDesk(int desk, int operations, quint32 seed) {
     };
     QTest::mouseClick(search->CmbxGrup1->lineEdit(), Qt::LeftButton);
     retype(QString());
-    PressEnter(); // "Select All Group"
+    PressEnter(); // "Select All Group", ticked with the space bar
+    if (!search->ChkAll->isChecked()) PressKey(Qt::Key_Space);
     PressEnter(); // filter box
     retype(QStringLiteral("Name Wise"));
     PressEnter(); // value box
     TypeText(QStringLiteral("D"));
     Settle();
     search->LstvewSrch->Flush();
-    Say(QStringLiteral("SAW %1").arg(search->LstvewSrch->Count()));
+    QStringList seen;
+    for (int i = 1; i <= search->LstvewSrch->Count(); ++i)
+        seen << search->LstvewSrch->Item(i).Text();
+    Say(QStringLiteral("SAW %1 %2").arg(seen.size()).arg(seen.join(u',')));
     Say(QStringLiteral("END"));
     return 0;
 }
