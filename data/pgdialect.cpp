@@ -67,13 +67,20 @@ EngineStatement PgDialect::Translate(const QString& text, QString* newIdOf) cons
                     // "'7'order by" stays two words: "$1 order by".
                     if (q + 1 < t.size() && t[q + 1].kind != Tok::Space) t[q].text += u' ';
                 } else {
-                    if (found != columns_.constEnd() && *found == Kind::Integer) {
-                        // Written before this token: rewrite it in the text built so far.
-                        const QString column = t[p].text;
+                    if (found != columns_.constEnd()) {
+                        // A whole number's text is compared; a text column's
+                        // like becomes ilike on text, which the planner can
+                        // estimate from the column's statistics (its like on
+                        // citext it cannot, and picks poor plans). The column
+                        // was written before this token: rewrite it in the
+                        // text built so far (only blanks and "not" follow).
+                        QString column = t[p].text;
+                        if (p >= 2 && t[p - 1].text == u'.' && t[p - 2].kind == Tok::Word)
+                            column = t[p - 2].text + u'.' + column; // table.column
                         const qsizetype at = sql.lastIndexOf(column);
-                        // (only blanks and "not" follow it)
                         sql.replace(at, column.size(),
                                     QStringLiteral("CAST(") + column + QStringLiteral(" AS text)"));
+                        if (*found == Kind::Text) tok.text = QStringLiteral("ILIKE");
                     }
                     t[q].text += QStringLiteral(" ESCAPE ''");
                 }

@@ -7,6 +7,7 @@
 //   - col like '<whole number>'   becomes col = $n with the number bound,
 //                                  when col is a known column;
 //   - any other like on a whole-number column compares the number's text,
+//                                  on a text column it is ilike on its text,
 //                                  and no like treats '\' as an escape;
 //   - "Select * from <table> ..." also returns the table's key column
 //                                  first, so that the recordset can write its

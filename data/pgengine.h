@@ -101,4 +101,15 @@ class PgEngine : public Engine {
     // query run before gives the same rows.
     QHash<QString, ResultTable> reads_;
     int reading_ = 0;
+    // Inside one read, a table looked up by id row after row (the search
+    // engine's city of each result row) is read whole once it has been
+    // asked for often enough, and the rest are answered from memory.
+    struct Lookups {
+        int asked = 0;
+        bool loaded = false;
+        ResultTable all;
+        QHash<qint64, int> rowOf;
+    };
+    QHash<QString, Lookups> lookups_;
+    bool lookUp(const EngineStatement& statement, ResultTable* rows);
 };

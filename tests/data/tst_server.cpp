@@ -76,8 +76,12 @@ class ServerTests : public QObject {
              "Delete  from adrsgrpdtails where adrsgrpdtails.adrsgrupid = $1",
              {QStringLiteral("3")}},
             {"select 1 from t where adrsid like '1%' and adrsname like '%a\\b%'",
-             "select 1 from t where CAST(adrsid AS text) like '1%' ESCAPE '' and adrsname like "
-             "'%a\\b%' ESCAPE ''",
+             "select 1 from t where CAST(adrsid AS text) like '1%' ESCAPE '' and CAST(adrsname AS "
+             "text) ILIKE '%a\\b%' ESCAPE ''",
+             {}},
+            {"select 1 from t where t.adrsid not like '1' and a.adrsname like '%D%'",
+             "select 1 from t where CAST(t.adrsid AS text) not like '1' ESCAPE '' and "
+             "CAST(a.adrsname AS text) ILIKE '%D%' ESCAPE ''",
              {}},
             {"select 1 from t where adrsid not like '1'",
              "select 1 from t where CAST(adrsid AS text) not like '1' ESCAPE ''",
@@ -86,8 +90,8 @@ class ServerTests : public QObject {
              "SELECT (c.ctyname ||' ('|| c.statename ||')') From c where c.delstatus = $1",
              {qlonglong(0)}},
             {"Select * from (Adrsmstr inner join cscmstr on a=b) where adrsname like 'it''s'",
-             "Select * from (Adrsmstr inner join cscmstr on a=b) where adrsname like 'it''s' "
-             "ESCAPE ''",
+             "Select * from (Adrsmstr inner join cscmstr on a=b) where CAST(adrsname AS text) "
+             "ILIKE 'it''s' ESCAPE ''",
              {}},
             {"Select adrsname from adrsmstr where adrsname like '5' and ctyid like '7'",
              "Select adrsname from adrsmstr where adrsname = $1 and ctyid = $2",
