@@ -37,6 +37,12 @@ class Engine {
     // Runs one statement. Returned rows go into `rows` (when given); the
     // result is the number of rows the statement changed.
     virtual qint64 Run(const EngineStatement& statement, ResultTable* rows) = 0;
+    // Reads part of the rows a statement returns: skips the first `skip`,
+    // then reads at most `limit` (all the rest when negative). The statement
+    // is finished when it returns, so no read stays open (a writer never
+    // waits for it). Returns true when the rows ran out.
+    virtual bool RunPart(const EngineStatement& statement, ResultTable* rows, int skip,
+                         int limit) = 0;
     // The columns the statement returns, without running it.
     virtual std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) = 0;
 

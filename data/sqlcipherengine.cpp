@@ -51,6 +51,15 @@ void bind(sqlite3_stmt* stmt, int index, const QVariant& v) {
     }
 }
 
+// Puts a statement back to its start when it goes out of scope.
+struct Resetter {
+    sqlite3_stmt* s;
+    ~Resetter() {
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+    }
+};
+
 QString quoteName(const QString& name) {
     QString n = name;
     n.replace(u'"', QLatin1String("\"\""));
@@ -285,23 +294,33 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
     if (!cached.readOnly) forgetReads();
     if (cached.writes) DeferredSnapshot::BeforeWrite();
     sqlite3_stmt* stmt = cached.stmt;
-    struct Resetter {
-        sqlite3_stmt* s;
-        ~Resetter() {
-            sqlite3_reset(s);
-            sqlite3_clear_bindings(s);
-        }
-    } resetter{stmt};
+    const Resetter resetter{stmt};
     for (int i = 0; i < statement.params.size(); ++i)
         bind(stmt, i + 1, statement.params[i]);
 
     const int columns = sqlite3_column_count(stmt);
     if (rows) rows->Reset(cached.columns);
-    for (;;) {
+    readRows(stmt, statement.sql, rows, 0, -1);
+    if (!readKey.isEmpty() && cached.readOnly && columns > 0 && rows->RowCount() <= kKeptReadRows &&
+        InTransaction()) {
+        if (reads_.size() >= kKeptReads) reads_.clear();
+        reads_.insert(readKey, *rows);
+    }
+    return columns == 0 ? sqlite3_changes(db_) : 0;
+}
+
+bool SqlCipherEngine::readRows(sqlite3_stmt* stmt, const QString& sql, ResultTable* rows, int skip,
+                               int limit) {
+    const int columns = sqlite3_column_count(stmt);
+    for (int read = 0; limit < 0 || read < limit;) {
         const int rc = sqlite3_step(stmt);
-        if (rc == SQLITE_DONE) break;
-        if (rc != SQLITE_ROW)
-            fail(QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
+        if (rc == SQLITE_DONE) return true;
+        if (rc != SQLITE_ROW) fail(QStringLiteral("The statement could not be run [%1]").arg(sql));
+        if (skip > 0) {
+            --skip;
+            continue;
+        }
+        ++read;
         if (!rows) continue;
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(stmt, c)) {
@@ -321,12 +340,20 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
             }
         }
     }
-    if (!readKey.isEmpty() && cached.readOnly && columns > 0 && rows->RowCount() <= kKeptReadRows &&
-        InTransaction()) {
-        if (reads_.size() >= kKeptReads) reads_.clear();
-        reads_.insert(readKey, *rows);
-    }
-    return columns == 0 ? sqlite3_changes(db_) : 0;
+    return false;
+}
+
+bool SqlCipherEngine::RunPart(const EngineStatement& statement, ResultTable* rows, int skip,
+                              int limit) {
+    Cached& cached = prepared(statement.sql);
+    if (!cached.readOnly)
+        throw DbError(QStringLiteral("Only a query can be read in parts [%1].").arg(statement.sql));
+    sqlite3_stmt* stmt = cached.stmt;
+    const Resetter resetter{stmt}; // ends the read: its lock is let go
+    for (int i = 0; i < statement.params.size(); ++i)
+        bind(stmt, i + 1, statement.params[i]);
+    if (rows && rows->ColumnCount() == 0) rows->Reset(cached.columns);
+    return readRows(stmt, statement.sql, rows, skip, limit);
 }
 
 void SqlCipherEngine::exec(const QString& sql) {

@@ -25,6 +25,7 @@ class SqlCipherEngine : public Engine {
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
+    bool RunPart(const EngineStatement& statement, ResultTable* rows, int skip, int limit) override;
     std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) override;
     QVariant Insert(const QString& table, const QStringList& columns,
                     const QVariantList& values) override;
@@ -45,6 +46,9 @@ class SqlCipherEngine : public Engine {
 
   private:
     void exec(const QString& sql);
+    // Steps `stmt` (bound, at its start): skips `skip` rows, then copies at
+    // most `limit` rows (all when negative) into `rows`. True when it ended.
+    bool readRows(sqlite3_stmt* stmt, const QString& sql, ResultTable* rows, int skip, int limit);
     void learnColumns();
     [[noreturn]] void fail(const QString& what) const;
 

@@ -248,15 +248,17 @@ void FrmCsC::LstvewCsc_KeyPress(int& KeyAscii) {
 
 // Live cities in name order; the id rides along unseen.
 void FrmCsC::FillCityList() {
+    LstvewCsc->Clear(); // a fill still running is stale now
     if (Rs.State() == adStateOpen) Rs.Close();
     Rs.Open(QStringLiteral("Select Ctyname,Ctyid from cscmstr where delstatus like '") +
                 QStringLiteral("0") + QStringLiteral("' order by ctyname"),
-            Conn, adOpenStatic, adLockBatchOptimistic);
+            Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     LstvewCsc->Clear();
-    while (!Rs.Eof()) {
-        LstvewCsc->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str()));
-        Rs.MoveNext();
-    }
+    // Errors ignored: a failing row ends the list there.
+    FillFromRows(
+        LstvewCsc, Rs,
+        [this] { LstvewCsc->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str())); },
+        [](const std::exception&) {});
 }
 
 // ---- Entry -----------------------------------------------------------------

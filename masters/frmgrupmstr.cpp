@@ -198,14 +198,16 @@ void FrmGrupMstr::LstvewGrup_KeyPress(int& KeyAscii) {
 }
 
 void FrmGrupMstr::FillGroupList() {
+    LstvewGrup->Clear(); // a fill still running is stale now
     if (Rs.State() == adStateOpen) Rs.Close();
     Rs.Open(QStringLiteral("Select grpname,grpid from adrsgrupmstr  order by grpname"), Conn,
-            adOpenStatic, adLockBatchOptimistic);
+            adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     LstvewGrup->Clear();
-    while (!Rs.Eof()) {
-        LstvewGrup->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str()));
-        Rs.MoveNext();
-    }
+    // Errors ignored: a failing row ends the list there.
+    FillFromRows(
+        LstvewGrup, Rs,
+        [this] { LstvewGrup->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str())); },
+        [](const std::exception&) {});
 }
 
 // ---- Entry -----------------------------------------------------------------

@@ -194,38 +194,43 @@ void FrmPrntrpt::Form_Load() {
 // ---- The party list ------------------------------------------------------
 
 void FrmPrntrpt::FillAllParties() {
+    LstvewPrnt->Clear(); // a fill still running is stale now
     ResumeNext([&] {
         if (Rs.State() == adStateOpen) Rs.Close();
     });
     ResumeNext([&] {
         Rs.Open(QStringLiteral("Select adrsname,adrsid from adrsmstr  order by adrsname"), Conn,
-                adOpenStatic, adLockBatchOptimistic);
+                adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     });
     FillListFromRs();
 }
 
 void FrmPrntrpt::FillPartyList() {
     const QString S = Trim(Txtsrch->text());
+    LstvewPrnt->Clear(); // a fill still running is stale now
     ResumeNext([&] {
         if (Rs.State() == adStateOpen) Rs.Close();
     });
     ResumeNext([&] {
         Rs.Open(QStringLiteral("Select adrsname,adrsid from Adrsmstr  where  adrsname like '%") +
                     Quote(S) + QStringLiteral("%' order by adrsname"),
-                Conn, adOpenStatic, adLockBatchOptimistic);
+                Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     });
     FillListFromRs();
 }
 
+// The rows read with the statement show at once, the rest follow a slice
+// at a time; loading a party from the list first lets the fill end.
 void FrmPrntrpt::FillListFromRs() {
     ResumeNext([&] { LstvewPrnt->Clear(); });
-    ResumeNext([&] {
-        while (!Rs.Eof()) {
+    if (Rs.State() != adStateOpen) return;
+    FillFromRows(
+        LstvewPrnt, Rs,
+        [this] {
             ListItem row = LstvewPrnt->Add(Rs.Fields("adrsname").Str());
             row.SetSubItem(1, Trim(Rs.Fields("adrsid").Str()));
-            Rs.MoveNext();
-        }
-    });
+        },
+        [](const std::exception&) {});
 }
 
 void FrmPrntrpt::Txtsrch_Change() {

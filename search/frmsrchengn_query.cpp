@@ -112,8 +112,9 @@ void FrmSrchEngn::SearchInGroup() {
 // the window stays as usable as before.
 void FrmSrchEngn::RunSearch(const QString& statement) {
     try {
+        LstvewSrch->Clear(); // the fill of the last search stops here
         if (RsSrch.State() == adStateOpen) RsSrch.Close();
-        RsSrch.Open(statement, Conn, adOpenStatic, adLockBatchOptimistic);
+        RsSrch.Open(statement, Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
         FillResultList();
     } catch (const std::exception&) {
         ClearResult();

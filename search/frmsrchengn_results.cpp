@@ -7,7 +7,6 @@
 #include "platform/vb.h"
 #include "search/searchpanel.h"
 
-#include <QApplication>
 #include <QLabel>
 
 FrmSrchEngn::ResultFields::ResultFields(Recordset& rs) {
@@ -27,40 +26,36 @@ FrmSrchEngn::ResultFields::ResultFields(Recordset& rs) {
         columns7to14[i] = at(rest[i]);
 }
 
-namespace {
-
-// A wait cursor while a long list fills.
-class BusyCursor {
-  public:
-    explicit BusyCursor(bool busy) : busy_(busy) {
-        if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor() {
-        if (busy_) QApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-  private:
-    bool busy_;
-};
-
-} // namespace
-
+// The rows read with the statement (the first screen) are added at once;
+// the rest a slice at a time from the event loop, each slice with its own
+// short read of the cities, so that no read stays open between slices.
 void FrmSrchEngn::FillResultList() {
-    if (RsSrch.RecordCount() < 1) {
-        LstvewSrch->Clear();
-        return;
-    }
     LstvewSrch->Clear();
-    const BusyCursor busy(RsSrch.RecordCount() > 2000);
+    if (RsSrch.Eof()) return; // no record: the list stays empty
     const ResultFields f(RsSrch);
-    InOneRead(*Conn2, [&] {
-        while (!RsSrch.Eof()) {
-            if (!RsSrch.Fields(f.name).IsNull()) AddResultRow(f);
-            RsSrch.MoveNext();
-        }
-    });
+    AddResultRows(f, RsSrch.ReadyRows());
+    LstvewSrch->FillInSlices([this, f](int rows) { return AddResultRows(f, rows); });
+    RsSrch.OnReuse([this] { LstvewSrch->FinishFill(); });
+}
+
+bool FrmSrchEngn::AddResultRows(const ResultFields& f, int rows) {
+    bool more = false;
+    try {
+        InOneRead(*Conn2, [&] {
+            more = WalkRows(RsSrch, rows, [&] {
+                if (!RsSrch.Fields(f.name).IsNull()) AddResultRow(f);
+            });
+        });
+    } catch (const std::exception&) {
+        ClearResult(); // as when the statement fails: the list ends empty
+        return false;
+    }
+    return more;
+}
+
+ListView* FrmSrchEngn::WholeResult() {
+    LstvewSrch->FinishFill();
+    return LstvewSrch;
 }
 
 // One row from the current record; a Null field leaves its cell empty.
@@ -74,9 +69,10 @@ void FrmSrchEngn::AddResultRow(const ResultFields& f) {
     };
     setCell(1, f.contact);
     const Field adrs1 = field(f.adrs1), adrs2 = field(f.adrs2);
-    const QString first = Trim(adrs1.Str());
-    if (!adrs1.IsNull()) row.SetSubItem(2, first);
-    if (!adrs2.IsNull()) row.SetSubItem(2, first + QStringLiteral(",") + Trim(adrs2.Str()));
+    if (!adrs2.IsNull())
+        row.SetSubItem(2, Trim(adrs1.Str()) + QStringLiteral(",") + Trim(adrs2.Str()));
+    else if (!adrs1.IsNull())
+        row.SetSubItem(2, Trim(adrs1.Str()));
     setCell(3, f.adrs3);
     const Field cityId = field(f.cityId);
     if (!cityId.IsNull()) {

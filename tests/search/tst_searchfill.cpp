@@ -1,0 +1,148 @@
+// Long results fill in slices: a new search drops the fill of the last
+// one, whatever reads the list sees all of it, and a save elsewhere never
+// waits for a fill.
+
+#include "searchdriver.h"
+
+#include "data/connection.h"
+#include "data/connmodule.h"
+#include "data/connstring.h"
+#include "data/recordset.h"
+#include "support/testmain.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+// `count` parties named "<prefix> 0001" on, in two cities; the first id is `from`.
+void SeedMany(const TestBook& book, const QString& prefix, int from, int count) {
+    QStringList rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(QStringLiteral("(%1, '%2 %3', %4, 0)")
+                        .arg(from + i)
+                        .arg(prefix)
+                        .arg(i + 1, 4, 10, QLatin1Char('0'))
+                        .arg(i % 2 ? 7 : 5));
+    book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrsctyid, adrsdelstatus) "
+                             "values ") +
+              rows.join(u','));
+}
+
+void SeedCities(const TestBook& book) {
+    book.Exec("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
+              "(5, 'NEW DELHI', 'DELHI', 'INDIA', 0), (7, 'MUMBAI', 'MAHARASHTRA', 'INDIA', 0)");
+}
+
+// All groups, Name Wise: the value box has the focus and lists everyone.
+void ReadyToSearch(FrmSrchEngn* form) {
+    ChooseGroupAndFilter(form, QStringLiteral("All"), QStringLiteral("Name Wise"));
+}
+
+// Lets the event loop run until the list has filled.
+void Drain(ListView* list) {
+    for (int i = 0; i < 2000 && list->Filling(); ++i)
+        QTest::qWait(1);
+}
+
+} // namespace
+
+class SearchFillTests : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void aStaleFillNeverReachesTheNewerResult();
+    void theWholeResultWaitsForTheFill();
+    void aSaveElsewhereDoesNotWaitForTheFill();
+};
+
+void SearchFillTests::aStaleFillNeverReachesTheNewerResult() {
+    TestBook book;
+    SeedCities(book);
+    SeedMany(book, QStringLiteral("PARTY"), 1, 400);
+    SeedMany(book, QStringLiteral("OTHER"), 1001, 150);
+    SearchWindow w;
+    ReadyToSearch(w.form);
+    ListView* list = w->LstvewSrch;
+
+    // Each way of leaving the fill of "PARTY" half done: the next key at once,
+    // or after some slices have run.
+    for (const int slicesFirst : {0, 3}) {
+        Retype(QStringLiteral("PARTY"));
+        QVERIFY(list->Filling());
+        for (int i = 0; i < slicesFirst; ++i)
+            QTest::qWait(5);
+        Retype(QStringLiteral("OTHER 00"));
+        Drain(list);
+        QVERIFY(!list->Filling());
+        const QStringList names = Names(list);
+        QCOMPARE(names.size(), 99);
+        QCOMPARE(names.first(), QStringLiteral("OTHER 0001"));
+        QCOMPARE(names.last(), QStringLiteral("OTHER 0099"));
+        // Every row is whole: the city of each came with it.
+        QCOMPARE(list->Item(2).SubItem(4), QStringLiteral("MUMBAI"));
+        QCOMPARE(list->Item(99).SubItem(4), QStringLiteral("NEW DELHI"));
+    }
+}
+
+void SearchFillTests::theWholeResultWaitsForTheFill() {
+    TestBook book;
+    SeedCities(book);
+    SeedMany(book, QStringLiteral("PARTY"), 1, 400);
+    SearchWindow w;
+    ReadyToSearch(w.form);
+    QVERIFY(w->LstvewSrch->Filling()); // only the first rows are there yet
+    ListView* whole = w->WholeResult();
+    QVERIFY(!whole->Filling());
+    QCOMPARE(whole->Count(), 400);
+    QCOMPARE(whole->Item(400).Text(), QStringLiteral("PARTY 0400"));
+    QCOMPARE(whole->Item(400).SubItem(4), QStringLiteral("MUMBAI"));
+
+    // Reading the count alone also waits.
+    Retype(QStringLiteral("RTY 0"));
+    QVERIFY(w->LstvewSrch->Filling());
+    QCOMPARE(w->LstvewSrch->Count(), 400);
+}
+
+void SearchFillTests::aSaveElsewhereDoesNotWaitForTheFill() {
+    TestBook book;
+    SeedCities(book);
+    SeedMany(book, QStringLiteral("PARTY"), 1, 400);
+    SearchWindow w;
+    ReadyToSearch(w.form);
+    QVERIFY(w->LstvewSrch->Filling()); // the first rows shown, the rest still to come
+
+    // Another program on the same book, then another window of this one:
+    // each commits at once, though the fill has rows still to read.
+    Connection other;
+    other.Open(ConnString::ForFile(book.File(), QString::fromLatin1(kDatabasePassword)));
+    QElapsedTimer clock;
+    clock.start();
+    InTransaction(other, [&] {
+        other.Execute(QStringLiteral("Delete from adrsmstr where adrsid like '400'"));
+    });
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    other.Close();
+
+    clock.restart();
+    Recordset rs;
+    InTransaction(*Conn, [&] {
+        rs.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn, adOpenStatic,
+                adLockBatchOptimistic);
+        rs.AddNew();
+        rs.Fields("grpid") = 9;
+        rs.Fields("grpname") = QStringLiteral("LATE");
+        rs.UpdateBatch(adAffectAllChapters);
+    });
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 1);
+
+    // The list still ends whole and in order.
+    Drain(w->LstvewSrch);
+    const QStringList names = Names(w->LstvewSrch);
+    QVERIFY(names.size() >= 399);
+    QCOMPARE(names.first(), QStringLiteral("PARTY 0001"));
+    QCOMPARE(names[398], QStringLiteral("PARTY 0399"));
+}
+
+ADRSBOOK_TEST(SearchFillTests)
+#include "tst_searchfill.moc"
