@@ -54,6 +54,65 @@ class ChainForm : public Form {
 class PlatformTests : public QObject {
     Q_OBJECT
   private slots:
+    // Cells set out of order, rewritten longer or shorter, and grown on a
+    // row that is no longer the last: every row keeps its own texts.
+    void listRowsKeepEachCellApart() {
+        ListRows rows;
+        for (int r = 0; r < 3; ++r) {
+            rows.AddRow();
+            rows.SetCell(r, 0, QStringLiteral("row%1").arg(r));
+        }
+        rows.SetCell(2, 3, QStringLiteral("last, col 3"));
+        rows.SetCell(0, 2, QStringLiteral("first grows"));      // moves its cells
+        rows.SetCell(0, 0, QStringLiteral("r0"));               // shorter: in place
+        rows.SetCell(1, 0, QStringLiteral("a longer row one")); // longer: appended
+        rows.SetChecked(1, true);
+        const QStringList expected[] = {{"r0", "", "first grows", ""},
+                                        {"a longer row one", "", "", ""},
+                                        {"row2", "", "", "last, col 3"}};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 4; ++c)
+                QCOMPARE(rows.Cell(r, c), expected[r][c]);
+        QVERIFY(rows.Checked(1) && !rows.Checked(0));
+        rows.Clear();
+        QCOMPARE(rows.Count(), 0);
+        QCOMPARE(rows.Bytes(), size_t(0));
+    }
+
+    // A fill runs from the event loop; reading the count waits for it, and
+    // Clear or a new fill drops the one running.
+    void listFillsInSlicesAndStopsWhenCleared() {
+        ListView list;
+        list.AddColumn(QStringLiteral("Name"));
+        int calls = 0;
+        const auto fill = [&](const QString& prefix, int total) {
+            return [&, prefix, total](int rows) {
+                ++calls;
+                for (int i = 0; i < rows && list.Count() < total; ++i)
+                    list.Add(prefix + QString::number(list.Count() + 1));
+                return list.Count() < total;
+            };
+        };
+        list.FillInSlices(fill(QStringLiteral("a"), 1000));
+        QVERIFY(list.Filling());
+        QCOMPARE(list.Count(), 1000); // waits
+        QVERIFY(!list.Filling());
+
+        list.Clear();
+        list.FillInSlices(fill(QStringLiteral("b"), 5000));
+        list.Clear();
+        calls = 0;
+        QTest::qWait(20);
+        QCOMPARE(calls, 0);
+        QCOMPARE(list.Count(), 0);
+
+        list.FillInSlices(fill(QStringLiteral("c"), 300));
+        list.FillInSlices(fill(QStringLiteral("d"), 600)); // the rows so far stay
+        QTRY_VERIFY(!list.Filling());
+        QCOMPARE(list.Count(), 600);
+        QCOMPARE(list.Item(600).Text(), QStringLiteral("d600"));
+    }
+
     void keyPressReplacesDiscardsAndChainsOnEnter() {
         ChainForm form;
         ShowAndActivate(&form);

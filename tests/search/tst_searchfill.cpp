@@ -14,20 +14,6 @@
 
 namespace {
 
-// `count` parties named "<prefix> 0001" on, in two cities; the first id is `from`.
-void SeedMany(const TestBook& book, const QString& prefix, int from, int count) {
-    QStringList rows;
-    for (int i = 0; i < count; ++i)
-        rows.append(QStringLiteral("(%1, '%2 %3', %4, 0)")
-                        .arg(from + i)
-                        .arg(prefix)
-                        .arg(i + 1, 4, 10, QLatin1Char('0'))
-                        .arg(i % 2 ? 7 : 5));
-    book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrsctyid, adrsdelstatus) "
-                             "values ") +
-              rows.join(u','));
-}
-
 void SeedCities(const TestBook& book) {
     book.Exec("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
               "(5, 'NEW DELHI', 'DELHI', 'INDIA', 0), (7, 'MUMBAI', 'MAHARASHTRA', 'INDIA', 0)");
@@ -58,8 +44,8 @@ class SearchFillTests : public QObject {
 void SearchFillTests::aStaleFillNeverReachesTheNewerResult() {
     TestBook book;
     SeedCities(book);
-    SeedMany(book, QStringLiteral("PARTY"), 1, 400);
-    SeedMany(book, QStringLiteral("OTHER"), 1001, 150);
+    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400);
+    SeedNumberedParties(book, QStringLiteral("OTHER"), 1001, 150);
     SearchWindow w;
     ReadyToSearch(w.form);
     ListView* list = w->LstvewSrch;
@@ -87,7 +73,7 @@ void SearchFillTests::aStaleFillNeverReachesTheNewerResult() {
 void SearchFillTests::theWholeResultWaitsForTheFill() {
     TestBook book;
     SeedCities(book);
-    SeedMany(book, QStringLiteral("PARTY"), 1, 400);
+    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400);
     SearchWindow w;
     ReadyToSearch(w.form);
     QVERIFY(w->LstvewSrch->Filling()); // only the first rows are there yet
@@ -106,7 +92,7 @@ void SearchFillTests::theWholeResultWaitsForTheFill() {
 void SearchFillTests::aSaveElsewhereDoesNotWaitForTheFill() {
     TestBook book;
     SeedCities(book);
-    SeedMany(book, QStringLiteral("PARTY"), 1, 400);
+    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400);
     SearchWindow w;
     ReadyToSearch(w.form);
     QVERIFY(w->LstvewSrch->Filling()); // the first rows shown, the rest still to come
