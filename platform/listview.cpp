@@ -14,14 +14,14 @@ namespace {
 
 // Each turn of the event loop fills for about this long, then lets the
 // window paint and read keys.
-constexpr qint64 kSliceNs = 6'000'000;
-// Rows asked of the fill routine at a time.
-constexpr int kSliceRows = 128;
+constexpr qint64 kSliceNs = 10'000'000;
+// What a row costs before the first slice has shown it.
+constexpr qint64 kStartNsPerRow = 10'000;
 // A fill waits this long for the first screen to be painted before it goes
 // on, and tells the view of new rows at most this often (each time the view
 // lays itself out again).
 constexpr qint64 kFirstPaintWaitNs = 40'000'000;
-constexpr qint64 kFlushEveryNs = 100'000'000;
+constexpr qint64 kFlushEveryNs = 250'000'000;
 
 } // namespace
 
@@ -259,6 +259,7 @@ void ListView::FillInSlices(Slice slice) {
     painted_ = false;
     fillClock_.start();
     lastFlush_ = 0;
+    nsPerRow_ = kStartNsPerRow;
     sliceTimer_.start();
 }
 
@@ -283,12 +284,18 @@ void ListView::runSlices(qint64 budgetNs) {
     inSlice_ = true;
     while (slice_ && (budgetNs < 0 || clock.nsecsElapsed() < budgetNs)) {
         const std::shared_ptr<Slice> running = slice_;
+        // As many rows as fit the time left, judged by the last slices.
+        const qint64 left = budgetNs < 0 ? kSliceNs : budgetNs - clock.nsecsElapsed();
+        const int rows = int(std::clamp<qint64>(left / std::max<qint64>(1, nsPerRow_), 16, 65536));
+        const qint64 started = clock.nsecsElapsed();
         bool more = false;
         try {
-            more = (*running)(kSliceRows);
+            more = (*running)(rows);
         } catch (...) {
             more = false; // the routine reports its own failures
         }
+        const qint64 took = clock.nsecsElapsed() - started;
+        nsPerRow_ = std::clamp<qint64>(took / rows, nsPerRow_ / 4, nsPerRow_ * 4);
         if (!more && slice_ == running) stopFill();
     }
     inSlice_ = false;

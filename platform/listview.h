@@ -139,6 +139,7 @@ class ListView : public QTreeView {
     bool painted_ = false; // since the fill began
     QElapsedTimer fillClock_;
     qint64 lastFlush_ = 0;
+    qint64 nsPerRow_ = 10'000; // what the last slices took per row
     QTimer sliceTimer_;
 };
 
