@@ -68,6 +68,7 @@ void FrmPrntrpt::CreateControls() {
     setTabOrder(OptnStiker, OpntEnvelop);
     setTabOrder(OpntEnvelop, txtNoco);
     setTabOrder(txtNoco, CmdPrnt);
+    setTabOrder(CmdPrnt, CmdSheet);
 }
 
 void FrmPrntrpt::CreatePartyFrame() {
@@ -152,6 +153,9 @@ void FrmPrntrpt::CreatePrintFrame() {
     CmdPrnt = Named(new QPushButton(QStringLiteral("<<Print>>"), FrmPrnt), "CmdPrnt");
     PlaceTwips(CmdPrnt, 3960, 2340, 1800, 495);
     CmdPrnt->setAutoDefault(true); // Enter on the focused button prints
+    CmdSheet = Named(new QPushButton(QStringLiteral("Print on s&heet..."), FrmPrnt), "CmdSheet");
+    PlaceTwips(CmdSheet, 1800, 2340, 2040, 495);
+    CmdSheet->setAutoDefault(true);
 
     FrmPrnt->setEnabled(false);
     CmdPrnt->setEnabled(false);
@@ -181,6 +185,7 @@ void FrmPrntrpt::WireEvents() {
     On::KeyPress(txtNoco, [this](int& KeyAscii) { txtNoco_KeyPress(KeyAscii); });
     On::LostFocus(txtNoco, [this] { txtNoco_LostFocus(); });
     On::Click(CmdPrnt, [this] { CmdPrnt_Click(); });
+    On::Click(CmdSheet, [this] { CmdSheet_Click(); });
 }
 
 void FrmPrntrpt::Form_Load() {

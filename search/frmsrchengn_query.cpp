@@ -115,6 +115,7 @@ void FrmSrchEngn::RunSearch(const QString& statement) {
         LstvewSrch->Clear(); // the fill of the last search stops here
         if (RsSrch.State() == adStateOpen) RsSrch.Close();
         RsSrch.Open(statement, Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
+        ResultStatement = statement;
         FillResultList();
     } catch (const std::exception&) {
         ClearResult();
@@ -123,6 +124,7 @@ void FrmSrchEngn::RunSearch(const QString& statement) {
 
 // A filter text that is none of the known ones runs no statement.
 void FrmSrchEngn::ClearResult() {
+    ResultStatement.clear();
     if (RsSrch.State() == adStateOpen) RsSrch.Close();
     if (RsCty.State() == adStateOpen) RsCty.Close();
     LstvewSrch->Clear();
