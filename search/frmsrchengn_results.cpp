@@ -93,7 +93,8 @@ void FrmSrchEngn::AddResultRow(const ResultFields& f) {
 // The panel follows the selected row; with no row (or none selected) it
 // keeps what it showed.
 void FrmSrchEngn::ShowSelectedAddress() {
-    if (LstvewSrch->Count() < 1) return;
+    // An empty list has no selected row; a list still filling has its
+    // selected row already, so showing it need not wait for the rest.
     const std::optional<ListItem> selected = LstvewSrch->SelectedItem();
     if (!selected) return;
     for (int column = 0; column < kResultColumnCount; ++column)
