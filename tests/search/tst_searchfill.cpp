@@ -24,6 +24,18 @@ void ReadyToSearch(FrmSrchEngn* form) {
     ChooseGroupAndFilter(form, QStringLiteral("All"), QStringLiteral("Name Wise"));
 }
 
+// 400 parties, and the search window listing them all: the first rows are
+// shown, the rest still to come.
+struct FillingSearch {
+    FillingSearch() {
+        SeedCities(book);
+        SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400);
+        ReadyToSearch(w.form);
+    }
+    TestBook book;
+    SearchWindow w;
+};
+
 // Lets the event loop run until the list has filled.
 void Drain(ListView* list) {
     for (int i = 0; i < 2000 && list->Filling(); ++i)
@@ -42,13 +54,9 @@ class SearchFillTests : public QObject {
 };
 
 void SearchFillTests::aStaleFillNeverReachesTheNewerResult() {
-    TestBook book;
-    SeedCities(book);
-    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400);
-    SeedNumberedParties(book, QStringLiteral("OTHER"), 1001, 150);
-    SearchWindow w;
-    ReadyToSearch(w.form);
-    ListView* list = w->LstvewSrch;
+    FillingSearch s;
+    SeedNumberedParties(s.book, QStringLiteral("OTHER"), 1001, 150);
+    ListView* list = s.w->LstvewSrch;
 
     // Each way of leaving the fill of "PARTY" half done: the next key at once,
     // or after some slices have run.
@@ -71,11 +79,8 @@ void SearchFillTests::aStaleFillNeverReachesTheNewerResult() {
 }
 
 void SearchFillTests::theWholeResultWaitsForTheFill() {
-    TestBook book;
-    SeedCities(book);
-    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400);
-    SearchWindow w;
-    ReadyToSearch(w.form);
+    FillingSearch s;
+    SearchWindow& w = s.w;
     QVERIFY(w->LstvewSrch->Filling()); // only the first rows are there yet
     ListView* whole = w->WholeResult();
     QVERIFY(!whole->Filling());
@@ -90,12 +95,10 @@ void SearchFillTests::theWholeResultWaitsForTheFill() {
 }
 
 void SearchFillTests::aSaveElsewhereDoesNotWaitForTheFill() {
-    TestBook book;
-    SeedCities(book);
-    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400);
-    SearchWindow w;
-    ReadyToSearch(w.form);
-    QVERIFY(w->LstvewSrch->Filling()); // the first rows shown, the rest still to come
+    FillingSearch s;
+    const TestBook& book = s.book;
+    SearchWindow& w = s.w;
+    QVERIFY(w->LstvewSrch->Filling());
 
     // Another program on the same book, then another window of this one:
     // each commits at once, though the fill has rows still to read.
