@@ -158,7 +158,7 @@ void FillFromRows(ListView* list, Rs& rs, AddRow addRow, Failed failed) {
             return false;
         }
     };
-    slice(rs.ReadyRows());
+    if (!slice(rs.ReadyRows())) return list->Flush(); // the statement gave every row at once
     list->FillInSlices(slice);
     rs.OnReuse([list] { list->FinishFill(); });
 }

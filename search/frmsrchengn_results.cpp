@@ -33,7 +33,7 @@ void FrmSrchEngn::FillResultList() {
     LstvewSrch->Clear();
     if (RsSrch.Eof()) return; // no record: the list stays empty
     const ResultFields f(RsSrch);
-    AddResultRows(f, RsSrch.ReadyRows());
+    if (!AddResultRows(f, RsSrch.ReadyRows())) return LstvewSrch->Flush(); // all read already
     LstvewSrch->FillInSlices([this, f](int rows) { return AddResultRows(f, rows); });
     RsSrch.OnReuse([this] { LstvewSrch->FinishFill(); });
 }
