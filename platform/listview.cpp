@@ -23,6 +23,20 @@ constexpr qint64 kStartNsPerRow = 10'000;
 constexpr qint64 kFirstPaintWaitNs = 40'000'000;
 constexpr qint64 kFlushEveryNs = 250'000'000;
 
+// Grows a buffer by half again rather than twice over: a long list's
+// buffers stay close to what they hold.
+template <class T> void makeRoom(std::vector<T>& v, size_t extra) {
+    if (v.size() + extra > v.capacity())
+        v.reserve(std::max(v.size() + extra, v.capacity() * 3 / 2));
+}
+
+#if defined(__GLIBC__)
+// Large buffers (a long list's, a long result's) come straight from the
+// system and go back to it when freed, so that closing a window that showed
+// thirty thousand rows returns the memory at once.
+const bool kLargeBuffersMapped = [] { return mallopt(M_MMAP_THRESHOLD, 256 * 1024) == 1; }();
+#endif
+
 } // namespace
 
 // ---- ListRows ------------------------------------------------------------
@@ -30,6 +44,7 @@ constexpr qint64 kFlushEveryNs = 250'000'000;
 void ListRows::AddRow() {
     Row r;
     r.firstCell = quint32(cells_.size());
+    makeRoom(rows_, 1);
     rows_.push_back(r);
 }
 
@@ -51,6 +66,7 @@ void ListRows::SetCell(int row, int column, const QString& text) {
                 cells_.push_back(cells_[r.firstCell + size_t(c)]);
             r.firstCell = first;
         }
+        makeRoom(cells_, r.firstCell + size_t(column) + 1 - cells_.size());
         cells_.resize(r.firstCell + size_t(column) + 1);
         r.cellCount = quint16(column + 1);
     }
@@ -59,6 +75,7 @@ void ListRows::SetCell(int row, int column, const QString& text) {
         std::copy(text.utf16(), text.utf16() + text.size(), chars_.begin() + s.offset);
     } else {
         s.offset = quint32(chars_.size());
+        makeRoom(chars_, size_t(text.size()));
         chars_.insert(chars_.end(), text.utf16(), text.utf16() + text.size());
     }
     s.length = quint32(text.size());
