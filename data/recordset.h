@@ -69,10 +69,11 @@ class Recordset : private DeferredSnapshot {
     int State() const { return open_ ? adStateOpen : adStateClosed; }
 
     // Opened with adAsyncFetch, a recordset reads only its first rows (a
-    // screenful) with the statement, and the rest in one go when a row
-    // beyond them, the record count or the end is first asked for, or
-    // before anything is written. No read stays open in between.
-    static constexpr int kFirstRows = 100;
+    // small result whole, a long one's first screens) with the statement,
+    // and the rest in one go when a row beyond them, the record count or
+    // the end is first asked for, or before anything is written. No read
+    // stays open in between.
+    static constexpr int kFirstRows = 1000;
     // Rows read and not yet passed by MoveNext: walking them reads nothing.
     int ReadyRows() const;
     // Rows remain that have not been read yet.

@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -143,6 +144,13 @@ class ListView : public QTreeView {
     QTimer sliceTimer_;
 };
 
+// The rows a list adds before it is first painted, from a recordset opened
+// with adAsyncFetch: all of a result read whole, else a screenful.
+constexpr int kFirstScreenRows = 100;
+template <class Rs> int FirstSliceRows(const Rs& rs) {
+    return rs.StillReading() ? std::min(kFirstScreenRows, rs.ReadyRows()) : rs.ReadyRows();
+}
+
 // Fills `list` from `rs`, a recordset opened with adAsyncFetch: `addRow`
 // adds the current record as a row. The rows read with the statement show
 // at once, the rest follow a slice at a time. A failing row ends the fill
@@ -158,7 +166,7 @@ void FillFromRows(ListView* list, Rs& rs, AddRow addRow, Failed failed) {
             return false;
         }
     };
-    if (!slice(rs.ReadyRows())) return list->Flush(); // the statement gave every row at once
+    if (!slice(FirstSliceRows(rs))) return list->Flush(); // the statement gave every row
     list->FillInSlices(slice);
     rs.OnReuse([list] { list->FinishFill(); });
 }

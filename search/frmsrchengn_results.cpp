@@ -26,14 +26,14 @@ FrmSrchEngn::ResultFields::ResultFields(Recordset& rs) {
         columns7to14[i] = at(rest[i]);
 }
 
-// The rows read with the statement (the first screen) are added at once;
+// The first screen (or the whole of a short result) is added at once;
 // the rest a slice at a time from the event loop, each slice with its own
 // short read of the cities, so that no read stays open between slices.
 void FrmSrchEngn::FillResultList() {
     LstvewSrch->Clear();
     if (RsSrch.Eof()) return; // no record: the list stays empty
     const ResultFields f(RsSrch);
-    if (!AddResultRows(f, RsSrch.ReadyRows())) return LstvewSrch->Flush(); // all read already
+    if (!AddResultRows(f, FirstSliceRows(RsSrch))) return LstvewSrch->Flush(); // all there
     LstvewSrch->FillInSlices([this, f](int rows) { return AddResultRows(f, rows); });
     RsSrch.OnReuse([this] { LstvewSrch->FinishFill(); });
 }

@@ -36,7 +36,7 @@ class AddressListTests : public QObject {
         TestBook book;
         SeedCity(book, 5, QStringLiteral("NEW DELHI"), QStringLiteral("DELHI"),
                  QStringLiteral("INDIA"));
-        SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400, 5, 5);
+        SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 1200, 5, 5);
         FrmAdrsMstr1 form;
         OpenWindow(form);
         Click(form.CmdEdt);
@@ -50,8 +50,8 @@ class AddressListTests : public QObject {
         Settle();
         QCOMPARE(form.Txtname->text(), QStringLiteral("PARTY 0050"));
         QCOMPARE(form.LblCty->text(), QStringLiteral("NEW DELHI"));
-        QCOMPARE(form.Lstvewadrs->Count(), 400);
-        QCOMPARE(form.Lstvewadrs->Item(400).SubItem(1), QStringLiteral("400"));
+        QCOMPARE(form.Lstvewadrs->Count(), 1200);
+        QCOMPARE(form.Lstvewadrs->Item(1200).SubItem(1), QStringLiteral("1200"));
     }
 
     void listFollowsEveryKeystroke() {

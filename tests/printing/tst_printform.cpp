@@ -294,7 +294,7 @@ void PrintFormTests::menu_opensTheFormAndTheKeyboardAlonePrints() {
 void PrintFormTests::halfFilledList_loadsAndPrintsAsAFullOne() {
     TestBook book;
     SeedCity(book, 5, "PUNE", "MH", "INDIA");
-    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 400, 5, 5);
+    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 1200, 5, 5);
     Shell::Recorder shell;
     QList<QByteArray> printed;
     for (const bool whole : {false, true}) {
@@ -314,7 +314,7 @@ void PrintFormTests::halfFilledList_loadsAndPrintsAsAFullOne() {
         desk.Copies("2");
         desk.Print();
         printed.append(ReadFile(book.Path("A.TXT")));
-        QCOMPARE(desk.form->LstvewPrnt->Count(), 400);
+        QCOMPARE(desk.form->LstvewPrnt->Count(), 1200);
     }
     QVERIFY(printed[0].contains("PARTY 0060"));
     QCOMPARE(printed[0], printed[1]);
