@@ -73,6 +73,7 @@ class FrmMainMdi : public QMainWindow {
     Form* find(const char* className) const;
     void activate(Form* form);
     void place(Form* form);
+    void giveKeyboard(Form* form);
     void DeleteTempFiles();
 };
 

@@ -1,6 +1,7 @@
 #include "data/sqlcipherengine.h"
 
 #include "data/dberror.h"
+#include "data/unicodecase.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -103,6 +104,12 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
     const QByteArray key = password.toUtf8();
     sqlite3_key(db_, key.constData(), int(key.size()));
     sqlite3_busy_timeout(db_, 5000);
+    if (!UnicodeCase::Register(db_)) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
+        Close();
+        throw DbError(
+            QStringLiteral("The database file %1 could not be opened: %2.").arg(file, reason));
+    }
     try {
         // The first read proves the key: a wrong password or a damaged file
         // fails here, before anything could be written.
@@ -119,6 +126,7 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
         exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kCacheKiB));
+        UnicodeCase::ReorderIndexes(db_);
         learnColumns();
     } catch (...) {
         Close();
@@ -179,8 +187,10 @@ void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
     sqlite3_key(db, key.constData(), int(key.size()));
     // Writing the first page makes the file exist with its key.
     char* err = nullptr;
-    const int rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA user_version=1;", nullptr,
-                                nullptr, &err);
+    // Its indexes are made by connections that sort by the Unicode rule.
+    const QByteArray first = "PRAGMA journal_mode=DELETE; PRAGMA user_version=" +
+                             QByteArray::number(UnicodeCase::kOrderedVersion) + ";";
+    const int rc = sqlite3_exec(db, first.constData(), nullptr, nullptr, &err);
     const QString reason = err ? QString::fromUtf8(err) : QString();
     sqlite3_free(err);
     sqlite3_close(db);

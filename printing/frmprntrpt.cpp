@@ -151,7 +151,6 @@ void FrmPrntrpt::CreatePrintFrame() {
 
     CmdPrnt = Named(new QPushButton(QStringLiteral("<<Print>>"), FrmPrnt), "CmdPrnt");
     PlaceTwips(CmdPrnt, 3960, 2340, 1800, 495);
-    CmdPrnt->setAutoDefault(true); // Enter on the focused button prints
 
     FrmPrnt->setEnabled(false);
     CmdPrnt->setEnabled(false);
@@ -431,6 +430,7 @@ void FrmPrntrpt::txtNoco_LostFocus() {
 }
 
 void FrmPrntrpt::CmdPrnt_Click() {
+    ShowStatus(QString()); // what the last print did no longer holds
     if (Trim(TxtName->text()).isEmpty()) {
         MsgBox(QStringLiteral("Select a record"), vbInformation, QStringLiteral("Error Handler"));
         LstvewPrnt->setFocus();

@@ -108,7 +108,7 @@ class FrmPrntrpt : public Form {
     bool ReadPartyForPrint(AddressBlock& party);
     QString PrintQuery() const;
     bool WritePrint(const QByteArray& bytes);
-    void StartPrintBatch();
+    bool StartPrintBatch();
 
     Recordset Rs;
     Recordset RsPrint;
