@@ -176,10 +176,10 @@ bool Like(QByteArrayView pattern, QByteArrayView text, char32_t escape) {
 
 bool Register(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    return sqlite3_create_function_v2(db, "like", 2, flags, nullptr, likeFunction, nullptr,
-                                      nullptr, nullptr) == SQLITE_OK &&
-           sqlite3_create_function_v2(db, "like", 3, flags, nullptr, likeFunction, nullptr,
-                                      nullptr, nullptr) == SQLITE_OK &&
+    return sqlite3_create_function_v2(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(db, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK &&
            sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, collate, nullptr) ==
                SQLITE_OK;
 }

@@ -15,7 +15,8 @@ class EmptyAreaDblClick : public QObject {
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() != QEvent::MouseButtonDblClick) return false;
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton || list_->indexAt(mouse->position().toPoint()).isValid())
+        if (mouse->button() != Qt::LeftButton ||
+            list_->indexAt(mouse->position().toPoint()).isValid())
             return false;
         Guarded(list_, h_);
         return true;

@@ -13,8 +13,7 @@ namespace {
 
 // The key of an Alt+letter or Alt+digit press, or 0 for any other key.
 int accessKeyOf(const QKeyEvent* e) {
-    const Qt::KeyboardModifiers mods =
-        e->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
     if (mods != Qt::AltModifier) return 0;
     const int key = e->key();
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))

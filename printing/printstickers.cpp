@@ -116,9 +116,10 @@ bool FrmPrntrpt::WritePrint(const QByteArray& bytes) {
 bool FrmPrntrpt::StartPrintBatch() {
     const QString batch = PrintBatchPath();
     if (Shell::StartHidden(batch)) return true;
-    ReportFailure(this, QStringLiteral("The print batch could not be started."),
-                  std::runtime_error(
-                      QStringLiteral("%1 is missing or could not be run.").arg(batch).toStdString()));
+    ReportFailure(
+        this, QStringLiteral("The print batch could not be started."),
+        std::runtime_error(
+            QStringLiteral("%1 is missing or could not be run.").arg(batch).toStdString()));
     return false;
 }
 

@@ -44,8 +44,8 @@ class KeyboardTests : public QObject {
         PressEnter();
         Alt(Qt::Key_S); // the city's Save, not the menu's Search Engine
         QVERIFY(!d.main.Child<FrmSrchEngn>());
-        QCOMPARE(d.boxes.Prompts(), (QStringList{"Are you Sure to save this Record",
-                                                 "Record has been Saved"}));
+        QCOMPARE(d.boxes.Prompts(),
+                 (QStringList{"Are you Sure to save this Record", "Record has been Saved"}));
         QCOMPARE(d.book.Rows(QStringLiteral("Select ctyname, statename from cscmstr")),
                  (QList<QStringList>{{"LUDHIANA", "PUNJAB"}}));
         // Save reads "&New" again: no control claims S, so the menu has it.
@@ -100,8 +100,8 @@ class KeyboardTests : public QObject {
         PressEnter();
         QCOMPARE(Focused(), form->CmdSave);
         PressEnter(); // the end of the Enter chain presses Save
-        QCOMPARE(d.boxes.Prompts(), (QStringList{"Are you Sure to save this Record",
-                                                 "Record has been Saved"}));
+        QCOMPARE(d.boxes.Prompts(),
+                 (QStringList{"Are you Sure to save this Record", "Record has been Saved"}));
         QCOMPARE(d.book.Rows(QStringLiteral("Select adrsname, adrsctyid from adrsmstr")),
                  (QList<QStringList>{{"ACME", "1"}}));
     }

@@ -59,13 +59,13 @@ class UnicodeCaseTests : public QObject {
         };
         for (const auto& c : cases)
             QVERIFY2(UnicodeCase::Like(c.pattern, c.text, c.escape) == c.match,
-                     qPrintable(QStringLiteral("%1 like %2").arg(QString::fromUtf8(c.text),
-                                                                 QString::fromUtf8(c.pattern))));
+                     qPrintable(QStringLiteral("%1 like %2")
+                                    .arg(QString::fromUtf8(c.text), QString::fromUtf8(c.pattern))));
     }
 
     void theOrderIsTheEnginesForAsciiAndFoldsBeyondIt() {
-        const QList<QByteArray> ascii{"", "a", "A", "ab", "aB", "b", "_", "[", "`", "z", "Z",
-                                      "abc", "ABD", "0", "9 x", "a b"};
+        const QList<QByteArray> ascii{"",  "a", "A", "ab",  "aB",  "b", "_",   "[",
+                                      "`", "z", "Z", "abc", "ABD", "0", "9 x", "a b"};
         for (const QByteArray& a : ascii)
             for (const QByteArray& b : ascii)
                 QCOMPARE(Sign(UnicodeCase::Compare(a, b)), Sign(AsciiNoCase(a, b)));
@@ -86,8 +86,8 @@ class UnicodeCaseTests : public QObject {
             QCOMPARE(sqlite3_open(book.File().toUtf8().constData(), &db), SQLITE_OK);
             sqlite3_key(db, kDatabasePassword, int(strlen(kDatabasePassword)));
             QByteArray sql = "PRAGMA user_version=1;";
-            const char* names[] = {"MÉZ", "méa", "ÉVORA", "évora b", "Müller", "MÜLLER & CO",
-                                   "mz", "ZETA"};
+            const char* names[] = {"MÉZ",    "méa",         "ÉVORA", "évora b",
+                                   "Müller", "MÜLLER & CO", "mz",    "ZETA"};
             for (int i = 0; i < 8; ++i)
                 sql += "insert into adrsmstr (adrsid, adrsname) values (" +
                        QByteArray::number(i + 1) + ", '" + names[i] + "');";

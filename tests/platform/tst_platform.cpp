@@ -15,8 +15,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <stdexcept>
 
 namespace {
@@ -111,11 +111,15 @@ class PlatformTests : public QObject {
                 focusWhileUp = QApplication::focusWidget();
                 box->button(answer == vbYes ? QMessageBox::Yes : QMessageBox::No)->click();
             });
-            QCOMPARE(MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo,
-                            form.Caption()),
-                     answer);
+            QCOMPARE(
+                MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, form.Caption()),
+                answer);
             QVERIFY(focusWhileUp && focusWhileUp != form.box[2]);
-            QTRY_COMPARE(Focused(), form.box[2]);
+            // The headless platform leaves activating the form to us, as a
+            // window manager does when the box goes.
+            QApplication::setActiveWindow(&form);
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            QCOMPARE(Focused(), form.box[2]);
         }
         QCOMPARE(form.got, 1);
         QCOMPARE(form.lost, 0);

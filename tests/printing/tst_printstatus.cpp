@@ -46,7 +46,8 @@ class PrintStatusTests : public QObject {
         }
         Click(form->OpntEnvelop);
         Click(form->CmdPrnt);
-        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Envelope sent to the printer"));
+        QCOMPARE(main.statusBar()->currentMessage(),
+                 QStringLiteral("Envelope sent to the printer"));
         QCOMPARE(shell.started.size(), 4);
         QVERIFY(boxes.calls.isEmpty());
 
