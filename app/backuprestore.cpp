@@ -2,15 +2,18 @@
 
 #include "app/frmmainmdi.h"
 #include "data/backup.h"
+#include "data/bookrebuild.h"
 #include "data/connmodule.h"
 #include "platform/errors.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QStandardPaths>
 
 namespace {
@@ -39,7 +42,7 @@ void FrmMainMdi::Bak_Click() {
     const QString target = FileDialogs::GetSaveFileName(this, QStringLiteral("Backup"), suggested);
     if (target.isEmpty()) return;
     rememberFolder(target);
-    if (QFileInfo(target).absoluteFilePath() == QFileInfo(Conn->File()).absoluteFilePath()) {
+    if (Backup::SameFile(target, Conn->File())) {
         MsgBox(
             QStringLiteral(
                 "The backup cannot be written over the address book itself. Choose another file."),
@@ -64,17 +67,41 @@ void FrmMainMdi::Rtsr_Click() {
     if (source.isEmpty()) return;
     rememberFolder(source);
     const QString database = DatabaseFile();
-    if (QFileInfo(source).absoluteFilePath() == QFileInfo(database).absoluteFilePath()) {
+    if (Backup::SameFile(source, database)) {
         MsgBox(QStringLiteral("That file is the address book in use; there is nothing to restore."),
                vbInformation, windowTitle());
         return;
     }
-    try {
-        Backup::VerifyDatabaseFile(source);
-    } catch (const std::exception& e) {
+    // The file is read and rebuilt by a child process; the window waits
+    // for it, and after half a second shows that it does.
+    QString incoming, refused, failed;
+    {
+        QProgressDialog progress(
+            QStringLiteral("Checking %1 ...").arg(QDir::toNativeSeparators(source)),
+            QStringLiteral("Cancel"), 0, 0, this);
+        progress.setWindowTitle(windowTitle());
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
+        try {
+            incoming = Backup::PrepareRestore(source, database, [&] {
+                QCoreApplication::processEvents();
+                return !progress.wasCanceled();
+            });
+        } catch (const FileRefused& e) {
+            refused = ErrorText(e);
+        } catch (const std::exception& e) {
+            failed = ErrorText(e);
+        }
+    }
+    if (!refused.isEmpty()) {
         MsgBox(QStringLiteral("The file %1 cannot be restored: nothing has been changed.\n\n")
                        .arg(QDir::toNativeSeparators(source)) +
-                   ErrorText(e),
+                   refused,
+               vbCritical, windowTitle());
+        return;
+    }
+    if (!failed.isEmpty()) {
+        MsgBox(QStringLiteral("The restore failed: the address book is unchanged.\n\n") + failed,
                vbCritical, windowTitle());
         return;
     }
@@ -82,14 +109,16 @@ void FrmMainMdi::Rtsr_Click() {
                               "will be closed. "
                               "The current data is kept in a dated copy beside the program.")
                    .arg(QDir::toNativeSeparators(source)),
-               vbYesNo, windowTitle()) != vbYes)
+               vbYesNo, windowTitle()) != vbYes) {
+        Backup::Discard(incoming);
         return;
+    }
 
     CloseChildren();
     CloseConns();
     QString kept;
     try {
-        kept = Backup::RestoreFrom(source, database);
+        kept = Backup::SwapIn(incoming, database);
         OpenConn();
         OpenConn2();
     } catch (const std::exception& e) {

@@ -1,27 +1,50 @@
 #pragma once
 // Backup and restore of the database file. Nothing here ever leaves the
-// live file damaged or missing: copies are made beside their target first,
-// proved to open with the password and to hold the four tables, and only
-// then renamed into place.
+// live file damaged or missing: copies are made beside their target under
+// a temporary name, proved whole, and only then renamed into place in one
+// step. A file chosen for Restore is never taken as it is: it is read in a
+// child process and rebuilt into a new book (data/inspection.h). Every
+// file written here is readable by its owner only.
 
 #include <QString>
+#include <functional>
 
 class Connection;
 
 namespace Backup {
 // Raises a DbError saying what is wrong unless `file` opens with the
-// password and holds the address book's four tables.
+// password and holds the address book's four tables. Only for files the
+// program made itself: a file from outside is opened by the child only.
 void VerifyDatabaseFile(const QString& file);
 
-// Writes a consistent copy of the database open on `conn` to `target`
-// (replacing a file of that name) and verifies it.
+// True when the two names reach the same file: through a symbolic link, a
+// hard link, or another spelling of the same path.
+bool SameFile(const QString& a, const QString& b);
+
+// Writes a consistent copy of the database open on `conn` to `target`,
+// replacing an earlier file of that name in one step once the copy is
+// verified. Refused when `target` is the database itself.
 void BackupTo(Connection& conn, const QString& target);
 
-// Puts `source` in place of `databaseFile`, which must not be open. The
-// current file is kept beside it as a copy under a dated name, returned.
+// Rebuilds `source` into a new book beside `databaseFile` (in a child
+// process, see data/inspection.h) and checks it in full; returns its name.
+// A refused or damaged file raises FileRefused, and nothing is left behind.
+QString PrepareRestore(const QString& source, const QString& databaseFile,
+                       const std::function<bool()>& waiting = {});
+
+// Puts the book made by PrepareRestore in place of `databaseFile`, which
+// must not be open. The current file is kept beside it under a dated name,
+// returned. A journal left by a write cut short is rolled back into the
+// current file first, and no journal of it remains to meet the new one.
 // The file under the usual name is whole at every moment; on any failure
 // it is the current one.
+QString SwapIn(const QString& incoming, const QString& databaseFile);
+
+// PrepareRestore, then SwapIn.
 QString RestoreFrom(const QString& source, const QString& databaseFile);
+
+// Removes a book made by PrepareRestore that is not to be used.
+void Discard(const QString& incoming);
 
 // Puts a kept copy back in place of `databaseFile` (which must not be open).
 void PutBack(const QString& kept, const QString& databaseFile);

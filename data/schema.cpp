@@ -70,3 +70,18 @@ void Schema::RequireTables(Connection& conn) {
                     .arg(conn.File(), table));
     }
 }
+
+void Schema::RequireOwnSchema(Connection& conn) {
+    QStringList made;
+    for (const char* statement : kCreate)
+        made << QString::fromLatin1(statement);
+    QStringList found;
+    Recordset rs;
+    rs.Open(QStringLiteral("Select sql from sqlite_master order by rowid"), &conn);
+    for (; !rs.Eof(); rs.MoveNext())
+        found << rs.Fields(0).Str();
+    if (found != made)
+        throw DbError(QStringLiteral("The database file %1 does not hold the address book's own "
+                                     "tables and indexes, and nothing else.")
+                          .arg(conn.File()));
+}

@@ -14,4 +14,7 @@ const QStringList& Tables();
 void CreateDatabase(const QString& file, const QString& password);
 // Raises a DbError naming the first table the open database lacks.
 void RequireTables(Connection& conn);
+// Raises a DbError unless the open database holds exactly the tables and
+// indexes CreateDatabase makes, as it makes them, and nothing else.
+void RequireOwnSchema(Connection& conn);
 } // namespace Schema

@@ -12,9 +12,10 @@ void FileDialogs::SetResponder(Responder* r) {
 }
 
 QString FileDialogs::GetSaveFileName(QWidget* parent, const QString& title,
-                                     const QString& suggested) {
+                                     const QString& suggested, const QString& filter) {
     if (responder) return responder->Save(title, suggested);
-    return QFileDialog::getSaveFileName(parent, title, suggested, kFilter);
+    return QFileDialog::getSaveFileName(parent, title, suggested,
+                                        filter.isEmpty() ? kFilter : filter);
 }
 
 QString FileDialogs::GetOpenFileName(QWidget* parent, const QString& title, const QString& folder) {

@@ -1,5 +1,6 @@
 #pragma once
-// File dialogs for backup and restore, behind a seam the tests script.
+// File dialogs for backup, restore and saved PDF files, behind a seam the
+// tests script.
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +19,9 @@ class Responder {
 
 void SetResponder(Responder* responder); // nullptr: the real dialogs
 
-QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggested);
+// `filter` as QFileDialog takes it; empty: address book files.
+QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                        const QString& filter = QString());
 QString GetOpenFileName(QWidget* parent, const QString& title, const QString& folder);
 
 // Answers from a queue (an empty answer cancels) and records the titles.

@@ -68,6 +68,7 @@ void FrmPrntrpt::CreateControls() {
     setTabOrder(OptnStiker, OpntEnvelop);
     setTabOrder(OpntEnvelop, txtNoco);
     setTabOrder(txtNoco, CmdPrnt);
+    setTabOrder(CmdPrnt, CmdSheet);
 }
 
 void FrmPrntrpt::CreatePartyFrame() {
@@ -151,6 +152,8 @@ void FrmPrntrpt::CreatePrintFrame() {
 
     CmdPrnt = Named(new QPushButton(QStringLiteral("<<Print>>"), FrmPrnt), "CmdPrnt");
     PlaceTwips(CmdPrnt, 3960, 2340, 1800, 495);
+    CmdSheet = Named(new QPushButton(QStringLiteral("Print on s&heet..."), FrmPrnt), "CmdSheet");
+    PlaceTwips(CmdSheet, 1800, 2340, 2040, 495);
 
     FrmPrnt->setEnabled(false);
     CmdPrnt->setEnabled(false);
@@ -180,6 +183,7 @@ void FrmPrntrpt::WireEvents() {
     On::KeyPress(txtNoco, [this](int& KeyAscii) { txtNoco_KeyPress(KeyAscii); });
     On::LostFocus(txtNoco, [this] { txtNoco_LostFocus(); });
     On::Click(CmdPrnt, [this] { CmdPrnt_Click(); });
+    On::Click(CmdSheet, [this] { CmdSheet_Click(); });
 }
 
 void FrmPrntrpt::Form_Load() {

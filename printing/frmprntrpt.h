@@ -62,6 +62,7 @@ class FrmPrntrpt : public Form {
     QLabel* Label13 = nullptr;
     QLineEdit* txtNoco = nullptr;
     QPushButton* CmdPrnt = nullptr;
+    QPushButton* CmdSheet = nullptr; // labels on a sheet or envelopes, in the label window
 
     Integer AdrsId = 0;
     QString OrigContact;
@@ -90,6 +91,7 @@ class FrmPrntrpt : public Form {
     void txtNoco_KeyPress(int& KeyAscii);
     void txtNoco_LostFocus();
     void CmdPrnt_Click();
+    void CmdSheet_Click();
 
   private:
     void CreateControls();
@@ -105,8 +107,7 @@ class FrmPrntrpt : public Form {
     void PrintStickers();
     void PrintEnvelope();
     void SaveContactPerson();
-    bool ReadPartyForPrint(AddressBlock& party);
-    QString PrintQuery() const;
+    bool ReadPartyForPrint(AddressBlock& party, bool withContact);
     bool WritePrint(const QByteArray& bytes);
     bool StartPrintBatch();
 

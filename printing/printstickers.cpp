@@ -9,41 +9,11 @@
 #include "printing/frmprntrpt.h"
 #include "printing/printfile.h"
 #include "printing/sticker.h"
+#include "printing/stickerrow.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <stdexcept>
-
-namespace {
-
-// The print query, in its stored pieces. The attention layout also reads
-// the contact person; the city line is joined inside the statement, so a
-// missing state or country makes the whole line Null.
-const QString kSelectWithAttn =
-    QStringLiteral("SELECT (adrsmstr.adrsname),(adrsmstr.adrscontact),");
-const QString kSelectWithoutAttn = QStringLiteral("SELECT (adrsmstr.adrsname),");
-const QString kAddressColumns =
-    QStringLiteral(" (adrsmstr.adrs1), (adrsmstr.adrs2), (adrsmstr.adrs3), (adrsmstr.adrsphno),");
-const QString kMobileCityWithAttn =
-    QStringLiteral(" (adrsmstr.adrsmobno), (cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
-                   "cscmstr.contryname)From adrsmstr,");
-const QString kMobileCityWithoutAttn =
-    QStringLiteral(" (adrsmstr.adrsmobno),(cscmstr.ctyname +' ('+ cscmstr.statename +')' +', '+ "
-                   "cscmstr.contryname)From adrsmstr,");
-const QString kJoinById =
-    QStringLiteral(" cscmstr WHERE adrsmstr.adrsctyid = cscmstr.ctyid and adrsmstr.adrsid like '");
-const QString kLiveOnly = QStringLiteral("' and adrsmstr.adrsdelstatus like '");
-
-const Integer kLive = 0;
-
-} // namespace
-
-QString FrmPrntrpt::PrintQuery() const {
-    const QString& select = MarkAttn ? kSelectWithAttn : kSelectWithoutAttn;
-    const QString& mobileCity = MarkAttn ? kMobileCityWithAttn : kMobileCityWithoutAttn;
-    return select + kAddressColumns + mobileCity + kJoinById + QString::number(AdrsId) + kLiveOnly +
-           QString::number(kLive) + QStringLiteral("'");
-}
 
 void FrmPrntrpt::SaveContactPerson() {
     if (Trim(TxtCntact1->text()) == Trim(OrigContact)) return;
@@ -59,8 +29,9 @@ void FrmPrntrpt::SaveContactPerson() {
 }
 
 // Offers to store an edited contact person, then reads the party with its
-// city. False when there is nothing to print; the user has been told why.
-bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party) {
+// city (and its contact person when `withContact`). False when there is
+// nothing to print; the user has been told why.
+bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party, bool withContact) {
     if (MarkAttn) {
         try {
             SaveContactPerson();
@@ -74,7 +45,7 @@ bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party) {
     }
     try {
         if (RsPrint.State() == adStateOpen) RsPrint.Close();
-        RsPrint.Open(PrintQuery(), Conn, adOpenStatic, adLockBatchOptimistic);
+        RsPrint.Open(StickerQuery(AdrsId, withContact), Conn, adOpenStatic, adLockBatchOptimistic);
         if (RsPrint.RecordCount() < 1) {
             MsgBox(
                 QStringLiteral("Nothing was printed: the party could not be found with its city. "
@@ -83,19 +54,7 @@ bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party) {
             return false;
         }
         RsPrint.MoveFirst();
-        int col = 0;
-        party.name = Trim(RsPrint.Fields(col++).Str());
-        if (MarkAttn) {
-            const Field contact = RsPrint.Fields(col++);
-            party.contact = contact.IsNull() ? Trim(TxtCntact->text()) : Trim(contact.Str());
-        }
-        party.adrs1 = Trim(RsPrint.Fields(col++).Str());
-        party.adrs2 = Trim(RsPrint.Fields(col++).Str());
-        party.adrs3 = Trim(RsPrint.Fields(col++).Str());
-        const QString phone = Trim(RsPrint.Fields(col++).Str());
-        const QString mobile = Trim(RsPrint.Fields(col++).Str());
-        party.phoneLine = PhoneLine(phone, mobile);
-        party.cityLine = RsPrint.Fields(col).Str();
+        party = ReadStickerRow(RsPrint, withContact, TxtCntact->text());
     } catch (const std::exception& e) {
         ReportFailure(this, QStringLiteral("The party could not be read for printing."), e);
         return false;
@@ -127,7 +86,7 @@ bool FrmPrntrpt::StartPrintBatch() {
 // prints the same number again.
 void FrmPrntrpt::PrintStickers() {
     AddressBlock party;
-    if (!ReadPartyForPrint(party)) return;
+    if (!ReadPartyForPrint(party, MarkAttn)) return;
     if (!WritePrint(StickerSheet(party, MarkAttn, Copies))) return;
     if (!StartPrintBatch()) return;
     // A print of nothing must not pass for a print.
@@ -141,7 +100,7 @@ void FrmPrntrpt::PrintStickers() {
 
 void FrmPrntrpt::PrintEnvelope() {
     AddressBlock party;
-    if (!ReadPartyForPrint(party)) return;
+    if (!ReadPartyForPrint(party, MarkAttn)) return;
     if (!WritePrint(EncodeLines(EnvelopeLines(party, MarkAttn)))) return;
     if (StartPrintBatch()) ShowStatus(QStringLiteral("Envelope sent to the printer"));
 }

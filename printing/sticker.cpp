@@ -27,19 +27,22 @@ QString PhoneLine(const QString& phone, const QString& mobile) {
     return QString();
 }
 
-QStringList StickerLines(const AddressBlock& party, bool markAttn) {
+QStringList AddressBlockLines(const AddressBlock& party, bool markAttn, bool withPhone) {
     QStringList values = AddressSlots(party, markAttn);
-    values.append(party.phoneLine);
+    if (withPhone) values.append(party.phoneLine);
     QStringList lines;
-    int leftOut = 0;
-    for (const QString& value : values) {
-        if (Trim(value).isEmpty())
-            ++leftOut;
-        else
-            lines.append(kStickerMargin + value);
-    }
-    const int fillers = leftOut + (markAttn ? 2 : 3);
-    for (int i = 0; i < fillers; ++i)
+    for (const QString& value : values)
+        if (!Trim(value).isEmpty()) lines.append(value);
+    return lines;
+}
+
+QStringList StickerLines(const AddressBlock& party, bool markAttn) {
+    const qsizetype slotCount = AddressSlots(party, markAttn).size() + 1; // and the phone line
+    QStringList lines;
+    for (const QString& value : AddressBlockLines(party, markAttn))
+        lines.append(kStickerMargin + value);
+    const qsizetype fillers = slotCount - lines.size() + (markAttn ? 2 : 3);
+    for (qsizetype i = 0; i < fillers; ++i)
         lines.append(kStickerMargin);
     return lines;
 }

@@ -17,6 +17,11 @@ struct AddressBlock {
 // "(Ph) P", "(M) M", "(Ph)P (M)M", or empty when there is neither number.
 QString PhoneLine(const QString& phone, const QString& mobile);
 
+// The address block as a sticker prints it, without margin or fillers: the
+// slots in print order (upper-cased by slot), empty ones left out; the phone
+// line last when `withPhone`. Labels on sheets print the same lines.
+QStringList AddressBlockLines(const AddressBlock& party, bool markAttn, bool withPhone = true);
+
 // One sticker: exactly 9 lines behind a five-space margin. Empty slots are
 // left out and made up for by margin-only lines after the last one written.
 QStringList StickerLines(const AddressBlock& party, bool markAttn);

@@ -3,7 +3,7 @@
 set -euo pipefail
 # The Lohit fonts draw Hindi (Devanagari) and Punjabi (Gurmukhi) names.
 packages=(cmake g++ pkg-config qt6-base-dev libsqlcipher-dev sqlcipher fonts-dejavu-core
-    fonts-lohit-deva fonts-lohit-guru)
+    poppler-utils fonts-lohit-deva fonts-lohit-guru)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

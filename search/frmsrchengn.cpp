@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -91,6 +92,11 @@ void FrmSrchEngn::CreateFilterArea() {
     TxtValue->setObjectName(QStringLiteral("TxtValue"));
     PlaceTwips(TxtValue, 6840, 720, 5655, 285);
 
+    CmdLabels = new QPushButton(QStringLiteral("Print &Labels..."), Frame1);
+    CmdLabels->setObjectName(QStringLiteral("CmdLabels"));
+    CmdLabels->setToolTip(QStringLiteral("One label or envelope for every party in the list"));
+    PlaceTwips(CmdLabels, 12615, 675, 2040, 375);
+
     for (QWidget* caption : std::initializer_list<QWidget*>{Label33, ChkAll, Label1, Label2})
         WidenToFit(caption);
 
@@ -157,6 +163,7 @@ void FrmSrchEngn::WireEvents() {
     On::ItemClick(LstvewSrch, [this] { LstvewSrch_ItemClick(); });
     On::Click(Label13, [this] { Label13_Click(); });
     On::Click(Label15, [this] { Label15_Click(); });
+    On::Click(CmdLabels, [this] { CmdLabels_Click(); });
 }
 
 // The layout follows the main window's size once, here; resizing the
@@ -187,4 +194,5 @@ void FrmSrchEngn::Form_Load() {
     PlaceTwips(Frame1, 120, 0, frame1Width, 1215);
     PlaceTwips(Frame2, 120, listHeight + 1500, 14775, 2775);
     PlaceTwips(TxtValue, 6840, 720, frame1Width - 9120, 285);
+    PlaceTwips(CmdLabels, frame1Width - 2160, 675, 2040, 375);
 }

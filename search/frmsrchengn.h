@@ -13,6 +13,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class ListView;
 
 class FrmSrchEngn : public Form {
@@ -30,7 +31,8 @@ class FrmSrchEngn : public Form {
     QComboBox* Cmbxfiltr = nullptr;
     QLabel* Label2 = nullptr;
     QLineEdit* TxtValue = nullptr;
-    ListView* LstvewGrup2 = nullptr; // hidden: group name -> group id
+    ListView* LstvewGrup2 = nullptr;  // hidden: group name -> group id
+    QPushButton* CmdLabels = nullptr; // labels for every party of the result
 
     // Result list and detail panel
     ListView* LstvewSrch = nullptr;
@@ -54,6 +56,10 @@ class FrmSrchEngn : public Form {
     // The search spans all groups (decided when the filter box gets the focus).
     bool AllGroups = false;
     Integer SelectedGroupId = 0;
+
+    // Every party of the current result, each once, in the result's order:
+    // the last search's statement read again, whatever the list shows.
+    QList<Integer> ResultPartyIds();
 
   private:
     void CreateFilterArea();
@@ -92,6 +98,9 @@ class FrmSrchEngn : public Form {
     void LstvewSrch_GotFocus();
     void LstvewSrch_ItemClick();
 
+    // Labels (frmsrchengn_labels.cpp)
+    void CmdLabels_Click();
+
     // Links (frmsrchengn_links.cpp)
     void Label13_Click();
     void Label15_Click();
@@ -99,6 +108,7 @@ class FrmSrchEngn : public Form {
 
     Recordset RsSrch;
     Recordset RsCty;
+    QString ResultStatement; // the search the result list shows, read again for labels
 };
 
 // The target handed to the desktop for a link's value: the prefix put in

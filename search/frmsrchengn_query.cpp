@@ -114,6 +114,7 @@ void FrmSrchEngn::RunSearch(const QString& statement) {
     try {
         if (RsSrch.State() == adStateOpen) RsSrch.Close();
         RsSrch.Open(statement, Conn, adOpenStatic, adLockBatchOptimistic);
+        ResultStatement = statement;
         FillResultList();
     } catch (const std::exception&) {
         ClearResult();
@@ -122,6 +123,7 @@ void FrmSrchEngn::RunSearch(const QString& statement) {
 
 // A filter text that is none of the known ones runs no statement.
 void FrmSrchEngn::ClearResult() {
+    ResultStatement.clear();
     if (RsSrch.State() == adStateOpen) RsSrch.Close();
     if (RsCty.State() == adStateOpen) RsCty.Close();
     LstvewSrch->Clear();

@@ -11,8 +11,10 @@
 #include "data/schema.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <sys/stat.h>
 
 inline QString BookConnectionString(const QString& file) {
     return ConnString::ForFile(file, QString::fromLatin1(kDatabasePassword));
@@ -77,6 +79,19 @@ inline FileState CheckBookFile(const QString& file) {
         state.problem = QString::fromUtf8(e.what());
     }
     return state;
+}
+
+// The bytes of a file, as one SHA-256 digest.
+inline QByteArray FileDigest(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+// The permission bits of a file (0600: the owner's only), -1 when it is not there.
+inline int ModeOf(const QString& file) {
+    struct stat st;
+    return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }
 
 // The child process built beside the tests (tests/support/savechild.cxx).

@@ -25,12 +25,6 @@
 
 namespace {
 
-QByteArray FileDigest(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
-}
-
 // Root writes through any file mode, so the child that meets a read-only
 // folder runs as the user nobody: the folder and file become nobody's, and
 // the modes then bind it as they would bind the owner of the book.

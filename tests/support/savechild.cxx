@@ -24,6 +24,7 @@
 #include "address/frmadrsmstr1.h"
 #include "app/frmmainmdi.h"
 #include "data/connmodule.h"
+#include "data/inspection.h"
 #include "data/recordset.h"
 #include "masters/frmcsc.h"
 #include "masters/frmgrupmstr.h"
@@ -424,6 +425,7 @@ int main(int argc, char* argv[]) {
         DropToNobody();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));
+    Inspection::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
     const QStringList args = QApplication::arguments();
     if (args.size() < 5) Fail(QStringLiteral("usage: saves|faults <folder> ..."));
     SetAppPathForTesting(args.at(2));

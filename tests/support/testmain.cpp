@@ -1,5 +1,7 @@
 #include "support/testmain.h"
 
+#include "data/inspection.h"
+
 #include <QApplication>
 #include <QTest>
 #include <cstdlib>
@@ -24,6 +26,7 @@ TestRegistration::TestRegistration(const char* name,
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));
+    Inspection::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
     const QByteArray only = qgetenv("ADRSBOOK_TEST_CLASS");
     int failed = 0;
     for (const Entry& e : registry()) {

@@ -1,0 +1,155 @@
+#include "data/inspection.h"
+
+#include "data/bookrebuild.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
+namespace {
+
+QString& program() {
+    static QString path;
+    return path;
+}
+
+Inspection::Limits& limits() {
+    static Inspection::Limits current;
+    return current;
+}
+
+void say(const QString& line) {
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// For the tests of the parent's side: ADRSBOOK_INSPECT_FAULT makes the
+// child crash, hang or run out of memory before it starts.
+void testFault() {
+    const QByteArray fault = qgetenv("ADRSBOOK_INSPECT_FAULT");
+    if (fault == "crash") std::abort();
+    if (fault == "hang") {
+        volatile unsigned spin = 0;
+        for (;;)
+            spin = spin + 1;
+    }
+    if (fault == "memory") {
+        std::vector<char*> held;
+        for (;;) {
+            char* block = static_cast<char*>(std::malloc(64 << 20));
+            if (!block) std::abort();
+            for (int i = 0; i < (64 << 20); i += 4096)
+                block[i] = 1;
+            held.push_back(block);
+        }
+    }
+}
+
+} // namespace
+
+int Inspection::ChildMain(const QString& source, const QString& target) {
+#ifdef Q_OS_UNIX
+    ::umask(077); // the rebuilt copy and its journal are the owner's only
+#endif
+    testFault();
+    try {
+        BookRebuild::Rebuild(source, target);
+    } catch (const FileRefused& e) {
+        say(e.message());
+        return 1;
+    } catch (const std::exception& e) {
+        say(QString::fromUtf8(e.what()));
+        return 3;
+    }
+    return 0;
+}
+
+void Inspection::SetProgram(const QString& path) {
+    program() = path;
+}
+
+void Inspection::SetLimits(const Limits& l) {
+    limits() = l;
+}
+
+Inspection::Limits Inspection::CurrentLimits() {
+    return limits();
+}
+
+void Inspection::RebuildInChild(const QString& source, const QString& target,
+                                const std::function<bool()>& waiting) {
+    const Limits limit = limits();
+    QProcess child;
+    child.setProgram(program().isEmpty() ? QCoreApplication::applicationFilePath() : program());
+    child.setArguments({QString::fromLatin1(kSwitch), source, target});
+    child.setStandardInputFile(QProcess::nullDevice());
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+#ifdef Q_OS_UNIX
+    child.setChildProcessModifier([limit] {
+        // Only system calls here: this runs between fork and exec.
+        const rlim_t seconds = rlim_t(limit.seconds);
+        const rlimit cpu{seconds, seconds + 1};
+        const rlimit memory{rlim_t(limit.memory), rlim_t(limit.memory)};
+        const rlimit noCore{0, 0}; // a crash leaves no image of the book's pages
+        ::setrlimit(RLIMIT_CPU, &cpu);
+        ::setrlimit(RLIMIT_AS, &memory);
+        ::setrlimit(RLIMIT_CORE, &noCore);
+#ifdef Q_OS_LINUX
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL); // ends with the program
+#endif
+    });
+#endif
+    child.start();
+    if (!child.waitForStarted())
+        throw DbError(QStringLiteral("The file could not be checked: %1 could not be started (%2).")
+                          .arg(child.program(), child.errorString()));
+    QElapsedTimer clock;
+    clock.start();
+    auto stop = [&] {
+        child.kill();
+        child.waitForFinished(-1);
+        QFile::remove(target);
+        QFile::remove(target + QStringLiteral("-journal"));
+    };
+    while (!child.waitForFinished(100)) {
+        if (clock.elapsed() > qint64(limit.seconds) * 1000) {
+            stop();
+            throw FileRefused(QStringLiteral("The file %1 is damaged: reading it took longer than "
+                                             "%2 seconds, and the check was stopped.")
+                                  .arg(source)
+                                  .arg(limit.seconds));
+        }
+        if (waiting && !waiting()) {
+            stop();
+            throw DbError(QStringLiteral("The check of the file %1 was cancelled.").arg(source));
+        }
+    }
+    const QString said = QString::fromUtf8(child.readAllStandardOutput().left(4096)).trimmed();
+    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0) return;
+    QFile::remove(target);
+    QFile::remove(target + QStringLiteral("-journal"));
+    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() == 1 && !said.isEmpty())
+        throw FileRefused(said);
+    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() == 3 && !said.isEmpty())
+        throw DbError(said);
+    throw FileRefused(QStringLiteral("The file %1 is damaged: reading it failed (the check ended "
+                                     "with %2 %3).")
+                          .arg(source, child.exitStatus() == QProcess::CrashExit
+                                           ? QStringLiteral("signal")
+                                           : QStringLiteral("code"))
+                          .arg(child.exitCode()));
+}

@@ -1,0 +1,138 @@
+// The label window's output: the preview, the system's print dialog and
+// the PDF file, all painted by one routine.
+
+#include "data/privatefile.h"
+#include "labels/frmlabels.h"
+#include "labels/labelsettings.h"
+#include "platform/filedialogs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFontComboBox>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+
+namespace {
+
+QString Pages(int n) {
+    return n == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(n);
+}
+
+} // namespace
+
+LabelStyle FrmLabels::Style(QPointF offsetMm) const {
+    LabelStyle style;
+    style.font = CmbxFont->currentFont();
+    style.font.setPointSizeF(SpnFontSize->value());
+    style.attention = ChkAttention->isChecked();
+    style.phone = ChkPhone->isChecked();
+    style.offsetMm = offsetMm;
+    return style;
+}
+
+QStringList FrmLabels::SenderLines() const {
+    if (!ChkSender->isChecked()) return {};
+    QStringList lines = LabelSettings::Sender();
+    lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+    return lines;
+}
+
+void FrmLabels::PreparePaper(QPrinter* printer) const {
+    if (OptnEnvelope->isChecked()) {
+        const EnvelopeLayout& e = envelopes_[qMax(0, CmbxEnvelope->currentIndex())];
+        PreparePrinter(printer, e.name, e.sizeMm, QPageLayout::Landscape);
+    } else {
+        const LabelSheet sheet = CurrentSheet();
+        PreparePrinter(printer, sheet.name, sheet.paperMm, QPageLayout::Portrait);
+    }
+}
+
+int FrmLabels::Render(QPrinter* printer, QPointF offsetMm, bool outlines) {
+    PreparePaper(printer);
+    LabelStyle style = Style(offsetMm);
+    style.outlines = outlines;
+    if (OptnEnvelope->isChecked())
+        return PrintEnvelopes(printer, envelopes_[qMax(0, CmbxEnvelope->currentIndex())], parties_,
+                              SpnCopies->value(), SenderLines(), style);
+    return PrintLabelSheet(printer, CurrentSheet(), parties_, SpnCopies->value(),
+                           SpnFirstRow->value(), SpnFirstColumn->value(), style);
+}
+
+void FrmLabels::ShowStatus(const QString& text) {
+    LblStatus->setText(text);
+}
+
+void FrmLabels::Preview() {
+    SaveChoices();
+    QPrinter printer(QPrinter::HighResolution);
+    const QString name = CmbxPrinter->currentText();
+    if (name == PdfPrinterName())
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    else
+        printer.setPrinterName(name);
+    PreparePaper(&printer);
+    const QPointF offset(SpnOffsetX->value(), SpnOffsetY->value());
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("LabelPreview"));
+    preview.setWindowTitle(QStringLiteral("Preview: ") + LblParties->text());
+    preview.resize(900, 680);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [&](QPrinter* p) { Render(p, offset, true); });
+    preview.exec();
+}
+
+void FrmLabels::Print() {
+    SaveChoices();
+    QPrinter printer(QPrinter::HighResolution);
+    const QString name = CmbxPrinter->currentText();
+    if (name != PdfPrinterName()) printer.setPrinterName(name);
+    PreparePaper(&printer);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Print labels"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    // The offset of the printer chosen in the system's dialog, which may
+    // be another one than the list shows.
+    const QString chosen =
+        printer.outputFormat() == QPrinter::PdfFormat ? PdfPrinterName() : printer.printerName();
+    const int pages = Render(&printer, LabelSettings::Offset(chosen));
+    if (pages < 1)
+        throw std::runtime_error(
+            QStringLiteral("The printer %1 could not be started.").arg(chosen).toStdString());
+    ShowStatus(Pages(pages) + QStringLiteral(" sent to ") + chosen + QStringLiteral("."));
+}
+
+void FrmLabels::SavePdf() {
+    SaveChoices();
+    QString folder = LabelSettings::LastPdfFolder();
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString suggested = QDir(folder).filePath(
+        OptnEnvelope->isChecked() ? QStringLiteral("envelopes.pdf") : QStringLiteral("labels.pdf"));
+    QString path =
+        FileDialogs::GetSaveFileName(this, QStringLiteral("Save labels as PDF"), suggested,
+                                     QStringLiteral("PDF files (*.pdf);;All files (*)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setCreator(QStringLiteral("Address book"));
+    const int pages = Render(&printer, LabelSettings::Offset(PdfPrinterName()));
+    if (pages < 1 || !QFileInfo::exists(path))
+        throw std::runtime_error(
+            QStringLiteral("The PDF file %1 could not be written.").arg(path).toStdString());
+    MakePrivate(path);
+    LabelSettings::SetLastPdfFolder(QFileInfo(path).absolutePath());
+    ShowStatus(Pages(pages) + QStringLiteral(" saved to ") + QDir::toNativeSeparators(path) +
+               QStringLiteral("."));
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The address blocks of many parties at once, read as the stickers read
+// one: with the contact person, the city line and the phone line.
+
+#include "data/ids.h"
+#include "printing/sticker.h"
+
+#include <QList>
+
+// One block per id, in the order given; a party without its city, or
+// marked deleted, has no block and is counted in `leftOut`.
+QList<AddressBlock> ReadPartyBlocks(const QList<Integer>& ids, int& leftOut);
+
+// "Labels for <name>" for one party, else "Labels for <n> parties", and the
+// parties left out when there are any.
+QString LabelSummary(const QList<AddressBlock>& parties, int leftOut);

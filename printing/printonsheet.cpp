@@ -1,0 +1,25 @@
+// The printing form's labels: the loaded party on a sheet of labels or an
+// envelope, through the label window.
+
+#include "labels/frmlabels.h"
+#include "labels/partyblocks.h"
+#include "platform/listview.h"
+#include "platform/msgbox.h"
+#include "platform/vb.h"
+#include "printing/frmprntrpt.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+// The copies the form shows, at least one.
+void FrmPrntrpt::CmdSheet_Click() {
+    if (Trim(TxtName->text()).isEmpty()) {
+        MsgBox(QStringLiteral("Select a record"), vbInformation, QStringLiteral("Error Handler"));
+        LstvewPrnt->setFocus();
+        return;
+    }
+    AddressBlock party;
+    if (!ReadPartyForPrint(party, true)) return;
+    const int copies = Copies > 0 ? Copies : qMax(1, Trim(txtNoco->text()).toInt());
+    FrmLabels::Open({party}, copies, MarkAttn, LabelSummary({party}, 0), this);
+}
