@@ -184,14 +184,18 @@ bool Register(sqlite3* db) {
                SQLITE_OK;
 }
 
-void ReorderIndexes(sqlite3* db) {
+bool Ordered(sqlite3* db) {
     sqlite3_stmt* stmt = nullptr;
-    int version = kOrderedVersion;
+    int version = 0;
     if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &stmt, nullptr) == SQLITE_OK &&
         sqlite3_step(stmt) == SQLITE_ROW)
         version = sqlite3_column_int(stmt, 0);
     sqlite3_finalize(stmt);
-    if (version >= kOrderedVersion) return;
+    return version >= kOrderedVersion;
+}
+
+void ReorderIndexes(sqlite3* db) {
+    if (Ordered(db)) return;
     const QByteArray steps = "BEGIN IMMEDIATE; REINDEX NOCASE; PRAGMA user_version=" +
                              QByteArray::number(kOrderedVersion) + "; COMMIT;";
     if (sqlite3_exec(db, steps.constData(), nullptr, nullptr, nullptr) != SQLITE_OK &&

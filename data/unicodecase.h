@@ -22,6 +22,10 @@ bool Like(QByteArrayView pattern, QByteArrayView text, char32_t escape = 0);
 // the connection. False when the engine refused them.
 bool Register(sqlite3* db);
 
+// True when the file's NOCASE indexes follow this rule (see below); a
+// connection that checks or writes such a file must register it first.
+bool Ordered(sqlite3* db);
+
 // Indexes on NOCASE columns were ordered by the ASCII-only rule in files
 // written before; rebuilds them once, in one transaction, and marks the
 // file so that it is not done again. Best effort: a file that cannot be

@@ -1,6 +1,7 @@
 // Letter case ignored beyond A to Z: like() and the NOCASE order, and files
 // whose name index was ordered by the ASCII-only rule.
 
+#include "data/bookrebuild.h"
 #include "data/connection.h"
 #include "data/connmodule.h"
 #include "data/connstring.h"
@@ -9,10 +10,38 @@
 #include "support/fixture.h"
 #include "support/testmain.h"
 
+#include <QFile>
 #include <QTest>
 #include <sqlite3.h>
 
 namespace {
+const char* const kNames[] = {"MÉZ",    "méa",         "ÉVORA", "évora b",
+                              "Müller", "MÜLLER & CO", "mz",    "ZETA"};
+
+// Writes parties with the names above through a plain connection, which
+// orders the name index by the engine's ASCII-only rule, and marks the
+// file with `version`.
+void WriteNamesPlainly(const QString& file, int version) {
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_key(db, kDatabasePassword, int(strlen(kDatabasePassword)));
+    QByteArray sql = "PRAGMA user_version=" + QByteArray::number(version) + ";";
+    for (int i = 0; i < 8; ++i)
+        sql += "insert into adrsmstr (adrsid, adrsname) values (" + QByteArray::number(i + 1) +
+               ", '" + kNames[i] + "');";
+    QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+QStringList Rows(Connection& conn, const QString& sql) {
+    Recordset rs;
+    rs.Open(sql, &conn);
+    QStringList out;
+    for (; !rs.Eof(); rs.MoveNext())
+        out.append(rs.Fields(0).Str());
+    return out;
+}
+
 int Sign(int v) {
     return (v > 0) - (v < 0);
 }
@@ -81,40 +110,46 @@ class UnicodeCaseTests : public QObject {
     void anOldFileHasItsNameIndexReorderedOnce() {
         TestBook book;
         CloseConns();
-        {
-            sqlite3* db = nullptr;
-            QCOMPARE(sqlite3_open(book.File().toUtf8().constData(), &db), SQLITE_OK);
-            sqlite3_key(db, kDatabasePassword, int(strlen(kDatabasePassword)));
-            QByteArray sql = "PRAGMA user_version=1;";
-            const char* names[] = {"MÉZ",    "méa",         "ÉVORA", "évora b",
-                                   "Müller", "MÜLLER & CO", "mz",    "ZETA"};
-            for (int i = 0; i < 8; ++i)
-                sql += "insert into adrsmstr (adrsid, adrsname) values (" +
-                       QByteArray::number(i + 1) + ", '" + names[i] + "');";
-            QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-            sqlite3_close(db);
-        }
+        WriteNamesPlainly(book.File(), 1);
         Connection conn;
         conn.Open(ConnString::ForFile(book.File(), QString::fromLatin1(kDatabasePassword)));
-        auto rows = [&](const QString& sql) {
-            Recordset rs;
-            rs.Open(sql, &conn);
-            QStringList out;
-            for (; !rs.Eof(); rs.MoveNext())
-                out.append(rs.Fields(0).Str());
-            return out;
-        };
-        QCOMPARE(rows(QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
-        QCOMPARE(rows(QStringLiteral("PRAGMA user_version")), QStringList{"2"});
-        QCOMPARE(rows(QStringLiteral("Select adrsid from adrsmstr where adrsname = 'méz'")),
+        QCOMPARE(Rows(conn, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+        QCOMPARE(Rows(conn, QStringLiteral("PRAGMA user_version")), QStringList{"2"});
+        QCOMPARE(Rows(conn, QStringLiteral("Select adrsid from adrsmstr where adrsname = 'méz'")),
                  QStringList{"1"});
-        QCOMPARE(rows(QStringLiteral("Select adrsid from adrsmstr where adrsname = 'müller'")),
-                 QStringList{"5"});
-        QCOMPARE(rows(QStringLiteral("Select adrsname from adrsmstr order by adrsname")),
+        QCOMPARE(
+            Rows(conn, QStringLiteral("Select adrsid from adrsmstr where adrsname = 'müller'")),
+            QStringList{"5"});
+        QCOMPARE(Rows(conn, QStringLiteral("Select adrsname from adrsmstr order by adrsname")),
                  (QStringList{"mz", "méa", "MÉZ", "Müller", "MÜLLER & CO", "ZETA", "ÉVORA",
                               "évora b"})); // by folded character codes, as before
-        QCOMPARE(rows(QStringLiteral("Select adrsid from adrsmstr where adrsname like '%MÜLLER%'")),
+        QCOMPARE(Rows(conn,
+                      QStringLiteral("Select adrsid from adrsmstr where adrsname like '%MÜLLER%'")),
                  (QStringList{"5", "6"}));
+    }
+
+    // Restore takes a book whose index follows either rule, and the book it
+    // writes follows the program's.
+    void aRestoredBookKeepsItsIndexInOrder() {
+        TestBook book;
+        CloseConns();
+        WriteNamesPlainly(book.File(), 1);
+        const QString reordered = book.Path(QStringLiteral("reordered.mdb"));
+        QVERIFY(QFile::copy(book.File(), reordered));
+        {
+            Connection conn; // reorders it
+            conn.Open(ConnString::ForFile(reordered, QString::fromLatin1(kDatabasePassword)));
+        }
+        for (const QString& source : {book.File(), reordered}) {
+            const QString target = source + QStringLiteral(".restored");
+            BookRebuild::Rebuild(source, target);
+            Connection conn;
+            conn.Open(ConnString::ForFile(target, QString::fromLatin1(kDatabasePassword)));
+            QCOMPARE(Rows(conn, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+            QCOMPARE(
+                Rows(conn, QStringLiteral("Select adrsid from adrsmstr where adrsname = 'méz'")),
+                QStringList{"1"});
+        }
     }
 };
 
