@@ -29,15 +29,7 @@ void EnterAndSave(FrmAdrsMstr1& form, const QString& name, const QString& typed,
                   const QString& picked = QString()) {
     if (form.CmdSave->text() == QStringLiteral("&New")) Click(form.CmdSave);
     QTest::mouseClick(form.Txtname, Qt::LeftButton);
-    TypeText(name);
-    PressEnter();
-    PressEnter();
-    TypeText(QStringLiteral("main road"));
-    PressEnter();
-    PressEnter();
-    PressEnter();
-    ToggleRow(form.LstvewGrup1, 1);
-    PressEnter();
+    TypeEntryUpToCity(form, name, QStringLiteral("main road"));
     if (Focused() == form.CmbxCty) {
         if (picked.isEmpty()) {
             form.CmbxCty->setEditText(QString());

@@ -85,15 +85,7 @@ class KeyboardTests : public QObject {
         QCOMPARE(d.main.Child<FrmAdrsMstr1>(), form);
 
         form->Txtname->setFocus();
-        TypeText(QStringLiteral("acme"));
-        PressEnter();
-        PressEnter();
-        TypeText(QStringLiteral("main road"));
-        PressEnter();
-        PressEnter();
-        PressEnter();
-        ToggleRow(form->LstvewGrup1, 1);
-        PressEnter();
+        TypeEntryUpToCity(*form, QStringLiteral("acme"), QStringLiteral("main road"));
         PickCity(form->CmbxCty, QStringLiteral("PATIALA"));
         PressEnter();
         PressEnter();
