@@ -21,6 +21,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class ListView;
+struct EnteredParty;
 
 class FrmAdrsMstr1 : public Form {
     Q_OBJECT
@@ -106,6 +107,7 @@ class FrmAdrsMstr1 : public Form {
     void WriteParty(const QVariant& stamp);
     void WriteLinks(Integer partyId, int NextLink);
     void CmdDel_Click();
+    EnteredParty EnteredNow() const;
 
     // The party list, the search box and loading a party.
     void TxtSrchadrs_GotFocus();

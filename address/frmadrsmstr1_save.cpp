@@ -3,6 +3,8 @@
 
 #include "address/frmadrsmstr1.h"
 
+#include "address/duplicateentry.h"
+
 #include "data/connmodule.h"
 #include "data/dberror.h"
 #include "platform/errors.h"
@@ -77,6 +79,7 @@ void FrmAdrsMstr1::ValidateEntry() {
 
 bool FrmAdrsMstr1::SaveAddress() {
     try {
+        if (!ConfirmNotDuplicate(*Conn, EnteredNow(), Caption())) return false;
         // A change keeps its ids, so only a new party needs free ones: a
         // full register refuses a new party but never a change.
         Integer NewId = AdrsId;
@@ -210,4 +213,10 @@ void FrmAdrsMstr1::CmdDel_Click() {
     CmdEdt->setText(QStringLiteral("&Edit"));
     CmdDel->setEnabled(false);
     AdrsId = 0;
+}
+
+// The entry as the duplicate check compares it.
+EnteredParty FrmAdrsMstr1::EnteredNow() const {
+    return {NewEntry ? 0 : int(AdrsId), Trim(Txtname->text()), MskedtPhno->text(),
+            MskedtMobNo->text(), Trim(Txtemail->text())};
 }

@@ -61,6 +61,10 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     admin->setObjectName(QStringLiteral("admin"));
     Bak = item(admin, "Bak", QStringLiteral("Backup"));
     Rtsr = item(admin, "Rtsr", QStringLiteral("Restore"));
+    imexp = admin->addMenu(QStringLiteral("&Import / Export"));
+    imexp->setObjectName(QStringLiteral("imexp"));
+    Expt = item(imexp, "Expt", QStringLiteral("E&xport Parties..."));
+    Impt = item(imexp, "Impt", QStringLiteral("Imp&ort Parties..."));
     abts = item(bar, "abts", QStringLiteral("About us"));
 
     On::Click(adrs, [this] { adrs_Click(); });
@@ -71,6 +75,8 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     On::Click(abts, [this] { abts_Click(); });
     On::Click(Bak, [this] { Bak_Click(); });
     On::Click(Rtsr, [this] { Rtsr_Click(); });
+    On::Click(Expt, [this] { Expt_Click(); });
+    On::Click(Impt, [this] { Impt_Click(); });
 }
 
 FrmMainMdi::~FrmMainMdi() {

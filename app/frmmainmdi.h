@@ -55,6 +55,9 @@ class FrmMainMdi : public QMainWindow {
     QMenu* admin = nullptr;
     QAction* Bak = nullptr;
     QAction* Rtsr = nullptr;
+    QMenu* imexp = nullptr;
+    QAction* Expt = nullptr;
+    QAction* Impt = nullptr;
     QAction* abts = nullptr;
 
     void adrs_Click();
@@ -65,6 +68,8 @@ class FrmMainMdi : public QMainWindow {
     void abts_Click();
     void Bak_Click();
     void Rtsr_Click();
+    void Expt_Click();
+    void Impt_Click();
 
     // Main window geometry for a screen, in twips: left, top, width, height.
     static QRect Placement(int screenWidth, int screenHeight);

@@ -18,9 +18,10 @@ QString FileDialogs::GetSaveFileName(QWidget* parent, const QString& title,
                                         filter.isEmpty() ? kFilter : filter);
 }
 
-QString FileDialogs::GetOpenFileName(QWidget* parent, const QString& title, const QString& folder) {
+QString FileDialogs::GetOpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                                     const QString& filter) {
     if (responder) return responder->Open(title, folder);
-    return QFileDialog::getOpenFileName(parent, title, folder, kFilter);
+    return QFileDialog::getOpenFileName(parent, title, folder, filter.isEmpty() ? kFilter : filter);
 }
 
 FileDialogs::Scripted::Scripted() {

@@ -1,6 +1,6 @@
 #pragma once
-// File dialogs for backup, restore and saved PDF files, behind a seam the
-// tests script.
+// File dialogs for backup, restore, saved PDF files, import and export,
+// behind a seam the tests script.
 
 #include <QString>
 #include <QStringList>
@@ -22,7 +22,8 @@ void SetResponder(Responder* responder); // nullptr: the real dialogs
 // `filter` as QFileDialog takes it; empty: address book files.
 QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggested,
                         const QString& filter = QString());
-QString GetOpenFileName(QWidget* parent, const QString& title, const QString& folder);
+QString GetOpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                        const QString& filter = QString());
 
 // Answers from a queue (an empty answer cancels) and records the titles.
 class Scripted : public Responder {

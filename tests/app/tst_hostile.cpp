@@ -627,7 +627,12 @@ class HostileInputTests : public QObject {
             if (adding) ++after.counts[QStringLiteral("adrsmstr")];
             after.counts[QStringLiteral("adrsgrpdtails")] += links - oldLinks;
         }
-        CHECK_OR(QTest::qCompare(boxes.Prompts(),
+        // Typed values may match a party saved before: the duplicate
+        // question comes first and is answered Yes.
+        QStringList prompts = boxes.Prompts();
+        if (!prompts.isEmpty() && prompts[0].startsWith(QLatin1String("A party with this")))
+            prompts.removeFirst();
+        CHECK_OR(QTest::qCompare(prompts,
                                  refused  ? QStringList()
                                  : adding ? kSaved
                                           : kUpdated,

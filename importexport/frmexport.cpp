@@ -1,0 +1,171 @@
+#include "importexport/frmexport.h"
+
+#include "app/frmmainmdi.h"
+#include "data/connmodule.h"
+#include "data/recordset.h"
+#include "importexport/bookdata.h"
+#include "importexport/exportfile.h"
+#include "importexport/windowparts.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/filedialogs.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "platform/vb.h"
+#include "search/frmsrchengn.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace {} // namespace
+
+FrmExport::FrmExport(QWidget* parent) : Form(parent) {
+    setObjectName(QStringLiteral("FrmExport"));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* parties = Named(new QGroupBox(QStringLiteral("Parties to export"), this), "FrameParties");
+    auto* grid = new QGridLayout(parties);
+    OptnAll = Named(new QRadioButton(QStringLiteral("Whole book"), parties), "OptnAll");
+    OptnGroup = Named(new QRadioButton(QStringLiteral("One &group:"), parties), "OptnGroup");
+    CmbxGrup = Named(new QComboBox(parties), "CmbxGrup");
+    CmbxGrup->setMinimumWidth(Px(2400));
+    OptnResult =
+        Named(new QRadioButton(QStringLiteral("Search Engine's res&ult"), parties), "OptnResult");
+    grid->addWidget(OptnAll, 0, 0, 1, 2);
+    grid->addWidget(OptnGroup, 1, 0);
+    grid->addWidget(CmbxGrup, 1, 1);
+    grid->addWidget(OptnResult, 2, 0, 1, 2);
+    OptnAll->setChecked(true);
+    layout->addWidget(parties);
+
+    auto* format = Named(new QGroupBox(QStringLiteral("Format"), this), "FrameFormat");
+    auto* formats = new QVBoxLayout(format);
+    OptnCsv =
+        Named(new QRadioButton(QStringLiteral("CSV, for spreadsheet programs"), format), "OptnCsv");
+    OptnVcf4 = Named(new QRadioButton(QStringLiteral("vCard &4.0"), format), "OptnVcf4");
+    OptnVcf3 =
+        Named(new QRadioButton(QStringLiteral("vCard &3.0, for older phones"), format), "OptnVcf3");
+    formats->addWidget(OptnCsv);
+    formats->addWidget(OptnVcf4);
+    formats->addWidget(OptnVcf3);
+    OptnCsv->setChecked(true);
+    layout->addWidget(format);
+
+    PrgBar = Named(new QProgressBar(this), "PrgBar");
+    PrgBar->setRange(0, 100);
+    PrgBar->setValue(0);
+    layout->addWidget(PrgBar);
+    LblStatus = Named(new QLabel(this), "LblStatus");
+    LblStatus->setWordWrap(true);
+    layout->addWidget(LblStatus);
+
+    auto* buttons = new QHBoxLayout;
+    CmdExport = Named(new QPushButton(QStringLiteral("E&xport"), this), "CmdExport");
+    CmdClos = Named(new QPushButton(QStringLiteral("Close"), this), "CmdClos");
+    for (QPushButton* b : {CmdExport, CmdClos}) {
+        b->setAutoDefault(true);
+        b->setMinimumSize(Px(1095), Px(375));
+    }
+    buttons->addStretch();
+    buttons->addWidget(CmdExport);
+    buttons->addWidget(CmdClos);
+    layout->addLayout(buttons);
+
+    On::Click(CmdExport, [this] { CmdExport_Click(); });
+    On::Click(CmdClos, [this] { Unload(); });
+    connect(CmbxGrup, &QComboBox::activated, OptnGroup, [this] { OptnGroup->setChecked(true); });
+}
+
+void FrmExport::Form_Load() {
+    SetTop(0);
+    SetLeft(100);
+    SetWidth(6600);
+    SetHeight(5400);
+    SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(EXPORT PARTIES)"));
+    FillGroups();
+}
+
+void FrmExport::FillGroups() {
+    CmbxGrup->clear();
+    groupIds_.clear();
+    for (const auto& [id, name] : ReadGroups(*Conn)) {
+        CmbxGrup->addItem(name);
+        groupIds_.append(id);
+    }
+}
+
+QList<int> FrmExport::ChosenParties(const BookData& book) {
+    if (OptnGroup->isChecked()) {
+        const int at = CmbxGrup->currentIndex();
+        return at < 0 ? QList<int>() : book.PartiesIn(groupIds_.value(at));
+    }
+    if (OptnResult->isChecked()) {
+        FrmSrchEngn* search = MainMdi() ? MainMdi()->Child<FrmSrchEngn>() : nullptr;
+        QList<int> ids;
+        if (search)
+            for (Integer id : search->ResultPartyIds())
+                ids.append(id);
+        return ids;
+    }
+    QList<int> ids;
+    for (const BookParty& p : book.parties)
+        ids.append(p.id);
+    return ids;
+}
+
+void FrmExport::CmdExport_Click() {
+    if (OptnResult->isChecked() && !(MainMdi() && MainMdi()->Child<FrmSrchEngn>())) {
+        MsgBox(QStringLiteral("Open the Search Engine and search first; its result is what "
+                              "is exported."),
+               vbInformation, Caption());
+        return;
+    }
+    const BookData book = ReadBook(*Conn);
+    const QList<int> ids = ChosenParties(book);
+    if (ids.isEmpty()) {
+        MsgBox(QStringLiteral("There are no parties to export."), vbInformation, Caption());
+        return;
+    }
+    const ExportFormat format = OptnCsv->isChecked()    ? ExportFormat::Csv
+                                : OptnVcf4->isChecked() ? ExportFormat::VCard4
+                                                        : ExportFormat::VCard3;
+    const QString folder = ContactsFolder();
+    const QString file = FileDialogs::GetSaveFileName(
+        this, QStringLiteral("Export Parties"),
+        QDir(folder).filePath(QStringLiteral("parties") + ExportSuffix(format)),
+        format == ExportFormat::Csv ? QStringLiteral("CSV files (*.csv);;All files (*)")
+                                    : QStringLiteral("vCard files (*.vcf);;All files (*)"));
+    if (file.isEmpty()) return;
+
+    CmdExport->setEnabled(false);
+    PrgBar->setRange(0, int(ids.size()));
+    const QByteArray bytes = ExportBytes(book, ids, format, [this](int done, int) {
+        PrgBar->setValue(done);
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    });
+    QString error;
+    const bool written = WriteExportFile(file, bytes, &error);
+    CmdExport->setEnabled(true);
+    if (!written) {
+        LblStatus->setText(QString());
+        MsgBox(QStringLiteral("The file could not be written: %1").arg(error), vbCritical,
+               Caption());
+        return;
+    }
+    const QString done = QStringLiteral("%1 parties exported to %2.")
+                             .arg(ids.size())
+                             .arg(QDir::toNativeSeparators(file));
+    LblStatus->setText(done);
+    MsgBox(done, vbInformation, Caption());
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The export window: the whole book, one group or the Search Engine's
+// current result, written as CSV or vCards to a file the user names.
+
+#include "platform/form.h"
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+class FrmExport : public Form {
+    Q_OBJECT
+  public:
+    explicit FrmExport(QWidget* parent = nullptr);
+    void Form_Load() override;
+
+    QRadioButton* OptnAll = nullptr;
+    QRadioButton* OptnGroup = nullptr;
+    QComboBox* CmbxGrup = nullptr;
+    QRadioButton* OptnResult = nullptr;
+    QRadioButton* OptnCsv = nullptr;
+    QRadioButton* OptnVcf4 = nullptr;
+    QRadioButton* OptnVcf3 = nullptr;
+    QProgressBar* PrgBar = nullptr;
+    QLabel* LblStatus = nullptr;
+    QPushButton* CmdExport = nullptr;
+    QPushButton* CmdClos = nullptr;
+
+  private:
+    void FillGroups();
+    void CmdExport_Click();
+    QList<int> ChosenParties(const struct BookData& book);
+    QList<int> groupIds_;
+};

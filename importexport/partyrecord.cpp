@@ -1,0 +1,149 @@
+#include "importexport/partyrecord.h"
+
+#include "platform/vb.h"
+
+const char* const kDefaultState = "PUNJAB";
+const char* const kDefaultCountry = "INDIA";
+
+namespace {
+
+struct FieldRule {
+    const char* caption;
+    int length;
+    bool upper;
+    bool oneLine;
+    const char* guesses; // normalised header spellings, separated by "|"
+};
+
+// Lengths and letter case as the address, city and group masters take them.
+const FieldRule kRules[kPartyFields] = {
+    {"Party Name", 32, true, true,
+     "partyname|name|company|companyname|organization|organisation|org|displayname|fullname|"
+     "fn|businessname"},
+    {"Contact Person", 32, true, true, "contactperson|contact|contactname|person|attention"},
+    {"Address", 32, true, true,
+     "address|address1|addressline1|street|streetaddress|businessstreet|homestreet|"
+     "address1street"},
+    {"Area", 32, true, true, "area|address2|addressline2|locality|businessstreet2|homestreet2"},
+    {"Land Mark", 32, true, true, "landmark|address3|addressline3|businessstreet3"},
+    {"City", 15, true, true, "city|town|businesscity|homecity|address1city"},
+    {"State", 10, true, true,
+     "state|region|province|businessstate|homestate|address1region|stateprovince"},
+    {"Country", 10, true, true,
+     "country|countryregion|businesscountry|businesscountryregion|homecountry|"
+     "address1country"},
+    {"PIN Code", 32, false, true,
+     "pincode|pin|postcode|postalcode|zip|zipcode|businesspostalcode|address1postalcode"},
+    {"VAT/CST No.", 32, false, true, "vatcstno|vat|cst|vatno|gst|gstin|tin|taxno|vatcsttin"},
+    {"Land Line", 15, false, true,
+     "landline|phone|phoneno|telephone|tel|businessphone|workphone|homephone|phone1value|"
+     "primaryphone"},
+    {"Mobile No.", 15, false, true, "mobileno|mobile|mobilephone|cell|cellphone|mobilenumber"},
+    {"Fax No.", 32, false, true, "faxno|fax|businessfax|faxnumber"},
+    {"E-Mail", 100, false, true,
+     "email|emailaddress|mail|email1value|emailid|e-mail|primaryemail|email1"},
+    {"Web Site", 100, false, true, "website|web|url|homepage|webpage|website1value"},
+    {"Notes", 500, false, false, "notes|note|remarks|remarksnotes|comments|memo"},
+    {"Groups", 0, true, true, "groups|group|categories|category|groupmembership|labels"},
+    {"UID", 0, false, true, "uid|id|uniqueid"},
+};
+
+const FieldRule& Rule(PartyField f) {
+    return kRules[int(f)];
+}
+
+QString HeaderKey(const QString& header) {
+    QString key;
+    for (QChar c : header)
+        if (c.isLetterOrNumber()) key += c.toLower();
+    return key;
+}
+
+// One-line boxes: line breaks and tabs become blanks, NULs go.
+QString OneLine(QString text) {
+    for (QChar& c : text)
+        if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
+    text.remove(QChar(0));
+    return text;
+}
+
+} // namespace
+
+QStringList PartyRecord::GroupNames() const {
+    QString text = (*this)[PartyField::Groups];
+    text.replace(u',', u';');
+    QStringList names;
+    for (const QString& part : text.split(u';', Qt::SkipEmptyParts))
+        if (!part.trimmed().isEmpty()) names.append(part.trimmed());
+    return names;
+}
+
+QString FieldCaption(PartyField field) {
+    return QString::fromLatin1(Rule(field).caption);
+}
+
+PartyField GuessField(const QString& header) {
+    const QString key = HeaderKey(header);
+    if (key.isEmpty()) return PartyField::Count;
+    for (int f = 0; f < kPartyFields; ++f) {
+        const QStringList spellings = QString::fromLatin1(kRules[f].guesses).split(u'|');
+        for (const QString& s : spellings)
+            if (HeaderKey(s) == key) return PartyField(f);
+    }
+    return PartyField::Count;
+}
+
+QString UpperTyped(const QString& text) {
+    QString out = text;
+    for (QChar& c : out)
+        c = QChar(UpperKey(c.unicode()));
+    return out;
+}
+
+QString CutTo(const QString& text, int length) {
+    if (text.size() <= length) return text;
+    qsizetype end = length;
+    if (end > 0 && text[end - 1].isHighSurrogate()) --end;
+    return text.left(end);
+}
+
+FittedParty FitParty(const PartyRecord& record) {
+    FittedParty out;
+    for (int i = 0; i < kPartyFields; ++i) {
+        const PartyField f = PartyField(i);
+        const FieldRule& rule = Rule(f);
+        QString value = record[f];
+        if (rule.oneLine)
+            value = OneLine(value);
+        else
+            value.replace(QLatin1String("\r\n"), QLatin1String("\n")).remove(QChar(0));
+        value = value.trimmed();
+        if (rule.upper) value = UpperTyped(value);
+        if (rule.length > 0 && value.size() > rule.length) {
+            value = Trim(CutTo(value, rule.length));
+            out.cut.append(FieldCaption(f));
+        }
+        out.party[f] = value;
+    }
+    for (const QString& name : record.GroupNames()) {
+        const QString group = Trim(CutTo(UpperTyped(OneLine(name).trimmed()), 15));
+        if (!group.isEmpty() && !out.groups.contains(group, Qt::CaseInsensitive))
+            out.groups.append(group);
+    }
+    out.party[PartyField::Groups] = out.groups.join(QLatin1String("; "));
+    // A city named without its state and country gets the city master's
+    // defaults, as a user typing it there would.
+    if (!out.party[PartyField::City].isEmpty()) {
+        if (out.party[PartyField::State].isEmpty())
+            out.party[PartyField::State] = QString::fromLatin1(kDefaultState);
+        if (out.party[PartyField::Country].isEmpty())
+            out.party[PartyField::Country] = QString::fromLatin1(kDefaultCountry);
+    }
+    if (out.party[PartyField::Name].isEmpty())
+        out.invalid = QStringLiteral("no party name");
+    else if (out.party[PartyField::Address].isEmpty())
+        out.invalid = QStringLiteral("no address");
+    else if (out.party[PartyField::City].isEmpty())
+        out.invalid = QStringLiteral("no city");
+    return out;
+}

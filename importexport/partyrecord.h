@@ -1,0 +1,64 @@
+#pragma once
+// A party as a contacts file carries it, field by field, and the rules that
+// turn it into what the address master could have saved: the same lengths,
+// upper case where the address master upper-cases typed letters, one-line
+// fields on one line, a name, an address and a city present.
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+enum class PartyField {
+    Name,
+    Contact,
+    Address,
+    Area,
+    LandMark,
+    City,
+    State,
+    Country,
+    Pin,
+    Vat,
+    Phone,
+    Mobile,
+    Fax,
+    Email,
+    Web,
+    Notes,
+    Groups,
+    Uid,
+    Count
+};
+constexpr int kPartyFields = int(PartyField::Count);
+
+struct PartyRecord {
+    std::array<QString, kPartyFields> v;
+    QString& operator[](PartyField f) { return v[size_t(f)]; }
+    const QString& operator[](PartyField f) const { return v[size_t(f)]; }
+    QStringList GroupNames() const; // the groups field split on ";" or ","
+};
+
+// The readable column name of a field ("Party Name"), used as the CSV
+// header on export and in the mapping of an import.
+QString FieldCaption(PartyField field);
+// The field a CSV header names, or Count when it names none. Common
+// spellings of spreadsheet and phone exports are recognised.
+PartyField GuessField(const QString& header);
+
+// The city's defaults the city master offers for a new city.
+extern const char* const kDefaultState;   // "PUNJAB"
+extern const char* const kDefaultCountry; // "INDIA"
+
+struct FittedParty {
+    PartyRecord party;  // the values as they will be stored
+    QStringList groups; // group names as the group master stores them
+    QString invalid;    // why the party cannot be stored; empty when it can
+    QStringList cut;    // captions of the fields that were shortened
+};
+
+// Applies the address master's rules to a record read from a file.
+FittedParty FitParty(const PartyRecord& record);
+// Upper-cases letter by letter as the windows do for typed text.
+QString UpperTyped(const QString& text);
+// Cuts a text to `length` UTF-16 code units without splitting a character.
+QString CutTo(const QString& text, int length);

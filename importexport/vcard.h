@@ -1,0 +1,49 @@
+#pragma once
+// vCards: reading versions 2.1, 3.0 and 4.0 (RFC 2426, RFC 6350), writing
+// 3.0 and 4.0. Lines are unfolded (a line starting with a blank or a tab
+// continues the one before), quoted-printable values of 2.1 are decoded with
+// their soft line breaks, and backslash escapes are undone.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Limits against hostile files: a logical line longer than this is left
+// out (photos are the only long values phones write, and they are not
+// read); a card with more lines than this is cut.
+constexpr int kLongestVCardLine = 256 * 1024;
+constexpr int kMostVCardLines = 1000;
+constexpr int kMostVCards = 100000;
+
+struct VCardProperty {
+    QString name;          // upper case, without its group ("TEL")
+    QStringList types;     // lower case ("cell", "work")
+    QStringList params;    // every other parameter as NAME=value, upper-case name
+    QStringList values;    // the value split on unescaped semicolons, unescaped
+    QString Value() const; // the components joined as they stood
+};
+
+struct VCard {
+    QString version;
+    QList<VCardProperty> properties;
+    int line = 0;   // the BEGIN line, counted from 1
+    QString notice; // what was cut from this card
+
+    // The first property of a name, or nullptr.
+    const VCardProperty* First(const QString& name) const;
+};
+
+struct VCardFile {
+    QList<VCard> cards;
+    QStringList warnings;
+};
+
+VCardFile ReadVCards(const QString& text);
+
+// Escapes a text value (backslash, comma, semicolon, line breaks).
+QString VCardEscape(const QString& value);
+// Folds one content line at 75 octets of UTF-8, never inside a character;
+// every line ends with CR LF.
+QString VCardFold(const QString& line);
+// Decodes quoted-printable bytes, "=" at the end of a line being a soft break.
+QByteArray DecodeQuotedPrintable(const QByteArray& encoded);

@@ -1,0 +1,259 @@
+// The import and export windows and the duplicate warning of the address
+// master, driven as a person uses them: the menu, the file dialog, the
+// mapping, the choices, the progress and its Cancel button.
+
+#include "address/addressdriver.h"
+#include "app/frmmainmdi.h"
+#include "importdriver.h"
+#include "importexport/frmexport.h"
+#include "importexport/frmimport.h"
+#include "platform/filedialogs.h"
+#include "platform/msgbox.h"
+#include "search/frmsrchengn.h"
+#include "search/searchdriver.h"
+#include "support/testmain.h"
+
+#include "importexport/vcard.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace {
+
+void ClickRow(ListView* list, int row) {
+    list->Flush();
+    const QModelIndex at = list->model()->index(row - 1, 0);
+    list->scrollTo(at);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(at).center());
+    Settle();
+}
+
+// A click on an option's own circle, as wide as its layout makes it.
+void ClickOption(QRadioButton* option) {
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
+}
+
+QString Cell(ListView* list, int row, int column) {
+    return column == 0 ? list->Item(row).Text() : list->Item(row).SubItem(column);
+}
+
+struct MainWindow {
+    MainWindow() {
+        main.MDIForm_Load();
+        ShowAndActivate(&main);
+    }
+    FrmMainMdi main;
+};
+
+} // namespace
+
+class ImportWindowTests : public QObject {
+    Q_OBJECT
+  private slots:
+    void theMenuGroupHasKeysOfItsOwn() {
+        TestBook book;
+        MainWindow w;
+        QStringList admin;
+        for (QAction* a : w.main.admin->actions())
+            admin << a->text();
+        QCOMPARE(admin, (QStringList{"Backup", "Restore", "&Import / Export"}));
+        QCOMPARE(w.main.Expt->text(), QStringLiteral("E&xport Parties..."));
+        QCOMPARE(w.main.Impt->text(), QStringLiteral("Imp&ort Parties..."));
+    }
+
+    void importWithAMappingChoicesAndGroups() {
+        TestBook book;
+        SeedBook(book); // the search tests' four parties
+        MainWindow w;
+        const QString path = WriteFile(book, "phone.csv",
+                                       "Firm,Address,Town,Cell,Remarks\r\n"
+                                       "Gamma Foods,1 Ring Road,mumbai,,fresh\r\n"
+                                       "beta-stores,2 Hill Road,Pune,,\r\n"
+                                       "Acme Traders,,NEW DELHI,,\r\n");
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        dialogs.answers << path;
+        w.main.Impt->trigger();
+        Settle();
+        FrmImport* form = w.main.Child<FrmImport>();
+        QVERIFY(form);
+        QCOMPARE(dialogs.asked, QStringList{"Import Parties"});
+        QVERIFY(form->LblFormat->text().contains(QLatin1String("comma")));
+        // "Firm" is no header the window knows: every record lacks a name.
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 1), QStringLiteral("invalid"));
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 3), QStringLiteral("no party name"));
+
+        auto* firm = static_cast<QComboBox*>(form->TblMap->cellWidget(0, 2));
+        QTest::mouseClick(firm, Qt::LeftButton);
+        if (firm->view()->isVisible()) firm->hidePopup();
+        QTest::keyClick(firm, Qt::Key_Down); // "(left out)" -> "Party Name"
+        Settle();
+        QCOMPARE(firm->currentText(), QStringLiteral("Party Name"));
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 1), QStringLiteral("new"));
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 4), QStringLiteral("GAMMA FOODS"));
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 9), QStringLiteral("MUMBAI"));
+        QCOMPARE(Cell(form->LstvewPrevw, 2, 1), QStringLiteral("duplicate"));
+        QVERIFY(Cell(form->LstvewPrevw, 2, 3).contains(QLatin1String("BETA STORES, MUMBAI")));
+        QCOMPARE(Cell(form->LstvewPrevw, 2, 2), QStringLiteral("Skip"));
+        QCOMPARE(Cell(form->LstvewPrevw, 3, 3), QStringLiteral("no address"));
+
+        // The duplicate added anyway.
+        ClickRow(form->LstvewPrevw, 2);
+        QTest::keyClick(form->CmbxChoice, Qt::Key_Down);
+        QTest::keyClick(form->CmbxChoice, Qt::Key_Down);
+        QCOMPARE(Cell(form->LstvewPrevw, 2, 2), QStringLiteral("Add anyway"));
+
+        // No group in the file and none ticked: refused with a message.
+        Click(form->CmdImport);
+        QVERIFY(boxes.Last().prompt.contains(QLatin1String("name no group")));
+        QCOMPARE(book.Count("adrsmstr"), 4);
+        ToggleRow(form->LstvewGrup, 2); // CUSTOMERS
+        Click(form->CmdImport);
+        QCOMPARE(boxes.calls[boxes.calls.size() - 2].prompt,
+                 QStringLiteral("Add 2 parties and update 0 parties?"));
+        QVERIFY(boxes.Last().prompt.startsWith(QLatin1String("Import finished: 2 parties added")));
+        QCOMPARE(book.Rows("Select adrsname, ctyname from adrsmstr inner join cscmstr on "
+                           "adrsctyid = ctyid where adrsid > 4 order by adrsid"),
+                 (QList<QStringList>{{"GAMMA FOODS", "MUMBAI"}, {"BETA-STORES", "PUNE"}}));
+        QCOMPARE(book.Value("Select count(*) from adrsgrpdtails where adrsgrupid = '3'").toInt(),
+                 4);
+        // Afterwards the same file is all duplicates: nothing more to add.
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 1), QStringLiteral("duplicate"));
+        QCOMPARE(Cell(form->LstvewPrevw, 2, 1), QStringLiteral("duplicate"));
+    }
+
+    void cancelDuringTheImportLeavesTheBookAsItWas() {
+        TestBook book;
+        SeedBook(book);
+        MainWindow w;
+        QByteArray csv = "Name;Address;City;Groups\n";
+        for (int i = 0; i < 3000; ++i)
+            csv += "PARTY " + QByteArray::number(i) + ";ROAD;PUNE;NEW GROUP\n";
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        dialogs.answers << WriteFile(book, "big.csv", csv);
+        w.main.Impt->trigger();
+        FrmImport* form = w.main.Child<FrmImport>();
+        QCOMPARE(form->CmbxDelim->currentText(), QStringLiteral("Semicolon"));
+        int seen = -1;
+        bool closeRefused = false;
+        QTimer::singleShot(0, form, [&] {
+            seen = form->PrgBar->value();
+            QVERIFY(form->Importing());
+            QTest::mouseClick(form->CmdClos, Qt::LeftButton); // waits: disabled
+            form->Frame()->close();                           // refused while importing
+            closeRefused = w.main.Child<FrmImport>() == form;
+            QTest::mouseClick(form->CmdStop, Qt::LeftButton);
+        });
+        Click(form->CmdImport);
+        QVERIFY(seen > 0 && seen < 3000);
+        QVERIFY(closeRefused);
+        QVERIFY(boxes.Last().prompt.contains(QLatin1String("cancelled")));
+        QCOMPARE(book.Count("adrsmstr"), 4);
+        QCOMPARE(book.Count("adrsgrupmstr"), 2);
+        QCOMPARE(book.Count("cscmstr"), 2);
+        QVERIFY(!form->Importing());
+        QVERIFY(form->CmdClos->isEnabled());
+    }
+
+    void exportAGroupAndTheSearchResult() {
+        TestBook book;
+        SeedBook(book);
+        MainWindow w;
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        w.main.Expt->trigger();
+        FrmExport* form = w.main.Child<FrmExport>();
+        QVERIFY(form);
+        ClickOption(form->OptnGroup);
+        QTest::keyClick(form->CmbxGrup, Qt::Key_Down); // SUPPLIERS
+        const QString groupFile = book.Path(QStringLiteral("suppliers.csv"));
+        dialogs.answers << groupFile;
+        Click(form->CmdExport);
+        QVERIFY(dialogs.suggested.last().endsWith(QLatin1String("parties.csv")));
+        QFile group(groupFile);
+        QVERIFY(group.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(group.readAll());
+        QVERIFY(text.contains(QLatin1String("DELTA CORP")) && text.contains(QLatin1String("ZETA")));
+        QVERIFY(!text.contains(QLatin1String("ACME")));
+        QCOMPARE(group.permissions() & 0x0077, QFileDevice::Permissions());
+        QCOMPARE(form->PrgBar->value(), 2);
+
+        // The Search Engine's result, as vCards.
+        w.main.srchengn->trigger();
+        FrmSrchEngn* search = w.main.Child<FrmSrchEngn>();
+        ChooseGroupAndFilter(search, QStringLiteral("All"), QStringLiteral("Name Wise"));
+        TypeText(QStringLiteral("ta"));
+        Settle();
+        QCOMPARE(Names(search->LstvewSrch), (QStringList{"BETA STORES", "DELTA CORP", "ZETA LTD"}));
+        QCOMPARE(search->ResultPartyIds(), (QList<Integer>{2, 3, 4}));
+        w.main.Expt->trigger();
+        ClickOption(form->OptnResult);
+        ClickOption(form->OptnVcf4);
+        QVERIFY(form->OptnResult->isChecked() && form->OptnVcf4->isChecked());
+        const QString cards = book.Path(QStringLiteral("result.vcf"));
+        dialogs.answers << cards;
+        Click(form->CmdExport);
+        QCOMPARE(ReadVCards(QString::fromUtf8([&] {
+                     QFile f(cards);
+                     f.open(QIODevice::ReadOnly);
+                     return f.readAll();
+                 }()))
+                     .cards.size(),
+                 3);
+        QVERIFY(boxes.Last().prompt.startsWith(QLatin1String("3 parties exported")));
+    }
+
+    void savingAPartyLikeAnotherAsksFirst() {
+        TestBook book;
+        SeedBook(book);
+        SeedGroup(book, 9, "OTHERS");
+        book.Exec("update adrsmstr set adrs1 = 'ROAD'");
+        ScriptedMsgBoxes boxes;
+        FrmAdrsMstr1 form;
+        OpenWindow(form);
+        EnterNewParty(form, QStringLiteral("new party"), QStringLiteral("road"), {1},
+                      QStringLiteral("MUMBAI"), QString(), QStringLiteral("+91 98200"));
+        // "98200" has too few digits to count; the e-mail decides.
+        form.Txtemail->setFocus();
+        TypeText(QStringLiteral("BETA@Y.COM"));
+        boxes.Answer(vbNo);
+        Click(form.CmdSave);
+        QCOMPARE(boxes.Prompts(),
+                 QStringList{"A party with this e-mail address already exists: BETA STORES, "
+                             "MUMBAI. Save anyway?"});
+        QCOMPARE(form.Txtname->text(), QStringLiteral("NEW PARTY")); // still on screen
+        QCOMPARE(form.CmdSave->text(), QStringLiteral("&Save"));
+        QCOMPARE(book.Count("adrsmstr"), 4);
+        Click(form.CmdSave); // Yes, then Yes to the save question
+        QCOMPARE(book.Count("adrsmstr"), 5);
+        QCOMPARE(boxes.Last().prompt, QStringLiteral("Record has been Saved"));
+
+        // Changing a party compares it with the others only.
+        boxes.calls.clear();
+        LoadParty(form, QStringLiteral("ACME"));
+        QCOMPARE(form.Txtname->text(), QStringLiteral("ACME TRADERS"));
+        Click(form.CmdSave);
+        QCOMPARE(boxes.Prompts(),
+                 (QStringList{"Are you Sure to save this Record", "Record has been updated"}));
+        // ... and a name like another's is asked about.
+        boxes.calls.clear();
+        LoadParty(form, QStringLiteral("ZETA"));
+        form.Txtname->setFocus();
+        QTest::keyClick(form.Txtname, Qt::Key_A, Qt::ControlModifier);
+        TypeText(QStringLiteral("delta-corp."));
+        boxes.Answer(vbNo);
+        Click(form.CmdSave);
+        QCOMPARE(boxes.Prompts(),
+                 QStringList{"A party with this name already exists: DELTA CORP, MUMBAI. "
+                             "Save anyway?"});
+    }
+};
+
+ADRSBOOK_TEST(ImportWindowTests)
+#include "tst_importwindows.moc"
