@@ -1,6 +1,7 @@
 #include "app/frmmainmdi.h"
 
 #include "address/frmadrsmstr1.h"
+#include "app/bookstart.h"
 #include "app/frmabtus.h"
 #include "data/connmodule.h"
 #include "masters/frmcsc.h"
@@ -81,6 +82,7 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
 
 FrmMainMdi::~FrmMainMdi() {
     if (mainMdi == this) mainMdi = nullptr;
+    if (lock_) lock_->Release();
 }
 
 QRect FrmMainMdi::Placement(int screenWidth, int screenHeight) {
@@ -91,17 +93,7 @@ bool FrmMainMdi::MDIForm_Load() {
     const QRect place = Placement(ScreenWidth(), ScreenHeight());
     setGeometry(Px(place.left()), Px(place.top()), Px(place.width()), Px(place.height()));
 
-    try {
-        OpenConn();
-        OpenConn2();
-    } catch (const std::exception& e) {
-        MsgBox(
-            QStringLiteral("The address book cannot start: its database could not be opened.\n\n") +
-                ErrorText(e),
-            vbCritical, QStringLiteral("ORVANE ADDRESS BOOK"));
-        CloseConns();
-        return false;
-    }
+    if (!OpenBook(lock_)) return false;
 
     AppTitle = QStringLiteral("ORVANE ADDRESS BOOK");
     setWindowTitle(AppTitle + QStringLiteral(" ") + QStringLiteral("(MAIN MENU)"));

@@ -3,6 +3,7 @@
 #include "data/connmodule.h"
 #include "data/ids.h"
 #include "data/schema.h"
+#include "data/sqlcipherengine.h"
 #include "data/unicodecase.h"
 
 #include <QDateTime>
@@ -17,10 +18,10 @@
 namespace {
 
 // Books are in the format of SQLCipher 3; a later library reads it only
-// when told to (an older one takes the setting as an unknown, empty pragma).
+// when told to.
 void keyBook(sqlite3* db) {
     sqlite3_key(db, kDatabasePassword, int(qstrlen(kDatabasePassword)));
-    sqlite3_exec(db, "PRAGMA cipher_compatibility = 3", nullptr, nullptr, nullptr);
+    SqlCipherEngine::PinFormat(db);
 }
 
 // What a column may hold.
