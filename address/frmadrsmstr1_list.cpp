@@ -107,6 +107,7 @@ void FrmAdrsMstr1::LoadAddress(const QString& id) {
             Conn, adOpenStatic, adLockBatchOptimistic);
     if (Rs.RecordCount() > 0) {
         LblCty->setText(Rs.Fields("ctyname").Str());
+        PickedCity = Trim(LblCty->text());
         LblState->setText(Rs.Fields("Statename").Str());
         LblContry->setText(Rs.Fields("Contryname").Str());
         LoadGroups();

@@ -62,63 +62,76 @@ void FrmAdrsMstr1::ValidateEntry() {
         check(LblCty, failed, CmbxCty);
     }
     check(LstvewGrup1, TickedGroups() < 1, LstvewGrup1);
+    if (ErrCount == 0 && !ResolveTypedCity()) {
+        const QString typed = ShownCity();
+        if (CmbxCty->isHidden()) {
+            CmbxCty->setEditText(typed);
+            CmbxCty->show();
+            CmbxCty->raise();
+        }
+        check(CmbxCty, true, CmbxCty);
+        MsgBox(QStringLiteral("The city must be chosen from the list: no city is named \"%1\".")
+                   .arg(typed),
+               vbCritical, Caption());
+    }
     Validating = false;
 }
 
 bool FrmAdrsMstr1::SaveAddress() {
     try {
         if (!ConfirmNotDuplicate(*Conn, EnteredNow(), Caption())) return false;
-        // A change keeps its ids, so only a new party needs free ones: a
-        // full register refuses a new party but never a change.
-        Integer NewId = AdrsId;
-        int NextLink = 1;
         if (Rs.State() == adStateOpen) Rs.Close();
-        Rs.Open(QStringLiteral("Select max(adrsid) from adrsmstr"), Conn, adOpenStatic,
-                adLockBatchOptimistic);
-        if (NewEntry) NewId = NextId(Rs);
-        Rs.Close();
-        Rs.Open(QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"), Conn, adOpenStatic,
-                adLockBatchOptimistic);
-        if (NewEntry) NextLink = NextId(Rs);
-        Rs.Close();
-        Rs.Open(QStringLiteral("Select * from adrsmstr"), Conn, adOpenStatic,
-                adLockBatchOptimistic);
-
         if (MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
             return false;
         const QVariant stamp(QDateTime::currentDateTime());
 
-        if (NewEntry) {
-            InTransaction(*Conn, [&] {
+        // The new ids are taken inside the write that adds the rows: another
+        // program writing meanwhile waits for it, so no two parties (or
+        // links) share an id and no party gets another's groups.
+        InTransaction(*Conn, [&] {
+            // A change keeps its ids, so only a new party needs free ones: a
+            // full register refuses a new party but never a change.
+            Integer NewId = AdrsId;
+            int NextLink = 1;
+            Rs.Open(QStringLiteral("Select max(adrsid) from adrsmstr"), Conn, adOpenStatic,
+                    adLockBatchOptimistic);
+            if (NewEntry) NewId = NextId(Rs);
+            Rs.Close();
+            Rs.Open(QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"), Conn, adOpenStatic,
+                    adLockBatchOptimistic);
+            if (NewEntry) NextLink = NextId(Rs);
+            Rs.Close();
+            Rs.Open(QStringLiteral("Select * from adrsmstr"), Conn, adOpenStatic,
+                    adLockBatchOptimistic);
+            if (NewEntry) {
                 Rs.AddNew();
                 Rs.Fields("Adrsid") = QVariant(NewId);
                 WriteParty(stamp);
                 WriteLinks(NewId, NextLink);
-            });
-            MsgBox(QStringLiteral("Record has been Saved"), vbInformation, Caption());
-        } else {
-            InTransaction(*Conn, [&] {
-                Rs.Close();
-                Rs.Open(QStringLiteral("Select * from adrsmstr where adrsid like '") + Id(AdrsId) +
-                            QStringLiteral("'"),
-                        Conn, adOpenStatic, adLockBatchOptimistic);
-                if (Rs.RecordCount() < 1)
-                    throw DbError(
-                        QStringLiteral("The party with id %1 is no longer in the address book.")
-                            .arg(AdrsId));
-                WriteParty(stamp);
-                Rs.Close();
-                Rs.Open(QStringLiteral("delete * from adrsgrpdtails where adrsconcrnid like '") +
-                            Id(AdrsId) + QStringLiteral("'"),
-                        Conn, adOpenStatic, adLockBatchOptimistic);
-                if (Rs.State() == adStateOpen) Rs.Close();
-                Rs.Open(QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"), Conn,
-                        adOpenStatic, adLockBatchOptimistic);
-                NextLink = NextId(Rs);
-                WriteLinks(AdrsId, NextLink);
-            });
-            MsgBox(QStringLiteral("Record has been updated"), vbInformation, Caption());
-        }
+                return;
+            }
+            Rs.Close();
+            Rs.Open(QStringLiteral("Select * from adrsmstr where adrsid like '") + Id(AdrsId) +
+                        QStringLiteral("'"),
+                    Conn, adOpenStatic, adLockBatchOptimistic);
+            if (Rs.RecordCount() < 1)
+                throw DbError(
+                    QStringLiteral("The party with id %1 is no longer in the address book.")
+                        .arg(AdrsId));
+            WriteParty(stamp);
+            Rs.Close();
+            Rs.Open(QStringLiteral("delete * from adrsgrpdtails where adrsconcrnid like '") +
+                        Id(AdrsId) + QStringLiteral("'"),
+                    Conn, adOpenStatic, adLockBatchOptimistic);
+            if (Rs.State() == adStateOpen) Rs.Close();
+            Rs.Open(QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"), Conn, adOpenStatic,
+                    adLockBatchOptimistic);
+            NextLink = NextId(Rs);
+            WriteLinks(AdrsId, NextLink);
+        });
+        MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
+                        : QStringLiteral("Record has been updated"),
+               vbInformation, Caption());
     } catch (const std::exception& e) {
         if (Rs.State() == adStateOpen) Rs.Close();
         ReportFailure(this, QStringLiteral("The party could not be saved."), e);

@@ -5,12 +5,14 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QAction;
 class Form;
+class BookLock;
 
 class FrmMainMdi : public QMainWindow {
     Q_OBJECT
@@ -78,7 +80,10 @@ class FrmMainMdi : public QMainWindow {
     Form* find(const char* className) const;
     void activate(Form* form);
     void place(Form* form);
+    void giveKeyboard(Form* form);
     void DeleteTempFiles();
+
+    std::unique_ptr<BookLock> lock_; // held while the book is open
 };
 
 // The main window while the program runs (nullptr before it exists).

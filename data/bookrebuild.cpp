@@ -3,6 +3,8 @@
 #include "data/connmodule.h"
 #include "data/ids.h"
 #include "data/schema.h"
+#include "data/sqlcipherengine.h"
+#include "data/unicodecase.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -16,10 +18,10 @@
 namespace {
 
 // Books are in the format of SQLCipher 3; a later library reads it only
-// when told to (an older one takes the setting as an unknown, empty pragma).
+// when told to.
 void keyBook(sqlite3* db) {
     sqlite3_key(db, kDatabasePassword, int(qstrlen(kDatabasePassword)));
-    sqlite3_exec(db, "PRAGMA cipher_compatibility = 3", nullptr, nullptr, nullptr);
+    SqlCipherEngine::PinFormat(db);
 }
 
 // What a column may hold.
@@ -150,6 +152,8 @@ void openSource(Db& db, const QString& source) {
                                           "the file is damaged or is not an address book (%2).")
                         .arg(source, reason);
                 });
+    // Its name index is checked by the letter-case rule it was built with.
+    if (UnicodeCase::Ordered(db.db)) UnicodeCase::Register(db.db);
 }
 
 void requireIntact(Db& db, const QString& file) {
@@ -410,6 +414,7 @@ void BookRebuild::Rebuild(const QString& source, const QString& target) {
             throw DbError(
                 QStringLiteral("The restored copy could not be written: %1.").arg(to.error()));
         keyBook(to.db);
+        UnicodeCase::Register(to.db); // the new book's indexes follow the program's rule
         exec(to, "PRAGMA journal_mode=DELETE");
         exec(to, "PRAGMA synchronous=FULL");
         exec(to, "BEGIN IMMEDIATE");

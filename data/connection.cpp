@@ -40,16 +40,30 @@ Engine& Connection::engine() {
     return *engine_;
 }
 
+QString Connection::IntegrityCheck() {
+    Engine& e = engine();
+    ResultTable rows;
+    e.Run(EngineStatement{QStringLiteral("PRAGMA integrity_check"), {}, {}, false}, &rows);
+    QStringList found;
+    for (int r = 0; r < rows.RowCount(); ++r)
+        found << rows.Text(r, 0);
+    return found.isEmpty() ? QStringLiteral("the check gave no answer") : found.join(u'\n');
+}
+
+bool Connection::ReadOnly() const {
+    return engine_ && engine_->ReadOnly();
+}
+
 qint64 Connection::Execute(const QString& text) {
     Engine& e = engine();
     return e.Run(e.Translate(text), nullptr);
 }
 
 void Connection::BeginRead() {
-    engine().Savepoint(QStringLiteral("one_read"));
+    engine().BeginRead();
 }
 void Connection::EndRead() {
-    engine().Release(QStringLiteral("one_read"));
+    engine().EndRead();
 }
 
 void Connection::BeginTrans() {

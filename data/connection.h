@@ -25,6 +25,11 @@ class Connection {
     QString File() const;
     // Reads the whole database; a damaged file raises a DbError.
     void Verify();
+    // The engine's full check of every page, table and index: "ok", or
+    // what it found wrong.
+    QString IntegrityCheck();
+    // True when the book can only be read (its file or its folder).
+    bool ReadOnly() const;
 
     // Runs a statement that returns no rows; returns the rows it changed.
     qint64 Execute(const QString& text);

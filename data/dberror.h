@@ -16,3 +16,15 @@ class OverflowError : public DbError {
   public:
     using DbError::DbError;
 };
+
+// The book is locked by another program (or another connection) and the
+// lock was not let go in time. Nothing was read or written. A read gives up
+// at once; a write waits a few seconds first.
+class BusyError : public DbError {
+  public:
+    BusyError(const QString& message, bool reading) : DbError(message), reading_(reading) {}
+    bool Reading() const { return reading_; }
+
+  private:
+    bool reading_;
+};

@@ -31,6 +31,8 @@ class Engine {
     // Reads the whole file and raises a DbError saying what is wrong when any
     // part of it is damaged or missing.
     virtual void Verify() = 0;
+    // True when the file (or its folder) can only be read.
+    virtual bool ReadOnly() const = 0;
 
     // Turns a statement text of the windows into the engine's statement.
     virtual EngineStatement Translate(const QString& text) const = 0;
@@ -52,6 +54,11 @@ class Engine {
     virtual void Update(const QString& table, const QVariant& key, const QStringList& columns,
                         const QVariantList& values) = 0;
 
+    // A read of several queries: one lock for all of them, and a query
+    // repeated inside it may be answered from memory. Any write inside it
+    // ends that.
+    virtual void BeginRead() = 0;
+    virtual void EndRead() = 0;
     // Transactions; savepoints nest inside them or stand alone.
     virtual void Begin() = 0;
     virtual void Commit() = 0;

@@ -1,8 +1,11 @@
 #include "data/sqlcipherengine.h"
 
 #include "data/dberror.h"
+#include "data/privatefile.h"
+#include "data/unicodecase.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <sqlite3.h>
@@ -16,6 +19,12 @@ constexpr int kKeptReadRows = 4; // only small results are kept
 // Large enough to keep the whole file of the largest address book decrypted
 // in memory: every miss costs a decrypt and an HMAC check.
 constexpr int kCacheKiB = 65536;
+// How long a statement waits for a lock another program holds on the book:
+// a write (and opening the book) waits a while, since the other program's
+// commit is usually quick; a read gives up at once, so that a list typed
+// into never stalls the window.
+constexpr int kWriteWaitMs = 5000;
+constexpr int kReadWaitMs = 200;
 
 void bind(sqlite3_stmt* stmt, int index, const QVariant& v) {
     if (!v.isValid() || v.isNull()) {
@@ -83,7 +92,30 @@ SqlCipherEngine::~SqlCipherEngine() {
 void SqlCipherEngine::fail(const QString& what) const {
     const QString reason =
         db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("not open");
+    const int code = db_ ? (sqlite3_extended_errcode(db_) & 0xff) : SQLITE_OK;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        throw BusyError(
+            QStringLiteral("The address book is busy in another program, which holds a lock on "
+                           "%1 (waited %2 s). Nothing was read or written; try again when the "
+                           "other program has finished.")
+                .arg(file_)
+                .arg(busyWait_ / 1000.0, 0, 'f', 1),
+            busyWait_ < kWriteWaitMs);
     throw DbError(QStringLiteral("%1: %2").arg(what, reason));
+}
+
+void SqlCipherEngine::waitWhenBusy(int ms) {
+    if (ms == busyWait_ || !db_) return;
+    sqlite3_busy_timeout(db_, ms);
+    busyWait_ = ms;
+}
+
+bool SqlCipherEngine::ReadOnly() const {
+    if (!db_) return false;
+    if (sqlite3_db_readonly(db_, "main") == 1) return true;
+    // A writable file in a folder that takes no new files still takes no
+    // change: every write needs its journal beside the file.
+    return !QFileInfo(QFileInfo(file_).absolutePath()).isWritable();
 }
 
 void SqlCipherEngine::Open(const QString& file, const QString& password) {
@@ -111,11 +143,28 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
     file_ = file;
     const QByteArray key = password.toUtf8();
     sqlite3_key(db_, key.constData(), int(key.size()));
-    sqlite3_busy_timeout(db_, 5000);
+    busyWait_ = -1;
+    waitWhenBusy(kWriteWaitMs);
+    readWait_ = kWriteWaitMs; // until the book is open
+    if (!UnicodeCase::Register(db_)) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
+        Close();
+        throw DbError(
+            QStringLiteral("The database file %1 could not be opened: %2.").arg(file, reason));
+    }
     try {
+        PinFormat(db_);
         // The first read proves the key: a wrong password or a damaged file
         // fails here, before anything could be written.
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    } catch (const BusyError&) {
+        Close();
+        throw BusyError(
+            QStringLiteral("The address book %1 is in use by another program, which holds a "
+                           "lock on it. Close that program (or wait for it to finish) and start "
+                           "the address book again.")
+                .arg(file),
+            false);
     } catch (const DbError& e) {
         Close();
         throw DbError(
@@ -128,11 +177,29 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
         exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kCacheKiB));
+        UnicodeCase::ReorderIndexes(db_);
         learnColumns();
     } catch (...) {
         Close();
         throw;
     }
+    readWait_ = kReadWaitMs;
+}
+
+void SqlCipherEngine::PinFormat(sqlite3* db) {
+    // Books are written in the format of SQLCipher 3. A later library reads
+    // and writes that format only when told to; without it every existing
+    // book would look like a wrong password.
+    sqlite3_stmt* stmt = nullptr;
+    int major = 0;
+    if (sqlite3_prepare_v2(db, "PRAGMA cipher_version", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        major = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)))
+                    .split('.')
+                    .value(0)
+                    .toInt();
+    sqlite3_finalize(stmt);
+    if (major >= 4) sqlite3_exec(db, "PRAGMA cipher_compatibility = 3", nullptr, nullptr, nullptr);
 }
 
 void SqlCipherEngine::Verify() {
@@ -164,6 +231,8 @@ void SqlCipherEngine::Verify() {
 
 void SqlCipherEngine::Close() {
     reads_.clear();
+    reading_ = 0;
+    wroteInRead_ = false;
     translated_.clear();
     for (auto& c : cache_)
         sqlite3_finalize(c.stmt);
@@ -176,25 +245,41 @@ void SqlCipherEngine::Close() {
 void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
     if (QFileInfo::exists(file))
         throw DbError(QStringLiteral("The file %1 already exists.").arg(file));
+    {
+        // Owner-only from its first byte (the engine gives its journals the
+        // same mode).
+        QFile empty(file);
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            throw DbError(QStringLiteral("The file %1 could not be created: %2.")
+                              .arg(file, empty.errorString()));
+    }
     sqlite3* db = nullptr;
     const QByteArray path = file.toUtf8();
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                         nullptr) != SQLITE_OK) {
         const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close(db);
+        QFile::remove(file);
         throw DbError(QStringLiteral("The file %1 could not be created: %2.").arg(file, reason));
     }
     const QByteArray key = password.toUtf8();
     sqlite3_key(db, key.constData(), int(key.size()));
+    PinFormat(db);
     // Writing the first page makes the file exist with its key.
     char* err = nullptr;
-    const int rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA user_version=1;", nullptr,
-                                nullptr, &err);
+    // Its indexes are made by connections that sort by the Unicode rule.
+    const QByteArray first = "PRAGMA journal_mode=DELETE; PRAGMA user_version=" +
+                             QByteArray::number(UnicodeCase::kOrderedVersion) + ";";
+    const int rc = sqlite3_exec(db, first.constData(), nullptr, nullptr, &err);
     const QString reason = err ? QString::fromUtf8(err) : QString();
     sqlite3_free(err);
     sqlite3_close(db);
-    if (rc != SQLITE_OK)
+    if (rc != SQLITE_OK) {
+        QFile::remove(file);
         throw DbError(QStringLiteral("The file %1 could not be created: %2.").arg(file, reason));
+    }
+    MakePrivate(file);
 }
 
 void SqlCipherEngine::learnColumns() {
@@ -255,9 +340,10 @@ SqlCipherEngine::Cached& SqlCipherEngine::prepared(const QString& sql) {
     static const QRegularExpression control(
         QStringLiteral("^\\s*(BEGIN|COMMIT|END|ROLLBACK|SAVEPOINT|RELEASE|PRAGMA)\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    const bool writes = !readOnly && !control.match(sql).hasMatch();
-    cache_.push_front(
-        Cached{sql, stmt, std::make_shared<const ColumnInfo>(names), readOnly, writes});
+    const bool isControl = control.match(sql).hasMatch();
+    const bool writes = !readOnly && !isControl;
+    cache_.push_front(Cached{sql, stmt, std::make_shared<const ColumnInfo>(names), readOnly, writes,
+                             readOnly && !isControl});
     cacheIndex_.insert(sql, cache_.begin());
     if (int(cache_.size()) > kCachedStatements) {
         cacheIndex_.remove(cache_.back().sql);
@@ -277,9 +363,8 @@ std::shared_ptr<const ColumnInfo> SqlCipherEngine::Columns(const EngineStatement
 
 qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows) {
     // A repeated query inside one read gives what it gave before.
-    const bool inRead = InTransaction();
     QString readKey;
-    if (inRead && rows) {
+    if (keepingReads() && rows) {
         readKey = statement.sql;
         for (const QVariant& p : statement.params)
             readKey += QChar(0x1f) + p.toString();
@@ -291,8 +376,15 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
     }
 
     Cached& cached = prepared(statement.sql);
-    if (!cached.readOnly) forgetReads();
+    // The pending snapshots are taken first (they read the rows as they are
+    // before this write), and only then is every kept result dropped, so
+    // none of them outlives the write.
     if (cached.writes) DeferredSnapshot::BeforeWrite();
+    if (!cached.readOnly) {
+        forgetReads();
+        if (reading_ > 0) wroteInRead_ = true;
+    }
+    waitWhenBusy(cached.plainRead ? readWait_ : kWriteWaitMs);
     sqlite3_stmt* stmt = cached.stmt;
     const Resetter resetter{stmt};
     for (int i = 0; i < statement.params.size(); ++i)
@@ -302,7 +394,7 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
     if (rows) rows->Reset(cached.columns);
     readRows(stmt, statement.sql, rows, 0, -1);
     if (!readKey.isEmpty() && cached.readOnly && columns > 0 && rows->RowCount() <= kKeptReadRows &&
-        InTransaction()) {
+        keepingReads()) {
         if (reads_.size() >= kKeptReads) reads_.clear();
         reads_.insert(readKey, *rows);
     }
@@ -348,6 +440,7 @@ bool SqlCipherEngine::RunPart(const EngineStatement& statement, ResultTable* row
     Cached& cached = prepared(statement.sql);
     if (!cached.readOnly)
         throw DbError(QStringLiteral("Only a query can be read in parts [%1].").arg(statement.sql));
+    waitWhenBusy(cached.plainRead ? readWait_ : kWriteWaitMs);
     sqlite3_stmt* stmt = cached.stmt;
     const Resetter resetter{stmt}; // ends the read: its lock is let go
     for (int i = 0; i < statement.params.size(); ++i)
@@ -390,6 +483,24 @@ void SqlCipherEngine::Update(const QString& table, const QVariant& key, const QS
                         {},
                         false},
         nullptr);
+}
+
+bool SqlCipherEngine::keepingReads() const {
+    return reading_ > 0 && !wroteInRead_ && InTransaction();
+}
+
+void SqlCipherEngine::BeginRead() {
+    if (reading_ == 0) {
+        forgetReads();
+        wroteInRead_ = false;
+    }
+    Savepoint(QStringLiteral("one_read"));
+    ++reading_;
+}
+void SqlCipherEngine::EndRead() {
+    if (reading_ > 0) --reading_;
+    if (reading_ == 0) forgetReads();
+    Release(QStringLiteral("one_read"));
 }
 
 void SqlCipherEngine::Begin() {

@@ -2,6 +2,7 @@
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
+#include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -32,7 +33,6 @@ QLineEdit* NewTextBox(QWidget* parent, const char* name, int maxLength) {
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(true); // Enter on a focused button presses it
     return button;
 }
 
@@ -94,7 +94,7 @@ FrmCsC::FrmCsC(QWidget* parent) : Form(parent) {
     On::Click(CmdEdt, [this] { CmdEdt_Click(); });
     On::Click(CmdDel, [this] { CmdDel_Click(); });
     On::Click(CmdClos, [this] { CmdClos_Click(); });
-    On::DblClick(LstvewCsc, [this] { LstvewCsc_DblClick(); });
+    OnDblClickAnywhere(LstvewCsc, [this] { LstvewCsc_DblClick(); });
     On::KeyPress(LstvewCsc, [this](int& KeyAscii) { LstvewCsc_KeyPress(KeyAscii); });
     On::GotFocus(txtcty, [this] { txtcty_GotFocus(); });
     On::KeyPress(txtcty, [this](int& KeyAscii) { txtcty_KeyPress(KeyAscii); });
@@ -287,40 +287,45 @@ bool FrmCsC::SaveCity() {
     bool saved = false;
     TrapInvalidInput([&] {
         Rs.Close(); // a fresh recordset
-        Rs.Open(QStringLiteral("Select max(ctyid) from cscmstr"), Conn, adOpenStatic,
-                adLockBatchOptimistic);
-        // Only a new city needs an id: a change must not fail because the
-        // register has reached the largest id.
-        const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
-        Rs.Close();
-        Rs.Open(QStringLiteral("Select * from cscmstr"), Conn, adOpenStatic, adLockBatchOptimistic);
         if (MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
             return;
         const QDateTime now = QDateTime::currentDateTime();
-        if (NewEntry) {
-            Rs.AddNew();
-            Rs.Fields("Ctyid") = QVariant(newId);
-            Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
-            Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
-            Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
-            Rs.Fields("addt") = QVariant(now);
-            Rs.Fields("delstatus") = QVariant(0);
-            Rs.UpdateBatch(adAffectAllChapters);
-            saved = true;
-            MsgBox(QStringLiteral("Record has been Saved"), vbInformation, Caption());
-        } else {
+        // The new id is taken inside the write that adds the row: another
+        // program writing meanwhile waits for it, so no two cities share an id.
+        InTransaction(*Conn, [&] {
+            Rs.Open(QStringLiteral("Select max(ctyid) from cscmstr"), Conn, adOpenStatic,
+                    adLockBatchOptimistic);
+            // Only a new city needs an id: a change must not fail because the
+            // register has reached the largest id.
+            const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
             Rs.Close();
-            Rs.Open(kSelectCityById + QString::number(CtyId) + QStringLiteral("'"), Conn,
-                    adOpenStatic, adLockBatchOptimistic);
-            Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
-            Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
-            Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
-            Rs.Fields("edtdt") = QVariant(now);
-            Rs.Fields("delstatus") = QVariant(0);
-            Rs.UpdateBatch(adAffectAllChapters);
-            saved = true;
-            MsgBox(QStringLiteral("Record has been updated"), vbInformation, Caption());
-        }
+            Rs.Open(QStringLiteral("Select * from cscmstr"), Conn, adOpenStatic,
+                    adLockBatchOptimistic);
+            if (NewEntry) {
+                Rs.AddNew();
+                Rs.Fields("Ctyid") = QVariant(newId);
+                Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
+                Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
+                Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
+                Rs.Fields("addt") = QVariant(now);
+                Rs.Fields("delstatus") = QVariant(0);
+                Rs.UpdateBatch(adAffectAllChapters);
+            } else {
+                Rs.Close();
+                Rs.Open(kSelectCityById + QString::number(CtyId) + QStringLiteral("'"), Conn,
+                        adOpenStatic, adLockBatchOptimistic);
+                Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
+                Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
+                Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
+                Rs.Fields("edtdt") = QVariant(now);
+                Rs.Fields("delstatus") = QVariant(0);
+                Rs.UpdateBatch(adAffectAllChapters);
+            }
+        });
+        saved = true;
+        MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
+                        : QStringLiteral("Record has been updated"),
+               vbInformation, Caption());
         ClearEntry();
         CmdSave->setText(QStringLiteral("&New"));
         CmdEdt->setText(QStringLiteral("&Edit"));

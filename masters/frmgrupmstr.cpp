@@ -2,6 +2,7 @@
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
+#include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -25,7 +26,6 @@ const QString kSelectGroupById = QStringLiteral("Select * from adrsgrupmstr wher
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(true); // Enter on a focused button presses it
     return button;
 }
 } // namespace
@@ -77,7 +77,7 @@ FrmGrupMstr::FrmGrupMstr(QWidget* parent) : Form(parent) {
     On::Click(CmdEdt, [this] { CmdEdt_Click(); });
     On::Click(CmdDel, [this] { CmdDel_Click(); });
     On::Click(CmdClos, [this] { CmdClos_Click(); });
-    On::DblClick(LstvewGrup, [this] { LstvewGrup_DblClick(); });
+    OnDblClickAnywhere(LstvewGrup, [this] { LstvewGrup_DblClick(); });
     On::KeyPress(LstvewGrup, [this](int& KeyAscii) { LstvewGrup_KeyPress(KeyAscii); });
 }
 
@@ -232,33 +232,37 @@ bool FrmGrupMstr::SaveGroup() {
     bool saved = false;
     TrapInvalidInput([&] {
         Rs.Close(); // a fresh recordset
-        Rs.Open(QStringLiteral("Select max(grpid) from adrsgrupmstr"), Conn, adOpenStatic,
-                adLockBatchOptimistic);
-        // Only a new group needs an id: a rename must not fail because the
-        // register has reached the largest id.
-        const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
-        Rs.Close();
-        Rs.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn, adOpenStatic,
-                adLockBatchOptimistic);
         if (MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
             return;
-        if (NewEntry) {
-            Rs.AddNew();
-            Rs.Fields("grpid") = QVariant(newId);
-            Rs.Fields("grpname") = QVariant(Trim(txtGrup->text()));
-            Rs.UpdateBatch(adAffectAllChapters);
-            saved = true;
-            Rs.MoveNext();
-            MsgBox(QStringLiteral("Record has been Saved"), vbInformation, Caption());
-        } else {
+        // The new id is taken inside the write that adds the row: another
+        // program writing meanwhile waits for it, so no two groups share an id.
+        InTransaction(*Conn, [&] {
+            Rs.Open(QStringLiteral("Select max(grpid) from adrsgrupmstr"), Conn, adOpenStatic,
+                    adLockBatchOptimistic);
+            // Only a new group needs an id: a rename must not fail because the
+            // register has reached the largest id.
+            const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
             Rs.Close();
-            Rs.Open(kSelectGroupById + QString::number(GrpId) + QStringLiteral("'"), Conn,
-                    adOpenStatic, adLockBatchOptimistic);
-            Rs.Fields("grpname") = QVariant(Trim(txtGrup->text()));
-            Rs.UpdateBatch(adAffectAllChapters);
-            saved = true;
-            MsgBox(QStringLiteral("Record has been updated"), vbInformation, Caption());
-        }
+            Rs.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn, adOpenStatic,
+                    adLockBatchOptimistic);
+            if (NewEntry) {
+                Rs.AddNew();
+                Rs.Fields("grpid") = QVariant(newId);
+                Rs.Fields("grpname") = QVariant(Trim(txtGrup->text()));
+                Rs.UpdateBatch(adAffectAllChapters);
+                Rs.MoveNext();
+            } else {
+                Rs.Close();
+                Rs.Open(kSelectGroupById + QString::number(GrpId) + QStringLiteral("'"), Conn,
+                        adOpenStatic, adLockBatchOptimistic);
+                Rs.Fields("grpname") = QVariant(Trim(txtGrup->text()));
+                Rs.UpdateBatch(adAffectAllChapters);
+            }
+        });
+        saved = true;
+        MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
+                        : QStringLiteral("Record has been updated"),
+               vbInformation, Caption());
         ClearEntry();
         CmdSave->setText(QStringLiteral("&New"));
         CmdEdt->setText(QStringLiteral("&Edit"));

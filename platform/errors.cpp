@@ -1,5 +1,6 @@
 #include "platform/errors.h"
 
+#include "platform/busynotice.h"
 #include "platform/form.h"
 #include "platform/msgbox.h"
 
@@ -13,7 +14,37 @@ void ReportInvalidInput() {
     MsgBox(QStringLiteral("Invalid Input"), vbCritical, QStringLiteral("Error Handler"));
 }
 
+void ReportBusyWrite(const BusyError& e) {
+    const Form* form = FormOf(QApplication::focusWidget());
+    MsgBox(e.message() + QStringLiteral("\n\nNothing was saved. The entry is still on screen: "
+                                        "press Save again when the other program has finished."),
+           vbExclamation, form ? form->Caption() : QApplication::applicationName());
+}
+
+namespace {
+QWidget* currentControl = nullptr;
+}
+
+HandlerScope::HandlerScope(QWidget* control) : previous_(currentControl) {
+    currentControl = control;
+}
+HandlerScope::~HandlerScope() {
+    currentControl = previous_;
+}
+QWidget* HandlerScope::Current() {
+    return currentControl;
+}
+
+bool NoteIfBusy(QWidget* control, const std::exception& e) {
+    const auto* busy = dynamic_cast<const BusyError*>(&e);
+    if (!busy || !busy->Reading()) return false;
+    if (!control) control = HandlerScope::Current();
+    ShowBusyNotice(control ? control : QApplication::focusWidget());
+    return true;
+}
+
 void ReportFailure(QWidget* control, const QString& what, const std::exception& e) {
+    if (NoteIfBusy(control, e)) return;
     const Form* form = FormOf(control);
     const QString title = form ? form->Caption() : QApplication::applicationName();
     const QString lead =

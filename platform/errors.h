@@ -8,6 +8,8 @@
 //    catches what escapes it, says in a message box what failed and leaves
 //    the window usable. No exception ever crosses the event loop.
 
+#include "data/dberror.h"
+
 #include <QString>
 #include <exception>
 #include <stdexcept>
@@ -17,21 +19,34 @@ class QWidget;
 // The text of an error, for a message box.
 QString ErrorText(const std::exception& e);
 
+// A read that met a lock of another program is not quietly skipped: the
+// window of `control` (the focused one when null) says so in its busy line
+// (see platform/busynotice.h). True when `e` was such a read.
+bool NoteIfBusy(QWidget* control, const std::exception& e);
+
 template <class Step> void ResumeNext(Step&& step) {
     try {
         step();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        NoteIfBusy(nullptr, e);
     }
 }
 
 // Shows "Invalid Input" as the save routines do.
 void ReportInvalidInput();
+// Says that a save found the book locked by another program and that the
+// entry is still on screen.
+void ReportBusyWrite(const BusyError& e);
 
-// Runs `work`; any error is reported as "Invalid Input". Returns false then.
+// Runs `work`; any error is reported as "Invalid Input", except a book
+// locked by another program, which is said as such. Returns false then.
 template <class Work> bool TrapInvalidInput(Work&& work) {
     try {
         work();
         return true;
+    } catch (const BusyError& e) {
+        ReportBusyWrite(e);
+        return false;
     } catch (const std::exception&) {
         ReportInvalidInput();
         return false;
@@ -39,11 +54,27 @@ template <class Work> bool TrapInvalidInput(Work&& work) {
 }
 
 // Reports a failure in a message box with the critical icon, titled with
-// the caption of the control's form: `what` says what failed.
+// the caption of the control's form: `what` says what failed. A read that
+// gave up on another program's lock shows the window's busy line instead.
 void ReportFailure(QWidget* control, const QString& what, const std::exception& e);
+
+// The control whose handler is running (nullptr between handlers): what a
+// skipped step inside it belongs to.
+class HandlerScope {
+  public:
+    explicit HandlerScope(QWidget* control);
+    ~HandlerScope();
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+    static QWidget* Current();
+
+  private:
+    QWidget* previous_;
+};
 
 // Runs a handler; whatever escapes it is reported and swallowed.
 template <class Handler> void Guarded(QWidget* control, Handler&& handler) {
+    const HandlerScope scope(control);
     try {
         handler();
     } catch (const std::exception& e) {

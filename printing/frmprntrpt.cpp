@@ -152,10 +152,8 @@ void FrmPrntrpt::CreatePrintFrame() {
 
     CmdPrnt = Named(new QPushButton(QStringLiteral("<<Print>>"), FrmPrnt), "CmdPrnt");
     PlaceTwips(CmdPrnt, 3960, 2340, 1800, 495);
-    CmdPrnt->setAutoDefault(true); // Enter on the focused button prints
     CmdSheet = Named(new QPushButton(QStringLiteral("Print on s&heet..."), FrmPrnt), "CmdSheet");
     PlaceTwips(CmdSheet, 1800, 2340, 2040, 495);
-    CmdSheet->setAutoDefault(true);
 
     FrmPrnt->setEnabled(false);
     CmdPrnt->setEnabled(false);
@@ -441,6 +439,7 @@ void FrmPrntrpt::txtNoco_LostFocus() {
 }
 
 void FrmPrntrpt::CmdPrnt_Click() {
+    ShowStatus(QString()); // what the last print did no longer holds
     if (Trim(TxtName->text()).isEmpty()) {
         MsgBox(QStringLiteral("Select a record"), vbInformation, QStringLiteral("Error Handler"));
         LstvewPrnt->setFocus();

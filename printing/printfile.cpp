@@ -1,5 +1,6 @@
 #include "printing/printfile.h"
 
+#include "data/privatefile.h"
 #include "platform/apppath.h"
 
 #include <QFile>
@@ -61,7 +62,12 @@ QString PrintBatchPath() {
 
 void WritePrintFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail(path, file.errorString());
+    // The stickers carry names and addresses: readable by the owner only,
+    // also when an earlier print file was left readable by others.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        fail(path, file.errorString());
+    MakePrivate(path);
     if (file.write(bytes) != bytes.size() || !file.flush()) fail(path, file.errorString());
     file.close();
     if (file.error() != QFileDevice::NoError) fail(path, file.errorString());

@@ -5,6 +5,7 @@
 
 #include "data/connmodule.h"
 #include "data/sqltext.h"
+#include "platform/errors.h"
 #include "platform/listview.h"
 #include "platform/vb.h"
 
@@ -79,8 +80,10 @@ void FrmSrchEngn::LoadGroups() {
             CmbxGrup1->addItem(Trim(RsSrch.Fields(0).Str()));
             RsSrch.MoveNext();
         }
-    } catch (const std::exception&) {
-        // An unreadable group list leaves both lists empty, without a message.
+    } catch (const std::exception& e) {
+        // An unreadable group list leaves both lists empty, without a message
+        // (but for the busy line when another program holds the book).
+        NoteIfBusy(CmbxGrup1, e);
         if (RsSrch.State() == adStateOpen) RsSrch.Close();
         LstvewGrup2->Clear();
         CmbxGrup1->clear();
@@ -109,7 +112,8 @@ void FrmSrchEngn::SearchInGroup() {
 }
 
 // A statement that fails shows nothing of its own: the list ends empty and
-// the window stays as usable as before.
+// the window stays as usable as before. Only a book locked by another
+// program is said, in the window's busy line.
 void FrmSrchEngn::RunSearch(const QString& statement) {
     try {
         LstvewSrch->Clear(); // the fill of the last search stops here
@@ -117,7 +121,8 @@ void FrmSrchEngn::RunSearch(const QString& statement) {
         RsSrch.Open(statement, Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
         ResultStatement = statement;
         FillResultList();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        NoteIfBusy(TxtValue, e);
         ClearResult();
     }
 }

@@ -3,11 +3,13 @@
 #include "search/frmsrchengn.h"
 
 #include "data/connmodule.h"
+#include "platform/errors.h"
 #include "platform/listview.h"
 #include "platform/vb.h"
 #include "search/searchpanel.h"
 
 #include <QLabel>
+#include <QLineEdit>
 
 FrmSrchEngn::ResultFields::ResultFields(Recordset& rs) {
     QHash<QString, int> byName;
@@ -46,8 +48,11 @@ bool FrmSrchEngn::AddResultRows(const ResultFields& f, int rows) {
                 if (!RsSrch.Fields(f.name).IsNull()) AddResultRow(f);
             });
         });
-    } catch (const std::exception&) {
-        ClearResult(); // as when the statement fails: the list ends empty
+    } catch (const std::exception& e) {
+        // As when the statement fails: the list ends empty (with a notice
+        // when another program holds the book).
+        NoteIfBusy(TxtValue, e);
+        ClearResult();
         return false;
     }
     return more;

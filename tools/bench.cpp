@@ -14,6 +14,7 @@
 #include "data/connmodule.h"
 #include "data/recordset.h"
 #include "data/statementlog.h"
+#include "data/unicodecase.h"
 #include "platform/apppath.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
@@ -138,6 +139,7 @@ sqlite3* raw = nullptr;
 void openRaw(const QString& file) {
     sqlite3_open_v2(file.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_key(raw, kDatabasePassword, int(qstrlen(kDatabasePassword)));
+    UnicodeCase::Register(raw); // the same like() and NOCASE as the program's
     sqlite3_exec(raw, "PRAGMA cache_size=-65536; PRAGMA quick_check;", nullptr, nullptr, nullptr);
 }
 

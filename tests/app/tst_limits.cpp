@@ -60,7 +60,9 @@ class LimitTests : public QObject {
         EnterNewParty(form, QStringLiteral("one more"), QStringLiteral("road"), {1},
                       QStringLiteral("PUNE"));
         Click(form.CmdSave);
-        QCOMPARE(boxes.calls.size(), 1); // refused before the question
+        // Refused once confirmed: the id is taken inside the write.
+        QCOMPARE(boxes.calls.size(), 2);
+        QCOMPARE(boxes.calls.first().prompt, QStringLiteral("Are you Sure to save this Record"));
         QCOMPARE(boxes.Last().Icon(), int(vbCritical));
         QVERIFY2(boxes.Last().prompt.startsWith(QStringLiteral("The party could not be saved.")) &&
                      boxes.Last().prompt.contains(
@@ -105,7 +107,8 @@ class LimitTests : public QObject {
             Click(f->CmdSave);
         }
         // The master windows' one report for any failed save.
-        QCOMPARE(boxes.Prompts(), QStringList{QStringLiteral("Invalid Input")});
+        QCOMPARE(boxes.Prompts(), (QStringList{QStringLiteral("Are you Sure to save this Record"),
+                                               QStringLiteral("Invalid Input")}));
         QCOMPARE(boxes.Last().Icon(), int(vbCritical));
         QCOMPARE(Digest(), before);
     }

@@ -9,6 +9,7 @@
 #include "app/bookfile.h"
 #include "app/frmmainmdi.h"
 #include "data/backup.h"
+#include "data/booklock.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
@@ -211,6 +212,14 @@ class WriteFaultTests : public QObject {
                                               shown.join(QStringLiteral(" | "))));
             }
 
+            // A book that cannot be written is said so once, at start-up.
+            if (readOnly) {
+                const auto atStart = run.boxes.value(QStringLiteral("start"));
+                QVERIFY2(atStart.size() == 1 &&
+                             atStart.first().second.contains(QStringLiteral("opened read-only")),
+                         qPrintable(QString::number(atStart.size())));
+            }
+
             // Opened again with room to write, the file is as it was; a
             // journal the failure left behind is rolled back first.
             QCOMPARE(QFileInfo(file + QStringLiteral("-journal")).size() > 0, journalLeft);
@@ -299,8 +308,11 @@ class WriteFaultTests : public QObject {
                  (QList<QStringList>{{"KEPT"}}));
         QCOMPARE(FileDigest(book.File()), bookBytes);
         QCOMPARE(FileDigest(source), sourceBytes);
+        // The book and, while the program has it open, its lock and marker.
         QCOMPARE(QDir(book.Folder()).entryList(QDir::Files),
-                 QStringList{QString::fromLatin1(kDatabaseFileName)});
+                 (QStringList{QString::fromLatin1(kDatabaseFileName),
+                              BookLock::LockPath(QString::fromLatin1(kDatabaseFileName)),
+                              BookLock::MarkerPath(QString::fromLatin1(kDatabaseFileName))}));
     }
 };
 

@@ -215,8 +215,9 @@ class CityMasterTests : public QObject {
         TypeText(QStringLiteral("moga"));
         for (int field = 0; field < 4; ++field)
             PressEnter(); // the last one on Save
-        QCOMPARE(boxes.calls.size(), 1);
-        QCOMPARE(boxes.Last().prompt, QStringLiteral("Invalid Input"));
+        // The id is taken once the save is confirmed, inside its write.
+        QCOMPARE(boxes.Prompts(),
+                 (QStringList{"Are you Sure to save this Record", "Invalid Input"}));
         QCOMPARE(boxes.Last().title, QStringLiteral("Error Handler"));
         QCOMPARE(boxes.Last().Icon(), int(vbCritical));
         QCOMPARE(book.Count("cscmstr"), 1);

@@ -196,7 +196,9 @@ class GroupMasterTests : public QObject {
         Click(f->CmdSave);
         TypeText(QStringLiteral("more"));
         Click(f->CmdSave);
-        QCOMPARE(boxes.Prompts(), QStringList{"Invalid Input"});
+        // The id is taken once the save is confirmed, inside its write.
+        QCOMPARE(boxes.Prompts(),
+                 (QStringList{"Are you Sure to save this Record", "Invalid Input"}));
         QCOMPARE(boxes.Last().title, QStringLiteral("Error Handler"));
         QCOMPARE(boxes.Last().Icon(), int(vbCritical));
         QCOMPARE(book.Count("adrsgrupmstr"), 1);

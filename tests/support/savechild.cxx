@@ -11,6 +11,13 @@
 //     pressed, "ASK" when the save is confirmed (its transaction follows),
 //     "DONE" when the window reports the save.
 //
+//   adrsbook-savechild race <folder> <tag> <count> <seed>
+//     Saves new cities, groups and parties in turn (see RunRace) while
+//     another process does the same on the book.
+//
+//   adrsbook-savechild start <folder>
+//     Starts the program on the book as a person does (see RunStart).
+//
 //   adrsbook-savechild faults <folder> <fault> <backup target> <restore source> [actions]
 //     <fault> is "readonly" (run as the user nobody when started as root,
 //     since root writes through any file mode) or "fsize=<bytes>" (files may
@@ -39,6 +46,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -226,6 +234,168 @@ int RunSaves(int first, quint32 seed) {
         if (form.CmdSave->text() != QLatin1String("&New"))
             Fail(QStringLiteral("the save did not finish"));
     }
+}
+
+// ---- race -------------------------------------------------------------------
+
+// Another copy of the program (or any other writer) works on the same book
+// meanwhile: every confirmed save must be reported saved.
+class RaceBoxes : public MsgBoxResponder {
+  public:
+    int Respond(const MsgBoxCall& call) override {
+        if (call.prompt == QLatin1String("Are you Sure to save this Record")) return vbYes;
+        if (call.prompt == QLatin1String("Record has been Saved")) {
+            ++saved;
+            return vbOK;
+        }
+        Fail(QStringLiteral("unexpected box: ") + QString(call.prompt).replace(u'\n', u' '));
+    }
+    int saved = 0;
+};
+
+// Saves `count` new records in turn through the city, group and address
+// masters (after the first thirty groups, a city in place of each group),
+// each named "<tag><kind><n>". A party's notes name the groups it
+// was saved with ("GROUPS 3,8"). Lines: "SAVED <name>" per reported save,
+// "END <saves> <lists read again>" at the end.
+int RunRace(const QString& tag, int count, quint32 seed) {
+    QRandomGenerator random(seed);
+    int busyRetries = 0;
+    RaceBoxes boxes;
+    SetMsgBoxResponder(&boxes);
+    FrmCsC city;
+    FrmGrupMstr group;
+    FrmAdrsMstr1 party;
+    for (Form* f :
+         {static_cast<Form*>(&city), static_cast<Form*>(&group), static_cast<Form*>(&party)})
+        f->Form_Load();
+    Say(QStringLiteral("READY"));
+    auto saved = [&](const QString& name, int before) {
+        if (boxes.saved != before + 1) Fail(QStringLiteral("not saved: ") + name);
+        Say(QStringLiteral("SAVED ") + name);
+    };
+    for (int n = 0; n < count; ++n) {
+        const int before = boxes.saved;
+        // Every party takes a link id for each group on the list, ticked or
+        // not: the groups stop growing after a few dozen, so a long race
+        // stays within the 32,767 link ids.
+        const int kind = n % 3 == 1 && n >= 90 ? 0 : n % 3;
+        switch (kind) {
+        case 0: {
+            const QString name = QStringLiteral("%1C%2").arg(tag).arg(n);
+            ShowAndActivate(&city);
+            Click(city.CmdSave); // New
+            TypeText(name);
+            PressEnter();
+            TypeText(QStringLiteral("PUNJAB"));
+            PressEnter();
+            TypeText(QStringLiteral("INDIA"));
+            PressEnter();
+            Click(city.CmdSave);
+            saved(name, before);
+            break;
+        }
+        case 1: {
+            const QString name = QStringLiteral("%1G%2").arg(tag).arg(n);
+            ShowAndActivate(&group);
+            Click(group.CmdSave); // New
+            TypeText(name);
+            Click(group.CmdSave);
+            saved(name, before);
+            break;
+        }
+        default: {
+            const QString name = QStringLiteral("%1P%2").arg(tag).arg(n);
+            ShowAndActivate(&party);
+            Click(party.CmdSave); // New
+            TypeText(name);
+            PressEnter();
+            PressEnter();
+            TypeText(QStringLiteral("1 main road"));
+            PressEnter();
+            PressEnter();
+            PressEnter(); // on to the group checklist, filled as it takes the focus
+            party.LstvewGrup1->Flush();
+            // A list read while the other writer commits may give up (the
+            // window says so); a person goes back and into it again.
+            for (int tries = 0; party.LstvewGrup1->Count() == 0 && tries < 50; ++tries) {
+                ++busyRetries;
+                party.Txtland->setFocus();
+                Settle();
+                PressEnter();
+                party.LstvewGrup1->Flush();
+            }
+            QStringList all, chosen;
+            for (int i = 1; i <= party.LstvewGrup1->Count(); ++i)
+                all << party.LstvewGrup1->Item(i).SubItem(1);
+            if (all.isEmpty()) Fail(QStringLiteral("no groups"));
+            while (chosen.isEmpty())
+                for (const QString& g : all)
+                    if (random.bounded(4) == 0) chosen << g;
+            TickGroups(party.LstvewGrup1, QSet<QString>(chosen.cbegin(), chosen.cend()));
+            PressEnter(); // on to the city box, filled as it takes the focus
+            for (int tries = 0; party.CmbxCty->count() == 0 && tries < 50; ++tries) {
+                ++busyRetries;
+                party.LstvewGrup1->setFocus();
+                Settle();
+                PressEnter();
+            }
+            const QString cityName =
+                party.CmbxCty->itemText(random.bounded(qMax(1, party.CmbxCty->count())));
+            PickCity(party.CmbxCty, cityName);
+            for (int tries = 0; party.LblState->text().isEmpty() && tries < 50; ++tries) {
+                ++busyRetries;
+                PickCity(party.CmbxCty, cityName);
+            }
+            party.Txtnote->setPlainText(QStringLiteral("GROUPS ") + GroupsText(chosen));
+            Click(party.CmdSave);
+            // The check for a party of the same name reads before the
+            // question; if it gave up on the other's commit, press again.
+            for (int tries = 0; boxes.saved == before && tries < 50 &&
+                                party.CmdSave->text() == QLatin1String("&Save");
+                 ++tries) {
+                ++busyRetries;
+                Click(party.CmdSave);
+            }
+            saved(name, before);
+        }
+        }
+    }
+    Say(QStringLiteral("END %1 %2").arg(boxes.saved).arg(busyRetries));
+    return 0;
+}
+
+// ---- start ------------------------------------------------------------------
+
+// Starts the program as a person does. Lines: one "BOX <icon>\t<prompt>" per
+// message box, then "UP" once the main window is open, or "REFUSED" when
+// start-up ended the program. An open program ends normally when its
+// standard input is closed.
+int RunStart() {
+    class StartBoxes : public MsgBoxResponder {
+      public:
+        int Respond(const MsgBoxCall& call) override {
+            Say(QStringLiteral("BOX %1\t%2")
+                    .arg(call.Icon())
+                    .arg(QString(call.prompt).replace(u'\n', QLatin1String("\\n"))));
+            return call.YesNo() ? vbYes : vbOK;
+        }
+    } boxes;
+    SetMsgBoxResponder(&boxes);
+    {
+        FrmMainMdi main;
+        if (!main.MDIForm_Load()) {
+            Say(QStringLiteral("REFUSED"));
+            return 1;
+        }
+        main.show();
+        Say(QStringLiteral("UP"));
+        char byte;
+        while (::read(STDIN_FILENO, &byte, 1) > 0) {
+        }
+    }
+    Say(QStringLiteral("ENDED"));
+    return 0;
 }
 
 // ---- faults -----------------------------------------------------------------
@@ -427,9 +597,19 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));
     Inspection::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
     const QStringList args = QApplication::arguments();
-    if (args.size() < 5) Fail(QStringLiteral("usage: saves|faults <folder> ..."));
+    if (mode == QLatin1String("start") && args.size() >= 3) {
+        SetAppPathForTesting(args.at(2));
+        return RunStart();
+    }
+    if (args.size() < 5) Fail(QStringLiteral("usage: saves|race|start|faults <folder> ..."));
     SetAppPathForTesting(args.at(2));
     try {
+        if (mode == QLatin1String("race") && args.size() >= 6) {
+            OpenConn();
+            OpenConn2();
+            AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
+            return RunRace(args.at(3), args.at(4).toInt(), args.at(5).toUInt());
+        }
         if (mode == QLatin1String("saves")) {
             OpenConn();
             OpenConn2();
