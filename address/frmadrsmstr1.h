@@ -65,6 +65,7 @@ class FrmAdrsMstr1 : public Form {
     Integer ErrCount = 0;  // fields that failed the last validation
     Integer AdrsId = 0;    // the party loaded for change; 0 when none
     Integer CtyId = 0;     // the chosen city
+    QString PickedCity;    // the name CtyId was chosen or loaded by
 
   private:
     void BuildControls();
@@ -85,6 +86,8 @@ class FrmAdrsMstr1 : public Form {
     void CmbxCty_GotFocus();
     void CmbxCty_Click();
     void LookUpCity();
+    QString ShownCity() const;
+    bool ResolveTypedCity();
     void CmbxCty_KeyPress(int& KeyAscii);
     void CmbxCty_LostFocus();
     void LblCty_Click();

@@ -135,7 +135,39 @@ void FrmAdrsMstr1::LookUpCity() {
         LblState->setText(Rs.Fields("Statename").Str());
         LblContry->setText(Rs.Fields("Contryname").Str());
         CtyId = CInt(Rs.Fields("ctyid").Value());
+        PickedCity = Trim(Rs.Fields("ctyname").Str());
     }
+}
+
+// The city the entry shows: the combo while it is up, else the label.
+QString FrmAdrsMstr1::ShownCity() const {
+    return Trim(CmbxCty->isHidden() ? LblCty->text() : CmbxCty->currentText());
+}
+
+// A city typed rather than chosen from the list would keep the id of the
+// city chosen before it. At Save it is taken for the live city of exactly
+// that name, letter case aside (the first by id when names repeat). False
+// when no city has that name.
+bool FrmAdrsMstr1::ResolveTypedCity() {
+    const QString typed = ShownCity();
+    if (typed.isEmpty() || (CtyId != 0 && typed.compare(PickedCity, Qt::CaseInsensitive) == 0))
+        return true;
+    if (Rs.State() == adStateOpen) Rs.Close();
+    Rs.Open(QStringLiteral("Select * from cscmstr where delstatus like '0' order by ctyid"), Conn,
+            adOpenStatic, adLockBatchOptimistic);
+    const Field ctyname = Rs.Fields("ctyname");
+    while (!Rs.Eof()) {
+        if (Trim(ctyname.Str()).compare(typed, Qt::CaseInsensitive) == 0) {
+            CtyId = CInt(Rs.Fields("ctyid").Value());
+            PickedCity = Trim(ctyname.Str());
+            LblState->setText(Rs.Fields("Statename").Str());
+            LblContry->setText(Rs.Fields("Contryname").Str());
+            if (CmbxCty->isHidden()) LblCty->setText(PickedCity);
+            return true;
+        }
+        Rs.MoveNext();
+    }
+    return false;
 }
 
 void FrmAdrsMstr1::CmbxCty_KeyPress(int& KeyAscii) {
@@ -257,6 +289,15 @@ void FrmAdrsMstr1::CmdEdt_Click() {
         NewEntry = false;
         CmdEdt->setText(QStringLiteral("&Cancel"));
     } else if (CmdEdt->text() == QStringLiteral("&Cancel")) {
+        // Cancelled while choosing a party: nothing stays loaded. With Save
+        // still showing (from an earlier New or load) the entry goes back to
+        // a new party, whose groups and city can be chosen and saved.
+        if (!NewEntry && CmdSave->text() == QStringLiteral("&Save")) {
+            NewEntry = true;
+            AdrsId = 0;
+            LblCty->hide();
+            CmbxCty->show();
+        }
         Lstvewadrs->hide();
         FrameAdrs->setEnabled(true);
         SetWidth(kNarrowWidth);

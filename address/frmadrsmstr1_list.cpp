@@ -38,18 +38,22 @@ void FrmAdrsMstr1::TxtSrchadrs_KeyPress(int& KeyAscii) {
 
 void FrmAdrsMstr1::FillAddressList() {
     const QString text = Trim(TxtSrchadrs->text());
+    Lstvewadrs->Clear(); // a fill still running is stale now
     if (Rs.State() == adStateOpen) Rs.Close();
     Rs.Open(QStringLiteral("Select adrsname,adrsid from Adrsmstr  where  adrsname like '%") +
                 Quote(text) + QStringLiteral("%' order by adrsname"),
-            Conn, adOpenStatic, adLockBatchOptimistic);
+            Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     Lstvewadrs->Clear();
-    const Field adrsname = Rs.Fields("adrsname");
-    const Field adrsid = Rs.Fields("adrsid");
-    while (!Rs.Eof()) {
-        Lstvewadrs->Add(adrsname.Str()).SetSubItem(1, Trim(adrsid.Str()));
-        Rs.MoveNext();
-    }
-    Lstvewadrs->Flush();
+    // The first screen now, the rest a slice at a time.
+    FillFromRows(
+        Lstvewadrs, Rs,
+        [this] {
+            Lstvewadrs->Add(Rs.Fields("adrsname").Str())
+                .SetSubItem(1, Trim(Rs.Fields("adrsid").Str()));
+        },
+        [this](const std::exception& e) {
+            ReportFailure(this, QStringLiteral("The list of parties could not be read."), e);
+        });
 }
 
 void FrmAdrsMstr1::Lstvewadrs_KeyPress(int& KeyAscii) {
@@ -103,6 +107,7 @@ void FrmAdrsMstr1::LoadAddress(const QString& id) {
             Conn, adOpenStatic, adLockBatchOptimistic);
     if (Rs.RecordCount() > 0) {
         LblCty->setText(Rs.Fields("ctyname").Str());
+        PickedCity = Trim(LblCty->text());
         LblState->setText(Rs.Fields("Statename").Str());
         LblContry->setText(Rs.Fields("Contryname").Str());
         LoadGroups();

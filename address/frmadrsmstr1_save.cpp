@@ -62,6 +62,18 @@ void FrmAdrsMstr1::ValidateEntry() {
         check(LblCty, failed, CmbxCty);
     }
     check(LstvewGrup1, TickedGroups() < 1, LstvewGrup1);
+    if (ErrCount == 0 && !ResolveTypedCity()) {
+        const QString typed = ShownCity();
+        if (CmbxCty->isHidden()) {
+            CmbxCty->setEditText(typed);
+            CmbxCty->show();
+            CmbxCty->raise();
+        }
+        check(CmbxCty, true, CmbxCty);
+        MsgBox(QStringLiteral("The city must be chosen from the list: no city is named \"%1\".")
+                   .arg(typed),
+               vbCritical, Caption());
+    }
     Validating = false;
 }
 

@@ -19,9 +19,20 @@
 #include <QStandardPaths>
 
 namespace {
+// The folder the user last chose a backup in or restored from.
+QString lastFolder;
+
+// Where the Backup and Restore dialogs open. Always a folder that exists: a
+// missing one would leave its whole path typed in the dialog's name box.
 QString backupFolder() {
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir()) return lastFolder;
     const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return docs.isEmpty() ? QDir::homePath() : docs;
+    if (!docs.isEmpty() && QFileInfo(docs).isDir()) return docs;
+    return QDir::homePath();
+}
+
+void rememberFolder(const QString& chosen) {
+    lastFolder = QFileInfo(chosen).absolutePath();
 }
 } // namespace
 
@@ -32,6 +43,7 @@ void FrmMainMdi::Bak_Click() {
                           .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
     const QString target = FileDialogs::GetSaveFileName(this, QStringLiteral("Backup"), suggested);
     if (target.isEmpty()) return;
+    rememberFolder(target);
     if (ServerMode()) {
         ServerBak(target);
         return;
@@ -59,6 +71,7 @@ void FrmMainMdi::Rtsr_Click() {
     const QString source =
         FileDialogs::GetOpenFileName(this, QStringLiteral("Restore"), backupFolder());
     if (source.isEmpty()) return;
+    rememberFolder(source);
     const QString database = ServerMode() ? BookBesideProgram() : DatabaseFile();
     if (Backup::SameFile(source, database)) {
         MsgBox(QStringLiteral("That file is the address book in use; there is nothing to restore."),

@@ -6,6 +6,7 @@
 #include "data/connmodule.h"
 #include "masters/frmcsc.h"
 #include "masters/frmgrupmstr.h"
+#include "platform/accesskeys.h"
 #include "platform/apppath.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -15,11 +16,13 @@
 #include "printing/frmprntrpt.h"
 #include "search/frmsrchengn.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 
 namespace {
 FrmMainMdi* mainMdi = nullptr;
@@ -36,6 +39,8 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     MdiArea->setObjectName(QStringLiteral("MdiArea"));
     MdiArea->setBackground(QBrush(QColor(128, 128, 128)));
     setCentralWidget(MdiArea);
+    new ChildAccessKeys(MdiArea);
+    statusBar()->setObjectName(QStringLiteral("StatusBar")); // what a print did
 
     auto item = [this](QWidget* menu, const char* name, const QString& caption) {
         auto* a = new QAction(caption, this);
@@ -131,6 +136,7 @@ void FrmMainMdi::activate(Form* form) {
     auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
     if (sub->isMinimized()) sub->showNormal();
     MdiArea->setActiveSubWindow(sub);
+    giveKeyboard(form);
 }
 
 void FrmMainMdi::place(Form* form) {
@@ -140,6 +146,23 @@ void FrmMainMdi::place(Form* form) {
     Guarded(form, [form] { form->Form_Load(); });
     sub->show();
     MdiArea->setActiveSubWindow(sub);
+    giveKeyboard(form);
+}
+
+// The child that opens, or comes forward, takes the keyboard at once: the
+// control its load routine focused, else its first control in tab order.
+void FrmMainMdi::giveKeyboard(Form* form) {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && form->isAncestorOf(focus)) return;
+    auto takes = [form](QWidget* w) {
+        return w && form->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
+               (w->focusPolicy() & Qt::TabFocus);
+    };
+    QWidget* target = form->focusWidget();
+    for (QWidget* w = form->nextInFocusChain(); !takes(target) && w && w != form;
+         w = w->nextInFocusChain())
+        target = w;
+    if (takes(target)) target->setFocus(Qt::OtherFocusReason);
 }
 
 void FrmMainMdi::CloseChildren() {

@@ -82,6 +82,7 @@ class FrmMainMdi : public QMainWindow {
     Form* find(const char* className) const;
     void activate(Form* form);
     void place(Form* form);
+    void giveKeyboard(Form* form);
     void DeleteTempFiles();
 
     std::unique_ptr<BookLock> lock_; // held while the book is open

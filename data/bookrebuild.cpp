@@ -4,6 +4,7 @@
 #include "data/ids.h"
 #include "data/schema.h"
 #include "data/sqlcipherengine.h"
+#include "data/unicodecase.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -151,6 +152,8 @@ void openSource(Db& db, const QString& source) {
                                           "the file is damaged or is not an address book (%2).")
                         .arg(source, reason);
                 });
+    // Its name index is checked by the letter-case rule it was built with.
+    if (UnicodeCase::Ordered(db.db)) UnicodeCase::Register(db.db);
 }
 
 void requireIntact(Db& db, const QString& file) {
@@ -411,6 +414,7 @@ void BookRebuild::Rebuild(const QString& source, const QString& target) {
             throw DbError(
                 QStringLiteral("The restored copy could not be written: %1.").arg(to.error()));
         keyBook(to.db);
+        UnicodeCase::Register(to.db); // the new book's indexes follow the program's rule
         exec(to, "PRAGMA journal_mode=DELETE");
         exec(to, "PRAGMA synchronous=FULL");
         exec(to, "BEGIN IMMEDIATE");

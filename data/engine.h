@@ -51,6 +51,14 @@ class Engine {
     virtual qint64 Run(const EngineStatement& statement, ResultTable* rows) = 0;
     // True when the statement changes rows (transaction control does not).
     virtual bool Writes(const EngineStatement& statement) = 0;
+    // Reads part of the rows a statement returns: skips the first `skip`,
+    // then reads at most `limit` (all the rest when negative). The statement
+    // is finished when it returns, so no read stays open (a writer never
+    // waits for it). Returns true when the rows ran out. An engine whose
+    // second read could see other desks' changes made in between (and so
+    // show a row twice or miss one) reads all the rows at once and says so.
+    virtual bool RunPart(const EngineStatement& statement, ResultTable* rows, int skip,
+                         int limit) = 0;
     // The columns the statement returns, without running it.
     virtual std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) = 0;
 

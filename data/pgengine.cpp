@@ -355,6 +355,21 @@ bool PgEngine::lookUp(const EngineStatement& statement, ResultTable* rows) {
     return true;
 }
 
+// Other desks write between any two statements: a list read in two parts
+// could show a row twice or miss one. It is read whole, in one statement.
+bool PgEngine::RunPart(const EngineStatement& statement, ResultTable* rows, int skip, int limit) {
+    if (!prepared(statement.sql).reads)
+        throw DbError(QStringLiteral("Only a query can be read in parts [%1].").arg(statement.sql));
+    ResultTable all;
+    Run(statement, &all);
+    if (rows && rows->ColumnCount() == 0) rows->Reset(all.InfoPtr());
+    if (rows)
+        for (int r = skip; r < all.RowCount(); ++r)
+            rows->AddRowFrom(all, r);
+    Q_UNUSED(limit);
+    return true;
+}
+
 bool PgEngine::Writes(const EngineStatement& statement) {
     return !prepared(statement.sql).reads;
 }

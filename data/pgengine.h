@@ -41,6 +41,7 @@ class PgEngine : public Engine {
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
     bool Writes(const EngineStatement& statement) override;
+    bool RunPart(const EngineStatement& statement, ResultTable* rows, int skip, int limit) override;
     std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) override;
     QVariant Insert(const QString& table, const QStringList& columns,
                     const QVariantList& values) override;

@@ -4,6 +4,7 @@
 #include "data/statementlog.h"
 
 #include <algorithm>
+#include <utility>
 
 // ---- Field ---------------------------------------------------------------
 
@@ -27,16 +28,32 @@ Field& Field::operator=(const QVariant& value) {
 // ---- Recordset -------------------------------------------------------------
 
 Recordset::~Recordset() {
+    onReuse_ = nullptr;
     Close();
 }
 
-void Recordset::Open(const QString& source, Connection* connection, int, int, int) {
+void Recordset::Open(const QString& source, Connection* connection, int, int, int options) {
     Close();
     if (!connection) throw DbError(QStringLiteral("The recordset has no connection."));
     Engine& engine = connection->engine();
     source_ = source;
     StatementLog::Record(source);
     const EngineStatement statement = engine.Translate(source);
+    if (options != -1 && (options & adAsyncFetch)) {
+        ResultTable rows;
+        const bool ended = engine.RunPart(statement, &rows, 0, kFirstRows);
+        connection_ = connection;
+        rows_ = std::move(rows);
+        keyed_ = statement.keyed;
+        table_ = statement.table;
+        open_ = true;
+        if (!ended) {
+            statement_ = statement;
+            fetching_ = true;
+            Defer(this); // a write first reads the rest, as they are now
+        }
+        return;
+    }
     if (statement.keyed && statement.params.isEmpty()) {
         // Rows that can be written back, from a whole table: read them when
         // they are first needed (a lookup by id is read at once).
@@ -62,6 +79,13 @@ void Recordset::Open(const QString& source, Connection* connection, int, int, in
 }
 
 void Recordset::TakeSnapshot() {
+    if (fetching_) {
+        // The rest of the rows, after those read with the statement.
+        Undefer(this);
+        fetching_ = false;
+        connection_->engine().RunPart(statement_, &rows_, rows_.RowCount(), -1);
+        return;
+    }
     if (!deferred_) return;
     Undefer(this);
     deferred_ = false;
@@ -88,7 +112,12 @@ void Recordset::TakeSnapshot() {
 }
 
 void Recordset::ensureRows() const {
-    if (deferred_) const_cast<Recordset*>(this)->TakeSnapshot();
+    if (deferred_ || fetching_) const_cast<Recordset*>(this)->TakeSnapshot();
+}
+
+int Recordset::ReadyRows() const {
+    if (!open_ || deferred_) return 0;
+    return std::max(0, rows_.RowCount() + added_ - current_);
 }
 
 const ColumnInfo& Recordset::columns() const {
@@ -96,8 +125,10 @@ const ColumnInfo& Recordset::columns() const {
 }
 
 void Recordset::Close() {
-    if (deferred_) Undefer(this);
+    if (onReuse_) std::exchange(onReuse_, nullptr)();
+    if (deferred_ || fetching_) Undefer(this);
     deferred_ = false;
+    fetching_ = false;
     open_ = false;
     keyed_ = false;
     table_.clear();
@@ -117,7 +148,8 @@ void Recordset::requireOpen() const {
 
 void Recordset::requireRow() const {
     requireOpen();
-    if (current_ >= baseRows() && current_ - baseRows() < added_) return; // an added row
+    if (current_ >= baseRows() && current_ - baseRows() < added_) return;  // an added row
+    if (fetching_ && current_ >= 0 && current_ < rows_.RowCount()) return; // read already
     ensureRows();
     if (current_ < 0 || current_ >= RecordCount())
         throw DbError(QStringLiteral("Either BOF or EOF is True: there is no current record."));
@@ -130,6 +162,7 @@ int Recordset::RecordCount() const {
 }
 
 bool Recordset::Eof() const {
+    if (fetching_ && current_ < rows_.RowCount()) return false;
     return current_ >= RecordCount();
 }
 

@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 enum CursorTypeEnum {
     adOpenForwardOnly = 0,
@@ -32,6 +33,8 @@ enum AffectEnum {
     adAffectAllChapters = 4
 };
 enum ObjectStateEnum { adStateClosed = 0, adStateOpen = 1 };
+// Open option: read the first rows now and the rest when they are needed.
+enum ExecuteOptionEnum { adAsyncFetch = 0x20 };
 
 class Recordset;
 
@@ -64,6 +67,20 @@ class Recordset : private DeferredSnapshot {
               int lockType = adLockBatchOptimistic, int options = -1);
     void Close();
     int State() const { return open_ ? adStateOpen : adStateClosed; }
+
+    // Opened with adAsyncFetch, a recordset reads only its first rows (a
+    // small result whole, a long one's first screens) with the statement,
+    // and the rest in one go when a row beyond them, the record count or
+    // the end is first asked for, or before anything is written. No read
+    // stays open in between.
+    static constexpr int kFirstRows = 1000;
+    // Rows read and not yet passed by MoveNext: walking them reads nothing.
+    int ReadyRows() const;
+    // Rows remain that have not been read yet.
+    bool StillReading() const { return fetching_; }
+    // `finish` runs once, before the recordset is next closed or opened: a
+    // list still filling from its rows completes first.
+    void OnReuse(std::function<void()> finish) { onReuse_ = std::move(finish); }
 
     int RecordCount() const;
     bool Eof() const;
@@ -115,6 +132,8 @@ class Recordset : private DeferredSnapshot {
     // An updatable recordset reads its rows only when they are first needed
     // (see DeferredSnapshot); until then only its columns are known.
     bool deferred_ = false;
+    bool fetching_ = false; // opened with adAsyncFetch, rows still to read
+    std::function<void()> onReuse_;
     std::shared_ptr<const ColumnInfo> columns_;
     QList<QVariant> ownKeys_; // rows this recordset added while deferred
     ResultTable rows_;
@@ -123,3 +142,14 @@ class Recordset : private DeferredSnapshot {
     qint64 affected_ = 0;
     QHash<int, RowEdit> edits_;
 };
+
+// Runs `row` on up to `count` rows from the current one, moving past each
+// (reading the rest of an adAsyncFetch recordset when they are reached).
+// True while rows remain: a list fills a slice at a time with it.
+template <class Row> bool WalkRows(Recordset& rs, int count, Row&& row) {
+    for (int n = 0; n < count && !rs.Eof(); ++n) {
+        row();
+        rs.MoveNext();
+    }
+    return rs.ReadyRows() > 0 || rs.StillReading();
+}

@@ -1,5 +1,7 @@
 #include "data/resulttable.h"
 
+#include <algorithm>
+
 ColumnInfo::ColumnInfo(const QStringList& n) : names(n) {
     // Each name under its lower-case spelling, and under its own spelling
     // too, so that most lookups need no case folding.
@@ -29,8 +31,10 @@ void ResultTable::Reset(std::shared_ptr<const ColumnInfo> columns) {
 void ResultTable::AddText(const char* utf8, int length) {
     Cell c{Kind::Text, std::uint32_t(length), {0}};
     c.offset = std::uint64_t(text_.size());
+    if (text_.size() + size_t(length) > text_.capacity())
+        text_.reserve(std::max(text_.size() + size_t(length), text_.capacity() * 3 / 2));
     text_.append(utf8, size_t(length));
-    cells_.push_back(c);
+    push(c);
 }
 
 QVariant ResultTable::Value(int row, int column) const {
@@ -69,6 +73,6 @@ void ResultTable::AddRowFrom(const ResultTable& other, int row) {
         if (cell.kind == Kind::Text)
             AddText(other.text_.data() + cell.offset, int(cell.length));
         else
-            cells_.push_back(cell);
+            push(cell);
     }
 }

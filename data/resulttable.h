@@ -36,16 +36,16 @@ class ResultTable {
     }
 
     // Appending: one call per cell, row after row.
-    void AddNull() { cells_.push_back(Cell{Kind::Null, 0, {0}}); }
+    void AddNull() { push(Cell{Kind::Null, 0, {0}}); }
     void AddInteger(std::int64_t v) {
         Cell c{Kind::Integer, 0, {0}};
         c.i = v;
-        cells_.push_back(c);
+        push(c);
     }
     void AddReal(double v) {
         Cell c{Kind::Real, 0, {0}};
         c.d = v;
-        cells_.push_back(c);
+        push(c);
     }
     void AddText(const char* utf8, int length);
 
@@ -64,6 +64,12 @@ class ResultTable {
             std::uint64_t offset;
         };
     };
+    // The buffers grow by half again, not twice over: a long result stays
+    // close to the size of what it holds.
+    void push(const Cell& c) {
+        if (cells_.size() == cells_.capacity()) cells_.reserve(cells_.size() * 3 / 2 + 64);
+        cells_.push_back(c);
+    }
     const Cell& cell(int row, int column) const {
         return cells_[size_t(row) * info_->names.size() + column];
     }

@@ -3,6 +3,7 @@
 #include "data/dberror.h"
 #include "data/privatefile.h"
 #include "data/schema.h"
+#include "data/unicodecase.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -59,6 +60,15 @@ void bind(sqlite3_stmt* stmt, int index, const QVariant& v) {
     }
     }
 }
+
+// Puts a statement back to its start when it goes out of scope.
+struct Resetter {
+    sqlite3_stmt* s;
+    ~Resetter() {
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+    }
+};
 
 QString quoteName(const QString& name) {
     QString n = name;
@@ -129,6 +139,12 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
     busyWait_ = -1;
     waitWhenBusy(kWriteWaitMs);
     readWait_ = kWriteWaitMs; // until the book is open
+    if (!UnicodeCase::Register(db_)) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
+        Close();
+        throw DbError(
+            QStringLiteral("The database file %1 could not be opened: %2.").arg(file, reason));
+    }
     try {
         PinFormat(db_);
         // The first read proves the key: a wrong password or a damaged file
@@ -154,6 +170,7 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
         exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kCacheKiB));
+        UnicodeCase::ReorderIndexes(db_);
         learnColumns();
     } catch (...) {
         Close();
@@ -244,8 +261,10 @@ void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
     PinFormat(db);
     // Writing the first page makes the file exist with its key.
     char* err = nullptr;
-    const int rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA user_version=1;", nullptr,
-                                nullptr, &err);
+    // Its indexes are made by connections that sort by the Unicode rule.
+    const QByteArray first = "PRAGMA journal_mode=DELETE; PRAGMA user_version=" +
+                             QByteArray::number(UnicodeCase::kOrderedVersion) + ";";
+    const int rc = sqlite3_exec(db, first.constData(), nullptr, nullptr, &err);
     const QString reason = err ? QString::fromUtf8(err) : QString();
     sqlite3_free(err);
     sqlite3_close(db);
@@ -363,23 +382,33 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
     }
     waitWhenBusy(cached.plainRead ? readWait_ : kWriteWaitMs);
     sqlite3_stmt* stmt = cached.stmt;
-    struct Resetter {
-        sqlite3_stmt* s;
-        ~Resetter() {
-            sqlite3_reset(s);
-            sqlite3_clear_bindings(s);
-        }
-    } resetter{stmt};
+    const Resetter resetter{stmt};
     for (int i = 0; i < statement.params.size(); ++i)
         bind(stmt, i + 1, statement.params[i]);
 
     const int columns = sqlite3_column_count(stmt);
     if (rows) rows->Reset(cached.columns);
-    for (;;) {
+    readRows(stmt, statement.sql, rows, 0, -1);
+    if (!readKey.isEmpty() && cached.readOnly && columns > 0 && rows->RowCount() <= kKeptReadRows &&
+        keepingReads()) {
+        if (reads_.size() >= kKeptReads) reads_.clear();
+        reads_.insert(readKey, *rows);
+    }
+    return columns == 0 ? sqlite3_changes(db_) : 0;
+}
+
+bool SqlCipherEngine::readRows(sqlite3_stmt* stmt, const QString& sql, ResultTable* rows, int skip,
+                               int limit) {
+    const int columns = sqlite3_column_count(stmt);
+    for (int read = 0; limit < 0 || read < limit;) {
         const int rc = sqlite3_step(stmt);
-        if (rc == SQLITE_DONE) break;
-        if (rc != SQLITE_ROW)
-            fail(QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
+        if (rc == SQLITE_DONE) return true;
+        if (rc != SQLITE_ROW) fail(QStringLiteral("The statement could not be run [%1]").arg(sql));
+        if (skip > 0) {
+            --skip;
+            continue;
+        }
+        ++read;
         if (!rows) continue;
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(stmt, c)) {
@@ -399,12 +428,21 @@ qint64 SqlCipherEngine::Run(const EngineStatement& statement, ResultTable* rows)
             }
         }
     }
-    if (!readKey.isEmpty() && cached.readOnly && columns > 0 && rows->RowCount() <= kKeptReadRows &&
-        keepingReads()) {
-        if (reads_.size() >= kKeptReads) reads_.clear();
-        reads_.insert(readKey, *rows);
-    }
-    return columns == 0 ? sqlite3_changes(db_) : 0;
+    return false;
+}
+
+bool SqlCipherEngine::RunPart(const EngineStatement& statement, ResultTable* rows, int skip,
+                              int limit) {
+    Cached& cached = prepared(statement.sql);
+    if (!cached.readOnly)
+        throw DbError(QStringLiteral("Only a query can be read in parts [%1].").arg(statement.sql));
+    waitWhenBusy(cached.plainRead ? readWait_ : kWriteWaitMs);
+    sqlite3_stmt* stmt = cached.stmt;
+    const Resetter resetter{stmt}; // ends the read: its lock is let go
+    for (int i = 0; i < statement.params.size(); ++i)
+        bind(stmt, i + 1, statement.params[i]);
+    if (rows && rows->ColumnCount() == 0) rows->Reset(cached.columns);
+    return readRows(stmt, statement.sql, rows, skip, limit);
 }
 
 void SqlCipherEngine::exec(const QString& sql) {

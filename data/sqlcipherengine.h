@@ -29,6 +29,7 @@ class SqlCipherEngine : public Engine {
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
     bool Writes(const EngineStatement& statement) override;
+    bool RunPart(const EngineStatement& statement, ResultTable* rows, int skip, int limit) override;
     std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) override;
     QVariant Insert(const QString& table, const QStringList& columns,
                     const QVariantList& values) override;
@@ -54,6 +55,9 @@ class SqlCipherEngine : public Engine {
 
   private:
     void exec(const QString& sql);
+    // Steps `stmt` (bound, at its start): skips `skip` rows, then copies at
+    // most `limit` rows (all when negative) into `rows`. True when it ended.
+    bool readRows(sqlite3_stmt* stmt, const QString& sql, ResultTable* rows, int skip, int limit);
     void waitWhenBusy(int ms);
     bool keepingReads() const;
     void learnColumns();

@@ -2,6 +2,7 @@
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
+#include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -32,7 +33,6 @@ QLineEdit* NewTextBox(QWidget* parent, const char* name, int maxLength) {
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(true); // Enter on a focused button presses it
     return button;
 }
 
@@ -94,7 +94,7 @@ FrmCsC::FrmCsC(QWidget* parent) : Form(parent) {
     On::Click(CmdEdt, [this] { CmdEdt_Click(); });
     On::Click(CmdDel, [this] { CmdDel_Click(); });
     On::Click(CmdClos, [this] { CmdClos_Click(); });
-    On::DblClick(LstvewCsc, [this] { LstvewCsc_DblClick(); });
+    OnDblClickAnywhere(LstvewCsc, [this] { LstvewCsc_DblClick(); });
     On::KeyPress(LstvewCsc, [this](int& KeyAscii) { LstvewCsc_KeyPress(KeyAscii); });
     On::GotFocus(txtcty, [this] { txtcty_GotFocus(); });
     On::KeyPress(txtcty, [this](int& KeyAscii) { txtcty_KeyPress(KeyAscii); });
@@ -248,15 +248,17 @@ void FrmCsC::LstvewCsc_KeyPress(int& KeyAscii) {
 
 // Live cities in name order; the id rides along unseen.
 void FrmCsC::FillCityList() {
+    LstvewCsc->Clear(); // a fill still running is stale now
     if (Rs.State() == adStateOpen) Rs.Close();
     Rs.Open(QStringLiteral("Select Ctyname,Ctyid from cscmstr where delstatus like '") +
                 QStringLiteral("0") + QStringLiteral("' order by ctyname"),
-            Conn, adOpenStatic, adLockBatchOptimistic);
+            Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     LstvewCsc->Clear();
-    while (!Rs.Eof()) {
-        LstvewCsc->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str()));
-        Rs.MoveNext();
-    }
+    // Errors ignored: a failing row ends the list there.
+    FillFromRows(
+        LstvewCsc, Rs,
+        [this] { LstvewCsc->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str())); },
+        [](const std::exception&) {});
 }
 
 // ---- Entry -----------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
+#include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -25,7 +26,6 @@ const QString kSelectGroupById = QStringLiteral("Select * from adrsgrupmstr wher
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(true); // Enter on a focused button presses it
     return button;
 }
 } // namespace
@@ -77,7 +77,7 @@ FrmGrupMstr::FrmGrupMstr(QWidget* parent) : Form(parent) {
     On::Click(CmdEdt, [this] { CmdEdt_Click(); });
     On::Click(CmdDel, [this] { CmdDel_Click(); });
     On::Click(CmdClos, [this] { CmdClos_Click(); });
-    On::DblClick(LstvewGrup, [this] { LstvewGrup_DblClick(); });
+    OnDblClickAnywhere(LstvewGrup, [this] { LstvewGrup_DblClick(); });
     On::KeyPress(LstvewGrup, [this](int& KeyAscii) { LstvewGrup_KeyPress(KeyAscii); });
 }
 
@@ -198,14 +198,16 @@ void FrmGrupMstr::LstvewGrup_KeyPress(int& KeyAscii) {
 }
 
 void FrmGrupMstr::FillGroupList() {
+    LstvewGrup->Clear(); // a fill still running is stale now
     if (Rs.State() == adStateOpen) Rs.Close();
     Rs.Open(QStringLiteral("Select grpname,grpid from adrsgrupmstr  order by grpname"), Conn,
-            adOpenStatic, adLockBatchOptimistic);
+            adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     LstvewGrup->Clear();
-    while (!Rs.Eof()) {
-        LstvewGrup->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str()));
-        Rs.MoveNext();
-    }
+    // Errors ignored: a failing row ends the list there.
+    FillFromRows(
+        LstvewGrup, Rs,
+        [this] { LstvewGrup->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str())); },
+        [](const std::exception&) {});
 }
 
 // ---- Entry -----------------------------------------------------------------

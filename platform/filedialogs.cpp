@@ -39,7 +39,8 @@ QString FileDialogs::Scripted::Save(const QString& title, const QString& s) {
     return answers.isEmpty() ? QString() : answers.takeFirst();
 }
 
-QString FileDialogs::Scripted::Open(const QString& title, const QString&) {
+QString FileDialogs::Scripted::Open(const QString& title, const QString& folder) {
     asked.append(title);
+    folders.append(folder);
     return answers.isEmpty() ? QString() : answers.takeFirst();
 }

@@ -37,6 +37,7 @@ class Scripted : public Responder {
     QStringList answers;
     QStringList asked;     // titles
     QStringList suggested; // suggested paths of save dialogs
+    QStringList folders;   // starting folders of open dialogs
     Responder* previous = nullptr;
 };
 

@@ -4,7 +4,10 @@
 #include "platform/typedtext.h"
 
 #include <QEvent>
+#include <QMainWindow>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStatusBar>
 
 Form::Form(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -49,10 +52,20 @@ void Form::Unload() {
     Frame()->close();
 }
 
+void Form::ShowStatus(const QString& text) {
+    auto* main = qobject_cast<QMainWindow*>(window());
+    if (main && main->findChild<QStatusBar*>()) main->statusBar()->showMessage(text);
+}
+
 // The form is polished once, before it first shows and after its
-// constructor made the controls: every box then guards what is typed.
+// constructor made the controls: every box then guards what is typed, and
+// Enter on a focused button presses it, in every window alike.
 bool Form::event(QEvent* e) {
-    if (e->type() == QEvent::Polish) GuardTypedTextIn(this);
+    if (e->type() == QEvent::Polish) {
+        GuardTypedTextIn(this);
+        for (QPushButton* button : findChildren<QPushButton*>())
+            button->setAutoDefault(true);
+    }
     return QWidget::event(e);
 }
 

@@ -28,6 +28,10 @@ class Form : public QWidget {
     // Closes the window; the form is deleted with it.
     void Unload();
 
+    // A word in the main window's status bar, in nobody's way; the empty
+    // text clears it. Nothing is shown when the form has no main window.
+    void ShowStatus(const QString& text);
+
     // The window frame the geometry applies to.
     QWidget* Frame() const;
 

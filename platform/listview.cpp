@@ -3,7 +3,94 @@
 #include "platform/twips.h"
 
 #include <QHeaderView>
-#include <QTimer>
+#include <QScrollBar>
+#include <algorithm>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Each turn of the event loop fills for about this long, then lets the
+// window paint and read keys.
+constexpr qint64 kSliceNs = 10'000'000;
+// What a row costs before the first slice has shown it.
+constexpr qint64 kStartNsPerRow = 10'000;
+// A fill waits this long for the first screen to be painted before it goes
+// on, and tells the view of new rows at most this often (each time the view
+// lays itself out again).
+constexpr qint64 kFirstPaintWaitNs = 40'000'000;
+constexpr qint64 kFlushEveryNs = 250'000'000;
+
+// Grows a buffer by half again rather than twice over: a long list's
+// buffers stay close to what they hold.
+template <class T> void makeRoom(std::vector<T>& v, size_t extra) {
+    if (v.size() + extra > v.capacity())
+        v.reserve(std::max(v.size() + extra, v.capacity() * 3 / 2));
+}
+
+#if defined(__GLIBC__)
+// Large buffers (a long list's, a long result's) come straight from the
+// system and go back to it when freed, so that closing a window that showed
+// thirty thousand rows returns the memory at once.
+const bool kLargeBuffersMapped = [] { return mallopt(M_MMAP_THRESHOLD, 256 * 1024) == 1; }();
+#endif
+
+} // namespace
+
+// ---- ListRows ------------------------------------------------------------
+
+void ListRows::AddRow() {
+    Row r;
+    r.firstCell = quint32(cells_.size());
+    makeRoom(rows_, 1);
+    rows_.push_back(r);
+}
+
+QString ListRows::Cell(int row, int column) const {
+    const Row& r = rows_.at(size_t(row));
+    if (column < 0 || column >= r.cellCount) return QString();
+    const Span& s = cells_[r.firstCell + size_t(column)];
+    return QString(reinterpret_cast<const QChar*>(chars_.data() + s.offset), qsizetype(s.length));
+}
+
+void ListRows::SetCell(int row, int column, const QString& text) {
+    Row& r = rows_.at(size_t(row));
+    if (column >= r.cellCount) {
+        // A row's cells lie together; a row that is not the last one moves
+        // its cells to the end before it grows (rare: lists fill row by row).
+        if (r.firstCell + size_t(r.cellCount) != cells_.size()) {
+            const quint32 first = quint32(cells_.size());
+            for (int c = 0; c < r.cellCount; ++c)
+                cells_.push_back(cells_[r.firstCell + size_t(c)]);
+            r.firstCell = first;
+        }
+        makeRoom(cells_, r.firstCell + size_t(column) + 1 - cells_.size());
+        cells_.resize(r.firstCell + size_t(column) + 1);
+        r.cellCount = quint16(column + 1);
+    }
+    Span& s = cells_[r.firstCell + size_t(column)];
+    if (size_t(text.size()) <= s.length) {
+        std::copy(text.utf16(), text.utf16() + text.size(), chars_.begin() + s.offset);
+    } else {
+        s.offset = quint32(chars_.size());
+        makeRoom(chars_, size_t(text.size()));
+        chars_.insert(chars_.end(), text.utf16(), text.utf16() + text.size());
+    }
+    s.length = quint32(text.size());
+}
+
+void ListRows::Clear() {
+    std::vector<Row>().swap(rows_);
+    std::vector<Span>().swap(cells_);
+    std::vector<char16_t>().swap(chars_);
+}
+
+size_t ListRows::Bytes() const {
+    return rows_.capacity() * sizeof(Row) + cells_.capacity() * sizeof(Span) +
+           chars_.capacity() * sizeof(char16_t);
+}
 
 // ---- ListItemModel -----------------------------------------------------
 
@@ -17,19 +104,17 @@ int ListItemModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ListItemModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= shown_) return QVariant();
-    const Row& r = rows_[size_t(index.row())];
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        return index.column() < r.cells.size() ? r.cells[index.column()] : QString();
-    }
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return rows_.Cell(index.row(), index.column());
     if (role == Qt::CheckStateRole && checkboxes_ && index.column() == 0)
-        return r.checked ? Qt::Checked : Qt::Unchecked;
+        return rows_.Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
     return QVariant();
 }
 
 bool ListItemModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::CheckStateRole || !checkboxes_ || index.row() >= shown_)
         return false;
-    rows_[size_t(index.row())].checked = value.toInt() == Qt::Checked;
+    rows_.SetChecked(index.row(), value.toInt() == Qt::Checked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }
@@ -56,15 +141,11 @@ void ListItem::SetText(const QString& text) {
 }
 
 QString ListItem::SubItem(int column) const {
-    const auto& cells = list_->row(row_).cells;
-    return column < cells.size() ? cells[column] : QString();
+    return list_->model_.rows_.Cell(row_, column);
 }
 
 void ListItem::SetSubItem(int column, const QString& text) {
-    auto& cells = list_->row(row_).cells;
-    while (cells.size() <= column)
-        cells.append(QString());
-    cells[column] = text;
+    list_->model_.rows_.SetCell(row_, column, text);
     if (row_ < list_->model_.shown_) {
         const QModelIndex i = list_->model_.index(row_, column);
         emit list_->model_.dataChanged(i, i);
@@ -72,11 +153,11 @@ void ListItem::SetSubItem(int column, const QString& text) {
 }
 
 bool ListItem::Checked() const {
-    return list_->row(row_).checked;
+    return list_->model_.rows_.Checked(row_);
 }
 
 void ListItem::SetChecked(bool checked) {
-    list_->row(row_).checked = checked;
+    list_->model_.rows_.SetChecked(row_, checked);
     if (row_ < list_->model_.shown_) {
         const QModelIndex i = list_->model_.index(row_, 0);
         emit list_->model_.dataChanged(i, i, {Qt::CheckStateRole});
@@ -101,6 +182,22 @@ ListView::ListView(QWidget* parent) : QTreeView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    // Scrolled to the end while the list fills: the rest at once.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (Filling() && !inSlice_ && value == verticalScrollBar()->maximum()) FinishFill();
+    });
+    sliceTimer_.setInterval(0);
+    connect(&sliceTimer_, &QTimer::timeout, this, [this] { runSlices(kSliceNs); });
+}
+
+ListView::~ListView() {
+    stopFill();
+    const bool large = model_.rows_.Bytes() > (1u << 20);
+    model_.rows_.Clear();
+#if defined(__GLIBC__)
+    // A window that showed a long list hands its memory back when it closes.
+    if (large) malloc_trim(0);
+#endif
 }
 
 void ListView::AddColumn(const QString& header, int widthTwips) {
@@ -117,36 +214,37 @@ void ListView::SetCheckboxes(bool on) {
     model_.endResetModel();
 }
 
-ListItemModel::Row& ListView::row(int r) {
-    return model_.rows_.at(size_t(r));
-}
-
 int ListView::Count() {
-    return int(model_.rows_.size());
+    if (!inSlice_) FinishFill();
+    return model_.rows_.Count();
 }
 
 void ListView::Clear() {
+    stopFill();
     model_.beginResetModel();
-    model_.rows_.clear();
+    model_.rows_.Clear();
     model_.shown_ = 0;
     model_.endResetModel();
 }
 
 ListItem ListView::Add(const QString& text) {
-    ListItemModel::Row r;
-    r.cells.reserve(model_.headers_.size());
-    r.cells.append(text);
-    model_.rows_.push_back(std::move(r));
+    model_.rows_.AddRow();
+    const int row = model_.rows_.Count() - 1;
+    model_.rows_.SetCell(row, 0, text);
     scheduleFlush();
-    return ListItem(this, int(model_.rows_.size()) - 1);
+    return ListItem(this, row);
 }
 
 ListItem ListView::Item(int index) {
-    if (index < 1 || index > Count()) throw std::out_of_range("list index out of range");
+    if (index > model_.rows_.Count() && !inSlice_) FinishFill();
+    if (index < 1 || index > model_.rows_.Count())
+        throw std::out_of_range("list index out of range");
     return ListItem(this, index - 1);
 }
 
 std::optional<ListItem> ListView::SelectedItem() {
+    // Rows are only ever added behind the ones shown, so the selected row
+    // stays the row the user picked, however far the fill has come.
     Flush();
     const QModelIndexList selected = selectionModel()->selectedRows();
     if (selected.isEmpty()) return std::nullopt;
@@ -161,7 +259,7 @@ void ListView::scheduleFlush() {
 
 void ListView::Flush() {
     flushPending_ = false;
-    const int total = int(model_.rows_.size());
+    const int total = model_.rows_.Count();
     if (total <= model_.shown_) return;
     const bool wasEmpty = model_.shown_ == 0;
     model_.beginInsertRows(QModelIndex(), model_.shown_, total - 1);
@@ -169,4 +267,76 @@ void ListView::Flush() {
     model_.endInsertRows();
     // Like the old list, a filled list has its first row selected.
     if (wasEmpty && !selectionModel()->hasSelection()) setCurrentIndex(model_.index(0, 0));
+}
+
+void ListView::FillInSlices(Slice slice) {
+    stopFill();
+    slice_ = std::make_shared<Slice>(std::move(slice));
+    Flush(); // the rows at hand show at once
+    painted_ = false;
+    fillClock_.start();
+    lastFlush_ = 0;
+    nsPerRow_ = kStartNsPerRow;
+    sliceTimer_.start();
+}
+
+void ListView::FinishFill() {
+    runSlices(-1);
+}
+
+void ListView::stopFill() {
+    sliceTimer_.stop();
+    slice_.reset();
+}
+
+// Runs slices for about `budgetNs` (all of them when negative). A slice
+// that clears the list, or starts a new fill, ends this one.
+void ListView::runSlices(qint64 budgetNs) {
+    if (!slice_ || inSlice_) return;
+    // The first screen is painted before the fill goes on.
+    if (budgetNs >= 0 && !painted_ && isVisible() && fillClock_.nsecsElapsed() < kFirstPaintWaitNs)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    inSlice_ = true;
+    while (slice_ && (budgetNs < 0 || clock.nsecsElapsed() < budgetNs)) {
+        const std::shared_ptr<Slice> running = slice_;
+        // As many rows as fit the time left, judged by the last slices.
+        const qint64 left = budgetNs < 0 ? kSliceNs : budgetNs - clock.nsecsElapsed();
+        const int rows = int(std::clamp<qint64>(left / std::max<qint64>(1, nsPerRow_), 16, 65536));
+        const qint64 started = clock.nsecsElapsed();
+        bool more = false;
+        try {
+            more = (*running)(rows);
+        } catch (...) {
+            more = false; // the routine reports its own failures
+        }
+        const qint64 took = clock.nsecsElapsed() - started;
+        nsPerRow_ = std::clamp<qint64>(took / rows, nsPerRow_ / 4, nsPerRow_ * 4);
+        if (!more && slice_ == running) stopFill();
+    }
+    inSlice_ = false;
+    if (!slice_ || fillClock_.nsecsElapsed() - lastFlush_ >= kFlushEveryNs) {
+        Flush();
+        lastFlush_ = fillClock_.nsecsElapsed();
+    }
+}
+
+QModelIndex ListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    // Keys that reach past the rows shown so far wait for the rest.
+    if (Filling()) {
+        const int page = viewport()->height() / std::max(1, sizeHintForRow(0));
+        const int reach = cursorAction == MoveDown       ? 1
+                          : cursorAction == MovePageDown ? page
+                          : cursorAction == MoveEnd      ? model_.shown_
+                                                         : 0;
+        if (reach > 0 && currentIndex().row() + reach + page >= model_.shown_) FinishFill();
+    }
+    return QTreeView::moveCursor(cursorAction, modifiers);
+}
+
+void ListView::paintEvent(QPaintEvent* event) {
+    QTreeView::paintEvent(event);
+    painted_ = true;
+    emit Painted(model_.shown_, !Filling());
 }

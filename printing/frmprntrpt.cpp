@@ -152,10 +152,8 @@ void FrmPrntrpt::CreatePrintFrame() {
 
     CmdPrnt = Named(new QPushButton(QStringLiteral("<<Print>>"), FrmPrnt), "CmdPrnt");
     PlaceTwips(CmdPrnt, 3960, 2340, 1800, 495);
-    CmdPrnt->setAutoDefault(true); // Enter on the focused button prints
     CmdSheet = Named(new QPushButton(QStringLiteral("Print on s&heet..."), FrmPrnt), "CmdSheet");
     PlaceTwips(CmdSheet, 1800, 2340, 2040, 495);
-    CmdSheet->setAutoDefault(true);
 
     FrmPrnt->setEnabled(false);
     CmdPrnt->setEnabled(false);
@@ -199,38 +197,43 @@ void FrmPrntrpt::Form_Load() {
 // ---- The party list ------------------------------------------------------
 
 void FrmPrntrpt::FillAllParties() {
+    LstvewPrnt->Clear(); // a fill still running is stale now
     ResumeNext([&] {
         if (Rs.State() == adStateOpen) Rs.Close();
     });
     ResumeNext([&] {
         Rs.Open(QStringLiteral("Select adrsname,adrsid from adrsmstr  order by adrsname"), Conn,
-                adOpenStatic, adLockBatchOptimistic);
+                adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     });
     FillListFromRs();
 }
 
 void FrmPrntrpt::FillPartyList() {
     const QString S = Trim(Txtsrch->text());
+    LstvewPrnt->Clear(); // a fill still running is stale now
     ResumeNext([&] {
         if (Rs.State() == adStateOpen) Rs.Close();
     });
     ResumeNext([&] {
         Rs.Open(QStringLiteral("Select adrsname,adrsid from Adrsmstr  where  adrsname like '%") +
                     Quote(S) + QStringLiteral("%' order by adrsname"),
-                Conn, adOpenStatic, adLockBatchOptimistic);
+                Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     });
     FillListFromRs();
 }
 
+// The rows read with the statement show at once, the rest follow a slice
+// at a time; loading a party from the list first lets the fill end.
 void FrmPrntrpt::FillListFromRs() {
     ResumeNext([&] { LstvewPrnt->Clear(); });
-    ResumeNext([&] {
-        while (!Rs.Eof()) {
+    if (Rs.State() != adStateOpen) return;
+    FillFromRows(
+        LstvewPrnt, Rs,
+        [this] {
             ListItem row = LstvewPrnt->Add(Rs.Fields("adrsname").Str());
             row.SetSubItem(1, Trim(Rs.Fields("adrsid").Str()));
-            Rs.MoveNext();
-        }
-    });
+        },
+        [](const std::exception&) {});
 }
 
 void FrmPrntrpt::Txtsrch_Change() {
@@ -436,6 +439,7 @@ void FrmPrntrpt::txtNoco_LostFocus() {
 }
 
 void FrmPrntrpt::CmdPrnt_Click() {
+    ShowStatus(QString()); // what the last print did no longer holds
     if (Trim(TxtName->text()).isEmpty()) {
         MsgBox(QStringLiteral("Select a record"), vbInformation, QStringLiteral("Error Handler"));
         LstvewPrnt->setFocus();

@@ -109,7 +109,7 @@ class FrmPrntrpt : public Form {
     void SaveContactPerson();
     bool ReadPartyForPrint(AddressBlock& party, bool withContact);
     bool WritePrint(const QByteArray& bytes);
-    void StartPrintBatch();
+    bool StartPrintBatch();
 
     Recordset Rs;
     Recordset RsPrint;

@@ -72,13 +72,14 @@ bool FrmPrntrpt::WritePrint(const QByteArray& bytes) {
     }
 }
 
-void FrmPrntrpt::StartPrintBatch() {
+bool FrmPrntrpt::StartPrintBatch() {
     const QString batch = PrintBatchPath();
-    if (!Shell::StartHidden(batch))
-        ReportFailure(
-            this, QStringLiteral("The print batch could not be started."),
-            std::runtime_error(
-                QStringLiteral("%1 is missing or could not be run.").arg(batch).toStdString()));
+    if (Shell::StartHidden(batch)) return true;
+    ReportFailure(
+        this, QStringLiteral("The print batch could not be started."),
+        std::runtime_error(
+            QStringLiteral("%1 is missing or could not be run.").arg(batch).toStdString()));
+    return false;
 }
 
 // The copies count stays as the copies field shows it, so Print again
@@ -87,12 +88,19 @@ void FrmPrntrpt::PrintStickers() {
     AddressBlock party;
     if (!ReadPartyForPrint(party, MarkAttn)) return;
     if (!WritePrint(StickerSheet(party, MarkAttn, Copies))) return;
-    StartPrintBatch();
+    if (!StartPrintBatch()) return;
+    // A print of nothing must not pass for a print.
+    if (Copies <= 0)
+        ShowStatus(QStringLiteral("Nothing printed: the number of copies is 0"));
+    else if (Copies == 1)
+        ShowStatus(QStringLiteral("1 sticker sent to the printer"));
+    else
+        ShowStatus(QStringLiteral("%1 stickers sent to the printer").arg(Copies));
 }
 
 void FrmPrntrpt::PrintEnvelope() {
     AddressBlock party;
     if (!ReadPartyForPrint(party, MarkAttn)) return;
     if (!WritePrint(EncodeLines(EnvelopeLines(party, MarkAttn)))) return;
-    StartPrintBatch();
+    if (StartPrintBatch()) ShowStatus(QStringLiteral("Envelope sent to the printer"));
 }

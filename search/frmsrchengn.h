@@ -53,6 +53,11 @@ class FrmSrchEngn : public Form {
     QLabel *Label14 = nullptr, *Label15 = nullptr; // web site (link)
     QLabel *Label10 = nullptr, *Label32 = nullptr; // remarks
 
+    // The whole result of the last search, once its list has filled (a
+    // fill still running is finished first). Rows hold the display texts of
+    // the fifteen columns.
+    ListView* WholeResult();
+
     // The search spans all groups (decided when the filter box gets the focus).
     bool AllGroups = false;
     Integer SelectedGroupId = 0;
@@ -93,6 +98,7 @@ class FrmSrchEngn : public Form {
         int columns7to14[8];
     };
     void FillResultList();
+    bool AddResultRows(const ResultFields& f, int rows);
     void AddResultRow(const ResultFields& f);
     void ShowSelectedAddress();
     void LstvewSrch_GotFocus();

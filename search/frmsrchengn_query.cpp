@@ -116,8 +116,9 @@ void FrmSrchEngn::SearchInGroup() {
 // program is said, in the window's busy line.
 void FrmSrchEngn::RunSearch(const QString& statement) {
     try {
+        LstvewSrch->Clear(); // the fill of the last search stops here
         if (RsSrch.State() == adStateOpen) RsSrch.Close();
-        RsSrch.Open(statement, Conn, adOpenStatic, adLockBatchOptimistic);
+        RsSrch.Open(statement, Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
         ResultStatement = statement;
         FillResultList();
     } catch (const std::exception& e) {

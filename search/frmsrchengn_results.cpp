@@ -3,12 +3,13 @@
 #include "search/frmsrchengn.h"
 
 #include "data/connmodule.h"
+#include "platform/errors.h"
 #include "platform/listview.h"
 #include "platform/vb.h"
 #include "search/searchpanel.h"
 
-#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 
 FrmSrchEngn::ResultFields::ResultFields(Recordset& rs) {
     QHash<QString, int> byName;
@@ -27,40 +28,39 @@ FrmSrchEngn::ResultFields::ResultFields(Recordset& rs) {
         columns7to14[i] = at(rest[i]);
 }
 
-namespace {
-
-// A wait cursor while a long list fills.
-class BusyCursor {
-  public:
-    explicit BusyCursor(bool busy) : busy_(busy) {
-        if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor() {
-        if (busy_) QApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-  private:
-    bool busy_;
-};
-
-} // namespace
-
+// The first screen (or the whole of a short result) is added at once;
+// the rest a slice at a time from the event loop, each slice with its own
+// short read of the cities, so that no read stays open between slices.
 void FrmSrchEngn::FillResultList() {
-    if (RsSrch.RecordCount() < 1) {
-        LstvewSrch->Clear();
-        return;
-    }
     LstvewSrch->Clear();
-    const BusyCursor busy(RsSrch.RecordCount() > 2000);
+    if (RsSrch.Eof()) return; // no record: the list stays empty
     const ResultFields f(RsSrch);
-    InOneRead(*Conn2, [&] {
-        while (!RsSrch.Eof()) {
-            if (!RsSrch.Fields(f.name).IsNull()) AddResultRow(f);
-            RsSrch.MoveNext();
-        }
-    });
+    if (!AddResultRows(f, FirstSliceRows(RsSrch))) return LstvewSrch->Flush(); // all there
+    LstvewSrch->FillInSlices([this, f](int rows) { return AddResultRows(f, rows); });
+    RsSrch.OnReuse([this] { LstvewSrch->FinishFill(); });
+}
+
+bool FrmSrchEngn::AddResultRows(const ResultFields& f, int rows) {
+    bool more = false;
+    try {
+        InOneRead(*Conn2, [&] {
+            more = WalkRows(RsSrch, rows, [&] {
+                if (!RsSrch.Fields(f.name).IsNull()) AddResultRow(f);
+            });
+        });
+    } catch (const std::exception& e) {
+        // As when the statement fails: the list ends empty (with a notice
+        // when another program holds the book).
+        NoteIfBusy(TxtValue, e);
+        ClearResult();
+        return false;
+    }
+    return more;
+}
+
+ListView* FrmSrchEngn::WholeResult() {
+    LstvewSrch->FinishFill();
+    return LstvewSrch;
 }
 
 // One row from the current record; a Null field leaves its cell empty.
@@ -74,9 +74,10 @@ void FrmSrchEngn::AddResultRow(const ResultFields& f) {
     };
     setCell(1, f.contact);
     const Field adrs1 = field(f.adrs1), adrs2 = field(f.adrs2);
-    const QString first = Trim(adrs1.Str());
-    if (!adrs1.IsNull()) row.SetSubItem(2, first);
-    if (!adrs2.IsNull()) row.SetSubItem(2, first + QStringLiteral(",") + Trim(adrs2.Str()));
+    if (!adrs2.IsNull())
+        row.SetSubItem(2, Trim(adrs1.Str()) + QStringLiteral(",") + Trim(adrs2.Str()));
+    else if (!adrs1.IsNull())
+        row.SetSubItem(2, Trim(adrs1.Str()));
     setCell(3, f.adrs3);
     const Field cityId = field(f.cityId);
     if (!cityId.IsNull()) {
@@ -97,7 +98,8 @@ void FrmSrchEngn::AddResultRow(const ResultFields& f) {
 // The panel follows the selected row; with no row (or none selected) it
 // keeps what it showed.
 void FrmSrchEngn::ShowSelectedAddress() {
-    if (LstvewSrch->Count() < 1) return;
+    // An empty list has no selected row; a list still filling has its
+    // selected row already, so showing it need not wait for the rest.
     const std::optional<ListItem> selected = LstvewSrch->SelectedItem();
     if (!selected) return;
     for (int column = 0; column < kResultColumnCount; ++column)

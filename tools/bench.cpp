@@ -1,10 +1,13 @@
 // adrsbook-bench [--runs N] DATABASE
-// Drives the real windows headless on a copy of DATABASE (made by
-// adrsbook-gendb) and reports, per case, the median and spread of the time
-// from the key (or click) to the list filled and painted, next to the floor:
-// the same statements run straight on the engine with no windows.
+// Drives the real windows on a copy of DATABASE (made by adrsbook-gendb)
+// through the event loop, as a user's keys arrive, and reports per case the
+// median and spread of the time from the key (or click) to the first screen
+// of the list painted and to the list complete and painted, next to the
+// floor: the same statements run straight on the engine with no windows.
 //   F1 = the statement(s) alone; F2 = F1 plus one prepared city lookup per
 //   row (what the search engine's result list needs).
+// Headless by default; set QT_QPA_PLATFORM (e.g. xcb with DISPLAY) to run
+// it on a display.
 
 #include "address/frmadrsmstr1.h"
 #include "data/bookcopy.h"
@@ -16,6 +19,7 @@
 #include "data/connmodule.h"
 #include "data/recordset.h"
 #include "data/statementlog.h"
+#include "data/unicodecase.h"
 #include "platform/apppath.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
@@ -33,6 +37,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -44,17 +49,19 @@ namespace {
 
 struct Case {
     QString name;
-    QVector<double> ms;
+    QVector<double> ms; // to the list complete and painted
     QVector<double> rows;
     QVector<double> floor1;
     QVector<double> floor2;
+    QVector<double> first;        // to the first screen painted
+    QVector<double> fromFirstKey; // five quick keys: from the first key
 };
 QList<Case> cases;
 
 Case& caseNamed(const QString& name) {
     for (Case& c : cases)
         if (c.name == name) return c;
-    cases.append(Case{name, {}, {}, {}, {}});
+    cases.append(Case{name, {}, {}, {}, {}, {}, {}});
     return cases.last();
 }
 
@@ -77,11 +84,49 @@ double timed(const std::function<void()>& work) {
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-// The list filled and painted.
-void paint(ListView* list) {
-    QCoreApplication::processEvents();
-    list->Flush();
-    list->viewport()->repaint();
+// Runs the event loop until `list` is complete and painted. Returns the
+// times (ms on `clock`) when its first screen and its complete rows were
+// first painted.
+struct Painted {
+    double first = -1, complete = -1;
+};
+Painted waitForList(ListView* list, const QElapsedTimer& clock, double since = 0) {
+    Painted p;
+    const int screen =
+        std::max(1, list->viewport()->height() / std::max(1, list->sizeHintForRow(0) > 0
+                                                                 ? list->sizeHintForRow(0)
+                                                                 : list->fontMetrics().height()));
+    const QMetaObject::Connection watch =
+        QObject::connect(list, &ListView::Painted, [&](int rows, bool complete) {
+            const double now = double(clock.nsecsElapsed()) / 1e6;
+            if (now < since) return;
+            if (qEnvironmentVariableIsSet("BENCH_DEBUG"))
+                std::fprintf(stderr, "paint %.1f rows %d complete %d screen %d\n", now, rows,
+                             int(complete), screen);
+            if (p.first < 0 && (rows >= screen || complete)) p.first = now;
+            if (complete && p.complete < 0) p.complete = now;
+        });
+    struct Spy : QObject {
+        const QElapsedTimer* c;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::UpdateRequest || e->type() == QEvent::Paint ||
+                e->type() == QEvent::Timer || e->type() == QEvent::LayoutRequest)
+                std::fprintf(stderr, "  ev %d %s %.1f\n", int(e->type()),
+                             o->metaObject()->className(), double(c->nsecsElapsed()) / 1e6);
+            return false;
+        }
+    } spy;
+    spy.c = &clock;
+    if (qEnvironmentVariableIsSet("BENCH_SPY")) qApp->installEventFilter(&spy);
+    int idle = 0;
+    while (p.complete < 0 && clock.elapsed() < 20000) {
+        QCoreApplication::processEvents();
+        if (!list->Filling() && ++idle == 3) list->viewport()->update(); // nothing left to add
+    }
+    QObject::disconnect(watch);
+    qApp->removeEventFilter(&spy);
+    if (p.first < 0) p.first = p.complete;
+    return p;
 }
 
 // The statements a window issued, without the per-row city lookups.
@@ -99,6 +144,7 @@ sqlite3* raw = nullptr;
 void openRaw(const QString& file) {
     sqlite3_open_v2(file.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_key(raw, kDatabasePassword, int(qstrlen(kDatabasePassword)));
+    UnicodeCase::Register(raw); // the same like() and NOCASE as the program's
     sqlite3_exec(raw, "PRAGMA cache_size=-65536; PRAGMA quick_check;", nullptr, nullptr, nullptr);
 }
 
@@ -159,28 +205,147 @@ void floors(const QStringList& statements, Case& c, bool lookups) {
     c.floor2.append(lookups ? f2 : f1);
 }
 
-// Runs one user step, timing it and its floor.
+// Three ways to read a long result without holding a read between slices,
+// on the engine's C interface: total time and the longest single piece
+// (which is how long the window would be kept from painting).
+void readStrategies() {
+    Engine& engine = Conn->engine();
+    const EngineStatement st = engine.Translate(
+        QStringLiteral("Select * from Adrsmstr where adrsname like '%A%' order by adrsname"));
+    sqlite3_stmt* stmt = prepareRaw(st.sql);
+    sqlite3_stmt* byKey =
+        prepareRaw(QStringLiteral("SELECT _rowid_,* FROM adrsmstr WHERE _rowid_=?"));
+    const int columns = sqlite3_column_count(stmt);
+    auto readRow = [](sqlite3_stmt* s, int n) {
+        for (int c = 0; c < n; ++c)
+            sqlite3_column_text(s, c);
+    };
+    // Steps from the start: skips `skip` rows, reads at most `limit`; the number read.
+    auto piece = [&](int skip, int limit) {
+        int read = 0;
+        while ((limit < 0 || read < limit) && sqlite3_step(stmt) == SQLITE_ROW) {
+            if (skip > 0) {
+                --skip;
+                continue;
+            }
+            readRow(stmt, columns);
+            ++read;
+        }
+        sqlite3_reset(stmt);
+        return read;
+    };
+    const int slice = 1000;
+    struct Figures {
+        const char* name;
+        double total = 0, longest = 0;
+    };
+    Figures rest{"first screen, then the rest in one read (the program's way)"};
+    Figures keys{"keys once, then rows by key, 1000 a slice"};
+    Figures restart{"each slice runs the statement again and skips what it has"};
+    for (int run = 0; run < 5; ++run) {
+        double t = timed([&] { piece(0, 100); });
+        double u = timed([&] { piece(100, -1); });
+        rest.total += t + u;
+        rest.longest = std::max(rest.longest, u);
+
+        QVector<qint64> ids;
+        t = timed([&] {
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                ids.append(sqlite3_column_int64(stmt, 0));
+            sqlite3_reset(stmt);
+        });
+        keys.total += t;
+        keys.longest = std::max(keys.longest, t);
+        for (qsizetype from = 0; from < ids.size(); from += slice) {
+            u = timed([&] {
+                for (qsizetype i = from; i < std::min<qsizetype>(ids.size(), from + slice); ++i) {
+                    sqlite3_bind_int64(byKey, 1, ids[i]);
+                    if (sqlite3_step(byKey) == SQLITE_ROW) readRow(byKey, columns);
+                    sqlite3_reset(byKey);
+                }
+            });
+            keys.total += u;
+            keys.longest = std::max(keys.longest, u);
+        }
+
+        for (int done = 0;;) {
+            int got = 0;
+            u = timed([&] { got = piece(done, slice); });
+            restart.total += u;
+            restart.longest = std::max(restart.longest, u);
+            done += got;
+            if (got < slice) break;
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_finalize(byKey);
+    std::printf("\nreading Name Wise \"A\" with no read held between slices, ms (total: mean "
+                "of 5 runs; longest piece: over all runs):\n");
+    std::printf("| way | total | longest piece |\n|---|---:|---:|\n");
+    for (const Figures& f : {rest, keys, restart})
+        std::printf("| %s | %.1f | %.1f |\n", f.name, f.total / 5, f.longest);
+}
+
+// Runs one user step, timing it (to the first screen and to the list
+// complete, both painted) and its floor.
 void measure(const QString& name, ListView* list, const std::function<void()>& step, bool lookups,
              bool withFloor = true) {
+    QCoreApplication::processEvents(); // nothing left over from before
     QStringList log;
     StatementLog::Watch(&log);
-    const double ms = timed([&] {
-        step();
-        if (list) paint(list);
-    });
+    QElapsedTimer clock;
+    clock.start();
+    step();
+    const double stepped = double(clock.nsecsElapsed()) / 1e6;
+    const Painted p = list ? waitForList(list, clock) : Painted{stepped, stepped};
     StatementLog::Watch(nullptr);
     Case& c = caseNamed(name);
-    c.ms.append(ms);
+    c.ms.append(p.complete);
+    c.first.append(p.first);
     c.rows.append(list ? list->Count() : 0);
     if (withFloor) floors(mainStatements(log), c, lookups);
+}
+
+// Five keys typed 30 ms apart, from the first to the last list complete and
+// painted; the case's own column holds the time from the last key.
+void typeQuickly(const QString& name, ListView* list, const QString& word) {
+    QCoreApplication::processEvents();
+    QElapsedTimer clock;
+    clock.start();
+    QWidget* box = QApplication::focusWidget();
+    double lastKey = 0;
+    for (int i = 0; i < word.size(); ++i) {
+        while (clock.nsecsElapsed() < qint64(i) * 30'000'000)
+            QCoreApplication::processEvents();
+        lastKey = double(clock.nsecsElapsed()) / 1e6;
+        QTest::keyClicks(box, QString(word[i]));
+    }
+    const Painted p = waitForList(list, clock, lastKey);
+    Case& c = caseNamed(name);
+    c.ms.append(p.complete - lastKey);
+    c.fromFirstKey.append(p.complete);
+    c.rows.append(list->Count());
 }
 
 void key(QChar ch) {
     QTest::keyClicks(QApplication::focusWidget(), QString(ch));
 }
 
+// The same final text searched by one key: the first letters are put in
+// the box without a search, then the last one is typed.
+void oneSearch(const QString& name, QLineEdit* box, ListView* list, const QString& word,
+               bool lookups) {
+    box->setFocus();
+    {
+        const QSignalBlocker quiet(box);
+        box->setText(word.left(word.size() - 1));
+    }
+    measure(
+        name, list, [&] { key(word.back()); }, lookups);
+}
+
 void searchEngine(FrmMainMdi& main, int runs, bool inGroup, const QString& filter,
-                  const QString& label) {
+                  const QString& label, const QString& word) {
     main.srchengn->trigger();
     auto* f = main.Child<FrmSrchEngn>();
     if (!QTest::qWaitForWindowExposed(f)) std::fprintf(stderr, "warning: window not shown\n");
@@ -205,7 +370,7 @@ void searchEngine(FrmMainMdi& main, int runs, bool inGroup, const QString& filte
                 QCoreApplication::processEvents();
                 Case& paintOnly =
                     caseNamed(label + QStringLiteral(": repaint only (\"ANA\" shown)"));
-                paintOnly.ms.append(timed([&] { paint(f->LstvewSrch); }));
+                paintOnly.ms.append(timed([&] { f->LstvewSrch->viewport()->repaint(); }));
                 paintOnly.rows.append(f->LstvewSrch->Count());
             }
             measure(
@@ -213,12 +378,25 @@ void searchEngine(FrmMainMdi& main, int runs, bool inGroup, const QString& filte
         }
         if (run == 0 && f->LstvewSrch->Count() != 0)
             std::fprintf(stderr, "warning: the no-match value matched\n");
+        oneSearch(label + QStringLiteral(": one search for \"%1\"").arg(word), f->TxtValue,
+                  f->LstvewSrch, word, true);
+        f->TxtValue->setFocus(); // the list again shows every party
+        QElapsedTimer clock;
+        clock.start();
+        waitForList(f->LstvewSrch, clock);
+        {
+            const QSignalBlocker quiet(f->TxtValue);
+            f->TxtValue->clear();
+        }
+        typeQuickly(label + QStringLiteral(": five keys 30 ms apart, \"%1\"").arg(word),
+                    f->LstvewSrch, word);
     }
     f->Unload();
     QCoreApplication::processEvents();
 }
 
 void partyList(const QString& label, QWidget* away, QLineEdit* search, ListView* list, int runs) {
+    const QString word = QStringLiteral("SHARM");
     for (int run = 0; run < runs; ++run) {
         away->setFocus();
         measure(
@@ -229,21 +407,35 @@ void partyList(const QString& label, QWidget* away, QLineEdit* search, ListView*
             measure(
                 label + QStringLiteral(": type \"%1\"").arg(typed.left(i + 1)), list,
                 [&] { key(typed[i]); }, false);
+        oneSearch(label + QStringLiteral(": one search for \"%1\"").arg(word), search, list, word,
+                  false);
+        away->setFocus();
+        search->setFocus(); // all parties again, then the box emptied
+        QElapsedTimer clock;
+        clock.start();
+        waitForList(list, clock);
+        typeQuickly(label + QStringLiteral(": five keys 30 ms apart, \"%1\"").arg(word), list,
+                    word);
     }
 }
 
-qint64 peakRssKiB() {
+// VmHWM (the peak) or VmRSS (now) of this process, in KiB.
+qint64 rssKiB(const char* which = "VmHWM:") {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return 0;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith(which))
+            return line.mid(qsizetype(qstrlen(which))).trimmed().split(' ').first().toLongLong();
     return 0;
+}
+qint64 peakRssKiB() {
+    return rssKiB("VmHWM:");
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     int runs = 20;
@@ -322,28 +514,34 @@ int main(int argc, char* argv[]) {
     Conn->Execute(QStringLiteral("delete from adrsgrpdtails where adrsconcrnid > 32000"));
     Conn->Execute(QStringLiteral("delete from adrsmstr where adrsid > 32000"));
 
-    // Peak memory with the full result shown, before anything else is measured.
+    // Memory with the full result shown, before anything else is measured.
+    const qint64 idle = rssKiB("VmRSS:");
+    qint64 shown = 0;
     {
         main->srchengn->trigger();
         auto* f = main->Child<FrmSrchEngn>();
         f->ChkAll->setChecked(true);
         f->Cmbxfiltr->setFocus();
         f->Cmbxfiltr->setEditText(QStringLiteral("Name Wise "));
+        QElapsedTimer clock;
+        clock.start();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        paint(f->LstvewSrch);
+        waitForList(f->LstvewSrch, clock);
         std::printf("full result shown: %d rows\n", f->LstvewSrch->Count());
+        shown = rssKiB("VmRSS:");
         f->Unload();
         QCoreApplication::processEvents();
     }
     const qint64 peak = peakRssKiB();
+    const qint64 closed = rssKiB("VmRSS:");
     searchEngine(*main, runs, false, QStringLiteral("Name Wise "),
-                 QStringLiteral("search, all groups, Name Wise"));
+                 QStringLiteral("search, all groups, Name Wise"), QStringLiteral("SHARM"));
     searchEngine(*main, runs, false, QStringLiteral("City Wise"),
-                 QStringLiteral("search, all groups, City Wise"));
+                 QStringLiteral("search, all groups, City Wise"), QStringLiteral("PATIA"));
     searchEngine(*main, runs, true, QStringLiteral("Name Wise "),
-                 QStringLiteral("search, one group, Name Wise"));
+                 QStringLiteral("search, one group, Name Wise"), QStringLiteral("SHARM"));
     searchEngine(*main, runs, true, QStringLiteral("City Wise"),
-                 QStringLiteral("search, one group, City Wise"));
+                 QStringLiteral("search, one group, City Wise"), QStringLiteral("PATIA"));
 
     main->adrs->trigger();
     auto* adrs = main->Child<FrmAdrsMstr1>();
@@ -397,22 +595,34 @@ int main(int argc, char* argv[]) {
             QStringLiteral("write 3 stickers"), nullptr,
             [&] { QTest::mouseClick(prnt->CmdPrnt, Qt::LeftButton); }, false, false);
 
-    std::printf(
-        "\n| case | rows | median ms | p10-p90 ms | floor F1 ms | floor F2 ms | ratio to F2 |\n");
+    std::printf("\n| case | rows | first screen ms, median (p10-p90) | complete ms, median "
+                "(p10-p90) | F1 ms | F2 ms | complete / F2 |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
     for (const Case& c : cases) {
         const double m = median(c.ms), f2 = median(c.floor2);
         auto floorText = [](const QVector<double>& v) {
             return v.isEmpty() ? QStringLiteral("-") : QString::number(median(v), 'f', 1);
         };
-        std::printf("| %s | %.0f | %.1f | %.1f-%.1f | %s | %s | %s |\n", qPrintable(c.name),
-                    median(c.rows), m, percentile(c.ms, 0.1), percentile(c.ms, 0.9),
+        auto spread = [](const QVector<double>& v) {
+            return v.isEmpty() ? QStringLiteral("-")
+                               : QStringLiteral("%1 (%2-%3)")
+                                     .arg(median(v), 0, 'f', 1)
+                                     .arg(percentile(v, 0.1), 0, 'f', 1)
+                                     .arg(percentile(v, 0.9), 0, 'f', 1);
+        };
+        QString name = c.name;
+        if (!c.fromFirstKey.isEmpty())
+            name += QStringLiteral(" (from the last key; from the first: %1)")
+                        .arg(spread(c.fromFirstKey));
+        std::printf("| %s | %.0f | %s | %s | %s | %s | %s |\n", qPrintable(name), median(c.rows),
+                    qPrintable(spread(c.first)), qPrintable(spread(c.ms)),
                     qPrintable(floorText(c.floor1)), qPrintable(floorText(c.floor2)),
-                    f2 > 0.05 ? qPrintable(QString::number(m / f2, 'f', 1)) : "-");
+                    f2 > 0.05 ? qPrintable(QString::number(m / f2, 'f', 2)) : "-");
     }
-    std::printf(
-        "\npeak memory (RSS) with the full search result shown: %lld MiB; at the end: %lld MiB\n",
-        peak / 1024, peakRssKiB() / 1024);
+    std::printf("\nmemory (RSS): idle %lld MiB; full search result shown %lld MiB; window closed "
+                "%lld MiB; peak %lld MiB; at the end %lld MiB\n",
+                idle / 1024, shown / 1024, closed / 1024, peak / 1024, peakRssKiB() / 1024);
+    readStrategies();
     std::printf("messages shown: %lld\n", qlonglong(boxes.calls.size()));
     for (const MsgBoxCall& c : boxes.calls)
         if (c.Icon() == vbCritical) std::printf("  error: %s\n", qPrintable(c.prompt.simplified()));

@@ -81,6 +81,21 @@ inline void PickCity(QComboBox* combo, const QString& city) {
     QVERIFY(QTest::qWaitForWindowActive(combo->window()));
 }
 
+// From the name box along the Enter chain: the name, no contact, the
+// address, no area or land mark, the first group ticked; the focus ends on
+// the city (or on the land line when the city shows as a label).
+inline void TypeEntryUpToCity(FrmAdrsMstr1& form, const QString& name, const QString& address) {
+    TypeText(name);
+    PressEnter();
+    PressEnter();
+    TypeText(address);
+    PressEnter();
+    PressEnter();
+    PressEnter();
+    ToggleRow(form.LstvewGrup1, 1);
+    PressEnter();
+}
+
 // New, then the Enter chain through the whole entry: name, contact,
 // address, area, land mark, the groups (ticking the given rows), the city
 // and both phone numbers; the focus ends on Save.

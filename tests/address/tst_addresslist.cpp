@@ -30,6 +30,30 @@ QStringList Ticked(ListView* list) {
 class AddressListTests : public QObject {
     Q_OBJECT
   private slots:
+    // Enter on a row while the rest of the list is still being added loads
+    // the row that was picked, and the list ends whole.
+    void pickedWhileFillingLoadsThePickedRow() {
+        TestBook book;
+        SeedCity(book, 5, QStringLiteral("NEW DELHI"), QStringLiteral("DELHI"),
+                 QStringLiteral("INDIA"));
+        SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 1200, 5, 5);
+        FrmAdrsMstr1 form;
+        OpenWindow(form);
+        Click(form.CmdEdt);
+        TypeText(QStringLiteral("PARTY"));
+        PressEnter(); // to the list, on its first row
+        QVERIFY(form.Lstvewadrs->Filling());
+        for (int i = 1; i < 50; ++i)
+            PressKey(Qt::Key_Down);
+        QVERIFY(form.Lstvewadrs->Filling());
+        PressEnter();
+        Settle();
+        QCOMPARE(form.Txtname->text(), QStringLiteral("PARTY 0050"));
+        QCOMPARE(form.LblCty->text(), QStringLiteral("NEW DELHI"));
+        QCOMPARE(form.Lstvewadrs->Count(), 1200);
+        QCOMPARE(form.Lstvewadrs->Item(1200).SubItem(1), QStringLiteral("1200"));
+    }
+
     void listFollowsEveryKeystroke() {
         TestBook book;
         SeedParty(book, 1, QStringLiteral("ZETA AB"), 1);

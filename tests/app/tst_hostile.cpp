@@ -293,10 +293,13 @@ bool HasLoneSurrogate(const QString& s) {
 
 // ---- The pattern of like --------------------------------------------------------
 
-// SQLite's like: % any run of characters, _ one character, letters of
-// the ASCII range alike in either case, everything else itself.
+// The book's like: % any run of characters, _ one character, letters of
+// every alphabet alike in either case (simple case folding), everything
+// else itself.
 bool Like(const QList<uint>& v, qsizetype i, const QList<uint>& p, qsizetype j) {
-    auto fold = [](uint c) { return c < 128 ? uint(QChar::toLower(char32_t(c))) : c; };
+    auto fold = [](uint c) {
+        return c < 128 ? uint(QChar::toLower(char32_t(c))) : uint(QChar::toCaseFolded(char32_t(c)));
+    };
     while (j < p.size()) {
         if (p[j] == u'%') {
             while (j < p.size() && p[j] == u'%')

@@ -11,8 +11,12 @@
 #include "support/fixture.h"
 #include "support/testmain.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <stdexcept>
 
 namespace {
@@ -54,6 +58,65 @@ class ChainForm : public Form {
 class PlatformTests : public QObject {
     Q_OBJECT
   private slots:
+    // Cells set out of order, rewritten longer or shorter, and grown on a
+    // row that is no longer the last: every row keeps its own texts.
+    void listRowsKeepEachCellApart() {
+        ListRows rows;
+        for (int r = 0; r < 3; ++r) {
+            rows.AddRow();
+            rows.SetCell(r, 0, QStringLiteral("row%1").arg(r));
+        }
+        rows.SetCell(2, 3, QStringLiteral("last, col 3"));
+        rows.SetCell(0, 2, QStringLiteral("first grows"));      // moves its cells
+        rows.SetCell(0, 0, QStringLiteral("r0"));               // shorter: in place
+        rows.SetCell(1, 0, QStringLiteral("a longer row one")); // longer: appended
+        rows.SetChecked(1, true);
+        const QStringList expected[] = {{"r0", "", "first grows", ""},
+                                        {"a longer row one", "", "", ""},
+                                        {"row2", "", "", "last, col 3"}};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 4; ++c)
+                QCOMPARE(rows.Cell(r, c), expected[r][c]);
+        QVERIFY(rows.Checked(1) && !rows.Checked(0));
+        rows.Clear();
+        QCOMPARE(rows.Count(), 0);
+        QCOMPARE(rows.Bytes(), size_t(0));
+    }
+
+    // A fill runs from the event loop; reading the count waits for it, and
+    // Clear or a new fill drops the one running.
+    void listFillsInSlicesAndStopsWhenCleared() {
+        ListView list;
+        list.AddColumn(QStringLiteral("Name"));
+        int calls = 0;
+        const auto fill = [&](const QString& prefix, int total) {
+            return [&, prefix, total](int rows) {
+                ++calls;
+                for (int i = 0; i < rows && list.Count() < total; ++i)
+                    list.Add(prefix + QString::number(list.Count() + 1));
+                return list.Count() < total;
+            };
+        };
+        list.FillInSlices(fill(QStringLiteral("a"), 1000));
+        QVERIFY(list.Filling());
+        QCOMPARE(list.Count(), 1000); // waits
+        QVERIFY(!list.Filling());
+
+        list.Clear();
+        list.FillInSlices(fill(QStringLiteral("b"), 5000));
+        list.Clear();
+        calls = 0;
+        QTest::qWait(20);
+        QCOMPARE(calls, 0);
+        QCOMPARE(list.Count(), 0);
+
+        list.FillInSlices(fill(QStringLiteral("c"), 300));
+        list.FillInSlices(fill(QStringLiteral("d"), 600)); // the rows so far stay
+        QTRY_VERIFY(!list.Filling());
+        QCOMPARE(list.Count(), 600);
+        QCOMPARE(list.Item(600).Text(), QStringLiteral("d600"));
+    }
+
     void keyPressReplacesDiscardsAndChainsOnEnter() {
         ChainForm form;
         ShowAndActivate(&form);
@@ -77,11 +140,8 @@ class PlatformTests : public QObject {
         QCOMPARE(form.lost, 1);
     }
 
-    void messageBoxesDoNotRaiseFocusEvents() {
+    void scriptedBoxesRecordTheirCallsAndAnswers() {
         ChainForm form;
-        ShowAndActivate(&form);
-        form.box[2]->setFocus();
-        QCOMPARE(form.got, 1);
         ScriptedMsgBoxes boxes;
         QCOMPARE(
             MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, form.Caption()),
@@ -91,6 +151,35 @@ class PlatformTests : public QObject {
         QCOMPARE(boxes.calls.size(), 2);
         QCOMPARE(boxes.calls[0].title, form.Caption());
         QCOMPARE(boxes.calls[0].Icon(), 0);
+    }
+
+    // A real box takes the focus while it is up and gives it back when it
+    // closes; the control that had it sees neither.
+    void messageBoxesDoNotRaiseFocusEvents() {
+        ChainForm form;
+        ShowAndActivate(&form);
+        form.box[2]->setFocus();
+        QCOMPARE(form.got, 1);
+        for (int answer : {int(vbNo), int(vbYes)}) {
+            QWidget* focusWhileUp = nullptr;
+            QTimer::singleShot(0, [&] {
+                QTRY_VERIFY(QApplication::activeModalWidget());
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                QTRY_VERIFY(box->isActiveWindow());
+                focusWhileUp = QApplication::focusWidget();
+                box->button(answer == vbYes ? QMessageBox::Yes : QMessageBox::No)->click();
+            });
+            QCOMPARE(
+                MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, form.Caption()),
+                answer);
+            QVERIFY(focusWhileUp && focusWhileUp != form.box[2]);
+            // The headless platform leaves activating the form to us, as a
+            // window manager does when the box goes.
+            QApplication::setActiveWindow(&form);
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            QCOMPARE(Focused(), form.box[2]);
+        }
         QCOMPARE(form.got, 1);
         QCOMPARE(form.lost, 0);
     }

@@ -21,6 +21,7 @@ class PrintFormTests : public QObject {
     void attention_showsMirrorsAndHidesTheContactBox();
     void choicesAndCopies_followTheirKeyRules();
     void menu_opensTheFormAndTheKeyboardAlonePrints();
+    void halfFilledList_loadsAndPrintsAsAFullOne();
 };
 
 void PrintFormTests::search_upperCasesFiltersAndClearsOnFocus() {
@@ -286,6 +287,37 @@ void PrintFormTests::menu_opensTheFormAndTheKeyboardAlonePrints() {
     QVERIFY(ReadFile(book.Path("A.TXT")).startsWith("     Ravi Kumar\r\n"));
     QCOMPARE(shell.started.size(), 1);
     QVERIFY(boxes.calls.isEmpty());
+}
+
+// The party picked from a list still being filled is loaded and printed
+// just as when the list is whole.
+void PrintFormTests::halfFilledList_loadsAndPrintsAsAFullOne() {
+    TestBook book;
+    SeedCity(book, 5, "PUNE", "MH", "INDIA");
+    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 1200, 5, 5);
+    Shell::Recorder shell;
+    QList<QByteArray> printed;
+    for (const bool whole : {false, true}) {
+        PrintDesk desk;
+        Click(desk.form->Txtsrch);
+        TypeText("party");
+        if (whole) desk.form->LstvewPrnt->FinishFill();
+        QCOMPARE(desk.form->LstvewPrnt->Filling(), !whole);
+        PressEnter(); // to the list, on its first row
+        for (int i = 1; i < 60; ++i)
+            PressKey(Qt::Key_Down);
+        PressEnter(); // loaded; on "Mark Attention !"
+        Settle();
+        QCOMPARE(desk.form->TxtName->text(), QStringLiteral("PARTY 0060"));
+        QCOMPARE(desk.form->LblCty->text(), QStringLiteral("PUNE"));
+        desk.Sticker();
+        desk.Copies("2");
+        desk.Print();
+        printed.append(ReadFile(book.Path("A.TXT")));
+        QCOMPARE(desk.form->LstvewPrnt->Count(), 1200);
+    }
+    QVERIFY(printed[0].contains("PARTY 0060"));
+    QCOMPARE(printed[0], printed[1]);
 }
 
 ADRSBOOK_TEST(PrintFormTests)

@@ -110,3 +110,17 @@ void Settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
 }
+
+void SeedNumberedParties(const TestBook& book, const QString& prefix, int from, int count,
+                         int firstCity, int secondCity) {
+    QStringList rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(QStringLiteral("(%1, '%2 %3', %4, 0)")
+                        .arg(from + i)
+                        .arg(prefix)
+                        .arg(i + 1, 4, 10, QLatin1Char('0'))
+                        .arg(i % 2 ? secondCity : firstCity));
+    book.Exec(QStringLiteral("insert into adrsmstr (adrsid, adrsname, adrsctyid, adrsdelstatus) "
+                             "values ") +
+              rows.join(u','));
+}

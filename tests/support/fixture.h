@@ -44,6 +44,12 @@ class TestBook {
     QString database_;
 };
 
+// `count` parties named "<prefix> 0001" on, with ids from `from` on, their
+// cities taking turns: `firstCity`, then `secondCity`. A list of them is long
+// enough to fill in slices.
+void SeedNumberedParties(const TestBook& book, const QString& prefix, int from, int count,
+                         int firstCity = 5, int secondCity = 7);
+
 // Creates a new, empty address book file (outside any fixture).
 void CreateBookFile(const QString& file);
 

@@ -1,0 +1,137 @@
+// Long results fill in slices: a new search drops the fill of the last
+// one, whatever reads the list sees all of it, and a save elsewhere never
+// waits for a fill.
+
+#include "searchdriver.h"
+
+#include "data/connection.h"
+#include "data/connmodule.h"
+#include "data/connstring.h"
+#include "data/recordset.h"
+#include "support/testmain.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+void SeedCities(const TestBook& book) {
+    book.Exec("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
+              "(5, 'NEW DELHI', 'DELHI', 'INDIA', 0), (7, 'MUMBAI', 'MAHARASHTRA', 'INDIA', 0)");
+}
+
+// All groups, Name Wise: the value box has the focus and lists everyone.
+void ReadyToSearch(FrmSrchEngn* form) {
+    ChooseGroupAndFilter(form, QStringLiteral("All"), QStringLiteral("Name Wise"));
+}
+
+// 1,200 parties (more than a statement gives at once), and the search window listing them all: the
+// first rows are shown, the rest still to come.
+struct FillingSearch {
+    FillingSearch() {
+        SeedCities(book);
+        SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 1200);
+        ReadyToSearch(w.form);
+    }
+    TestBook book;
+    SearchWindow w;
+};
+
+// Lets the event loop run until the list has filled.
+void Drain(ListView* list) {
+    for (int i = 0; i < 2000 && list->Filling(); ++i)
+        QTest::qWait(1);
+}
+
+} // namespace
+
+class SearchFillTests : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void aStaleFillNeverReachesTheNewerResult();
+    void theWholeResultWaitsForTheFill();
+    void aSaveElsewhereDoesNotWaitForTheFill();
+};
+
+void SearchFillTests::aStaleFillNeverReachesTheNewerResult() {
+    FillingSearch s;
+    SeedNumberedParties(s.book, QStringLiteral("OTHER"), 2001, 150);
+    ListView* list = s.w->LstvewSrch;
+
+    // Each way of leaving the fill of "PARTY" half done: the next key at once,
+    // or after some slices have run.
+    for (const int slicesFirst : {0, 3}) {
+        Retype(QStringLiteral("PARTY"));
+        QVERIFY(list->Filling());
+        for (int i = 0; i < slicesFirst; ++i)
+            QTest::qWait(5);
+        Retype(QStringLiteral("OTHER 00"));
+        Drain(list);
+        QVERIFY(!list->Filling());
+        const QStringList names = Names(list);
+        QCOMPARE(names.size(), 99);
+        QCOMPARE(names.first(), QStringLiteral("OTHER 0001"));
+        QCOMPARE(names.last(), QStringLiteral("OTHER 0099"));
+        // Every row is whole: the city of each came with it.
+        QCOMPARE(list->Item(2).SubItem(4), QStringLiteral("MUMBAI"));
+        QCOMPARE(list->Item(99).SubItem(4), QStringLiteral("NEW DELHI"));
+    }
+}
+
+void SearchFillTests::theWholeResultWaitsForTheFill() {
+    FillingSearch s;
+    SearchWindow& w = s.w;
+    QVERIFY(w->LstvewSrch->Filling()); // only the first rows are there yet
+    ListView* whole = w->WholeResult();
+    QVERIFY(!whole->Filling());
+    QCOMPARE(whole->Count(), 1200);
+    QCOMPARE(whole->Item(1200).Text(), QStringLiteral("PARTY 1200"));
+    QCOMPARE(whole->Item(1200).SubItem(4), QStringLiteral("MUMBAI"));
+
+    // Reading the count alone also waits.
+    Retype(QStringLiteral("ARTY"));
+    QVERIFY(w->LstvewSrch->Filling());
+    QCOMPARE(w->LstvewSrch->Count(), 1200);
+}
+
+void SearchFillTests::aSaveElsewhereDoesNotWaitForTheFill() {
+    FillingSearch s;
+    const TestBook& book = s.book;
+    SearchWindow& w = s.w;
+    QVERIFY(w->LstvewSrch->Filling());
+
+    // Another program on the same book, then another window of this one:
+    // each commits at once, though the fill has rows still to read.
+    Connection other;
+    other.Open(ConnString::ForFile(book.File(), QString::fromLatin1(kDatabasePassword)));
+    QElapsedTimer clock;
+    clock.start();
+    InTransaction(other, [&] {
+        other.Execute(QStringLiteral("Delete from adrsmstr where adrsid like '1200'"));
+    });
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    other.Close();
+
+    clock.restart();
+    Recordset rs;
+    InTransaction(*Conn, [&] {
+        rs.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn, adOpenStatic,
+                adLockBatchOptimistic);
+        rs.AddNew();
+        rs.Fields("grpid") = 9;
+        rs.Fields("grpname") = QStringLiteral("LATE");
+        rs.UpdateBatch(adAffectAllChapters);
+    });
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 1);
+
+    // The list still ends whole and in order.
+    Drain(w->LstvewSrch);
+    const QStringList names = Names(w->LstvewSrch);
+    QVERIFY(names.size() >= 1199);
+    QCOMPARE(names.first(), QStringLiteral("PARTY 0001"));
+    QCOMPARE(names[1198], QStringLiteral("PARTY 1199"));
+}
+
+ADRSBOOK_TEST(SearchFillTests)
+#include "tst_searchfill.moc"
