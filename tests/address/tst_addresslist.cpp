@@ -42,10 +42,12 @@ class AddressListTests : public QObject {
         Click(form.CmdEdt);
         TypeText(QStringLiteral("PARTY"));
         PressEnter(); // to the list, on its first row
-        QVERIFY(form.Lstvewadrs->Filling());
+        // (A server's list is read whole at once: it never fills in parts.)
+        const bool parts = book.Kind() == BookKind::File;
+        QCOMPARE(form.Lstvewadrs->Filling(), parts);
         for (int i = 1; i < 50; ++i)
             PressKey(Qt::Key_Down);
-        QVERIFY(form.Lstvewadrs->Filling());
+        QCOMPARE(form.Lstvewadrs->Filling(), parts);
         PressEnter();
         Settle();
         QCOMPARE(form.Txtname->text(), QStringLiteral("PARTY 0050"));
