@@ -77,6 +77,18 @@ QString LiteralValue(const QString& literal) {
     return inner;
 }
 
+SelectAll FindSelectAll(const QList<Token>& t) {
+    const int s0 = NextSolid(t, -1);
+    const int s1 = s0 < 0 ? -1 : NextSolid(t, s0);
+    const int s2 = s1 < 0 ? -1 : NextSolid(t, s1);
+    const int s3 = s2 < 0 ? -1 : NextSolid(t, s2);
+    const int s4 = s3 < 0 ? -1 : NextSolid(t, s3);
+    if (s3 >= 0 && Is(t[s0], "select") && t[s1].text == u'*' && Is(t[s2], "from") &&
+        t[s3].kind == Tok::Word && (s4 < 0 || Is(t[s4], "where") || Is(t[s4], "order")))
+        return SelectAll{s1, s3};
+    return SelectAll{};
+}
+
 bool IsWholeNumber(const QString& value) {
     static const QRegularExpression wholeNumber(QStringLiteral("^-?(0|[1-9][0-9]{0,17})$"));
     return wholeNumber.match(value).hasMatch();

@@ -22,6 +22,12 @@ int NextSolid(const QList<Token>& t, int i);
 int PrevSolid(const QList<Token>& t, int i);
 // The text between the apostrophes of a literal, doubled apostrophes undone.
 QString LiteralValue(const QString& literal);
+// "Select * from <table> [where ...] [order by ...]": the indexes of the
+// '*' and of the table's name, else -1 for both.
+struct SelectAll {
+    int star = -1, table = -1;
+};
+SelectAll FindSelectAll(const QList<Token>& t);
 // A whole number as an id is written: no sign but '-', no leading zero.
 bool IsWholeNumber(const QString& value);
 

@@ -10,22 +10,21 @@ EngineStatement PgDialect::Translate(const QString& text, QString* newIdOf) cons
     EngineStatement st;
     if (newIdOf) newIdOf->clear();
 
+    // Select * from <table> [where ...] [order by ...]: a recordset that can
+    // write back; fetch the key in front of the fields.
+    if (const SelectAll all = FindSelectAll(t); all.table >= 0) {
+        const QString key = Schema::KeyColumn(t[all.table].text);
+        if (!key.isEmpty()) {
+            st.table = t[all.table].text.toLower();
+            st.keyed = true;
+            t[all.star].text = key + QStringLiteral(" AS ") + KeyAlias() + QStringLiteral(",*");
+        }
+    }
     const int s0 = NextSolid(t, -1);
     const int s1 = s0 < 0 ? -1 : NextSolid(t, s0);
     const int s2 = s1 < 0 ? -1 : NextSolid(t, s1);
     const int s3 = s2 < 0 ? -1 : NextSolid(t, s2);
     const int s4 = s3 < 0 ? -1 : NextSolid(t, s3);
-    // Select * from <table> [where ...] [order by ...]: a recordset that can
-    // write back; fetch the key in front of the fields.
-    if (s3 >= 0 && Is(t[s0], "select") && t[s1].text == u'*' && Is(t[s2], "from") &&
-        t[s3].kind == Tok::Word && (s4 < 0 || Is(t[s4], "where") || Is(t[s4], "order"))) {
-        const QString key = Schema::KeyColumn(t[s3].text);
-        if (!key.isEmpty()) {
-            st.table = t[s3].text.toLower();
-            st.keyed = true;
-            t[s1].text = key + QStringLiteral(" AS ") + KeyAlias() + QStringLiteral(",*");
-        }
-    }
     // Select max(<id>) from <table>: the next id of that table is being taken.
     if (s4 >= 0 && Is(t[s0], "select") && Is(t[s1], "max") && t[s2].text == u'(' &&
         t[s4].text == u')') {

@@ -11,22 +11,17 @@ EngineStatement SqliteDialect::Translate(const QString& text) const {
 
     // Select * from <table> [where ...] [order by ...]: a recordset that can
     // write back; fetch the row key in front of the fields.
-    const int s0 = NextSolid(t, -1);
-    const int s1 = s0 < 0 ? -1 : NextSolid(t, s0);
-    const int s2 = s1 < 0 ? -1 : NextSolid(t, s1);
-    const int s3 = s2 < 0 ? -1 : NextSolid(t, s2);
-    const int s4 = s3 < 0 ? -1 : NextSolid(t, s3);
-    if (s3 >= 0 && Is(t[s0], "select") && t[s1].text == u'*' && Is(t[s2], "from") &&
-        t[s3].kind == Tok::Word && !t[s3].text.startsWith(u'(') &&
-        (s4 < 0 || Is(t[s4], "where") || Is(t[s4], "order"))) {
-        const QString key = Schema::KeyColumn(t[s3].text);
+    if (const SelectAll all = FindSelectAll(t); all.table >= 0) {
+        const QString key = Schema::KeyColumn(t[all.table].text);
         if (!key.isEmpty()) {
-            st.table = t[s3].text;
+            st.table = t[all.table].text;
             st.keyed = true;
-            t[s1].text = key + QStringLiteral(" AS row_key_,*");
+            t[all.star].text = key + QStringLiteral(" AS row_key_,*");
         }
     }
 
+    const int s0 = NextSolid(t, -1);
+    const int s1 = s0 < 0 ? -1 : NextSolid(t, s0);
     // Delete * from -> Delete from
     if (s1 >= 0 && Is(t[s0], "delete") && t[s1].text == u'*') t[s1].text.clear();
 

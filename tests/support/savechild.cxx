@@ -138,6 +138,25 @@ void DoubleClickRow(ListView* list, const QString& text) {
     Say(QStringLiteral("NOROW ") + text);
 }
 
+// New, then a party's name, contact, address, groups and city typed and
+// picked through the Enter chain; the focus ends after the city.
+void EnterParty(FrmAdrsMstr1& form, const QString& name, const QSet<QString>& wanted,
+                const QString& city) {
+    Click(form.CmdSave); // New
+    TypeText(name);
+    PressEnter();
+    TypeText(QStringLiteral("contact"));
+    PressEnter();
+    TypeText(QStringLiteral("1 main road"));
+    PressEnter();
+    PressEnter();
+    PressEnter(); // on to the group checklist, filled as it takes the focus
+    TickGroups(form.LstvewGrup1, wanted);
+    PressEnter();
+    PickCity(form.CmbxCty, city);
+    PressEnter();
+}
+
 QString GroupsText(QStringList ids) {
     std::sort(ids.begin(), ids.end(),
               [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
@@ -223,19 +242,7 @@ int RunSaves(int first, quint32 seed) {
             versions.insert(name, version);
         } else {
             const QString name = QStringLiteral("P%1").arg(next, 6, 10, QLatin1Char('0'));
-            Click(form.CmdSave); // New
-            TypeText(name);
-            PressEnter();
-            TypeText(QStringLiteral("contact"));
-            PressEnter();
-            TypeText(QStringLiteral("1 main road"));
-            PressEnter();
-            PressEnter();
-            PressEnter(); // on to the group checklist, filled as it takes the focus
-            TickGroups(form.LstvewGrup1, wanted);
-            PressEnter();
-            PickCity(form.CmbxCty, cities.at(random.bounded(int(cities.size()))));
-            PressEnter();
+            EnterParty(form, name, wanted, cities.at(random.bounded(int(cities.size()))));
             TypeText(QStringLiteral("0161"));
             PressEnter();
             form.Txtnote->setPlainText(QStringLiteral("GROUPS %1 V0").arg(GroupsText(chosen)));
@@ -662,19 +669,8 @@ int RunDesk(int desk, int operations, quint32 seed) {
             const QString name =
                 QStringLiteral("D%1P%2").arg(desk).arg(++made, 4, 10, QLatin1Char('0'));
             FrmAdrsMstr1* form = address();
-            Click(form->CmdSave); // New
-            TypeText(name);
-            PressEnter();
-            TypeText(QStringLiteral("contact"));
-            PressEnter();
-            TypeText(QStringLiteral("1 main road"));
-            PressEnter();
-            PressEnter();
-            PressEnter();
-            TickGroups(form->LstvewGrup1, QSet<QString>(chosen.cbegin(), chosen.cend()));
-            PressEnter();
-            PickCity(form->CmbxCty, cities.at(int(random.bounded(int(cities.size())))));
-            PressEnter();
+            EnterParty(*form, name, QSet<QString>(chosen.cbegin(), chosen.cend()),
+                       cities.at(int(random.bounded(int(cities.size())))));
             form->Txtnote->setPlainText(QStringLiteral("GROUPS %1 V0").arg(GroupsText(chosen)));
             Click(form->CmdSave);
             if (boxes.done) {
