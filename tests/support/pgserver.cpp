@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QUuid>
 #include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
 #include <libpq-fe.h>
 #include <memory>
 #include <netinet/in.h>
@@ -101,11 +103,36 @@ Server& server() {
     return s;
 }
 
+// Servers left by test processes that were killed: stopped and removed.
+void sweepLeftovers(Server& s) {
+    const QDir tmp(QStringLiteral("/tmp"));
+    for (const QString& name :
+         tmp.entryList({QStringLiteral("adrspg-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString folder = tmp.filePath(name);
+        QFile owner(folder + QStringLiteral("/owner.pid"));
+        if (!owner.open(QIODevice::ReadOnly)) continue;
+        const pid_t pid = pid_t(owner.readAll().trimmed().toLongLong());
+        owner.close();
+        if (pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH) continue; // still running
+        try {
+            s.run(QStringLiteral("pg_ctl"),
+                  {QStringLiteral("-D"), folder + QStringLiteral("/data"), QStringLiteral("-m"),
+                   QStringLiteral("immediate"), QStringLiteral("stop")});
+        } catch (...) {
+        }
+        QDir(folder).removeRecursively();
+    }
+}
+
 void initialise(Server& s) {
     s.bin = binFolder();
+    s.asPostgres = ::geteuid() == 0;
+    sweepLeftovers(s);
     s.dir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/adrspg-XXXXXX"));
     if (!s.dir->isValid()) cannot(QStringLiteral("no temporary folder"));
-    s.asPostgres = ::geteuid() == 0;
+    QFile owner(s.dir->filePath(QStringLiteral("owner.pid")));
+    if (owner.open(QIODevice::WriteOnly)) owner.write(QByteArray::number(qint64(::getpid())));
+    owner.close();
     if (s.asPostgres) {
         const passwd* pw = ::getpwnam("postgres");
         if (!pw)
