@@ -10,14 +10,14 @@
 // it on a display.
 
 #include "address/frmadrsmstr1.h"
+#include "app/frmmainmdi.h"
 #include "data/bookcopy.h"
+#include "data/connmodule.h"
 #include "data/connstring.h"
 #include "data/pgengine.h"
+#include "data/recordset.h"
 #include "data/schema.h"
 #include "data/serversettings.h"
-#include "app/frmmainmdi.h"
-#include "data/connmodule.h"
-#include "data/recordset.h"
 #include "data/statementlog.h"
 #include "data/unicodecase.h"
 #include "platform/apppath.h"
