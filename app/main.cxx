@@ -1,17 +1,17 @@
 // The address book starts with its main window; without a database it
-// reports why and ends. Started with --inspect-book it is the child that
-// reads a file from outside (see data/inspection.h) and opens no window.
+// reports why and ends. Started with --check-book it is the child that
+// reads a file from outside (see data/checkchild.h) and opens no window.
 
 #include "app/frmmainmdi.h"
-#include "data/inspection.h"
+#include "data/checkchild.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    if (argc == 4 && qstrcmp(argv[1], Inspection::kSwitch) == 0) {
+    if (argc == 4 && qstrcmp(argv[1], CheckChild::kSwitch) == 0) {
         QCoreApplication app(argc, argv);
         const QStringList args = QCoreApplication::arguments();
-        return Inspection::ChildMain(args.at(2), args.at(3));
+        return CheckChild::ChildMain(args.at(2), args.at(3));
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));

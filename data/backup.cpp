@@ -1,11 +1,11 @@
 #include "data/backup.h"
 
 #include "data/bookrebuild.h"
+#include "data/checkchild.h"
 #include "data/connection.h"
 #include "data/connmodule.h"
 #include "data/connstring.h"
 #include "data/dberror.h"
-#include "data/inspection.h"
 #include "data/privatefile.h"
 #include "data/recordset.h"
 #include "data/schema.h"
@@ -229,7 +229,7 @@ QString Backup::PrepareRestore(const QString& source, const QString& databaseFil
                                const std::function<bool()>& waiting) {
     const QString incoming = databaseFile + QStringLiteral(".restore");
     removeWithJournal(incoming); // left by a restore that was cut short
-    Inspection::RebuildInChild(source, incoming, waiting);
+    CheckChild::RebuildInChild(source, incoming, waiting);
     killPoint("restore-rebuilt");
     try {
         MakePrivate(incoming);

@@ -3,7 +3,7 @@
 // live file damaged or missing: copies are made beside their target under
 // a temporary name, proved whole, and only then renamed into place in one
 // step. A file chosen for Restore is never taken as it is: it is read in a
-// child process and rebuilt into a new book (data/inspection.h). Every
+// child process and rebuilt into a new book (data/checkchild.h). Every
 // file written here is readable by its owner only.
 
 #include <QString>
@@ -27,7 +27,7 @@ bool SameFile(const QString& a, const QString& b);
 void BackupTo(Connection& conn, const QString& target);
 
 // Rebuilds `source` into a new book beside `databaseFile` (in a child
-// process, see data/inspection.h) and checks it in full; returns its name.
+// process, see data/checkchild.h) and checks it in full; returns its name.
 // A refused or damaged file raises FileRefused, and nothing is left behind.
 QString PrepareRestore(const QString& source, const QString& databaseFile,
                        const std::function<bool()>& waiting = {});

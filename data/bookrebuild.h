@@ -4,8 +4,8 @@
 // and the rows of the four tables are copied into it column by column,
 // each value checked against what the windows can hold. Nothing else of
 // the file comes along: no trigger, view, index, extra column or table.
-// Run on an untrusted file only inside the inspection child process
-// (data/inspection.h), where a crash or a hang ends only that process.
+// Run on an untrusted file only inside the checking child process
+// (data/checkchild.h), where a crash or a hang ends only that process.
 
 #include "data/dberror.h"
 

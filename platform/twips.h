@@ -14,7 +14,7 @@ inline int Twips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
-// Places a control at a design position (left, top, width, height in twips).
+// Places a control at its position (left, top, width, height in twips).
 void PlaceTwips(QWidget* w, int left, int top, int width, int height);
 
 // The size of the screen, in twips.

@@ -127,7 +127,7 @@ void FrmPrntrpt::CreatePrintFrame() {
 
     ChkAttn = Named(new QCheckBox(QStringLiteral("Mark Attention !"), FrmPrnt), "ChkAttn");
     PlaceTwips(ChkAttn, 240, 270, 1920, 330);
-    ChkAttnDesignColor = ChkAttn->palette().color(ChkAttn->backgroundRole());
+    ChkAttnUsualColor = ChkAttn->palette().color(ChkAttn->backgroundRole());
 
     lblcntact = CaptionLabel(FrmPrnt, "lblcntact", QStringLiteral("Contact Person"));
     PlaceTwips(lblcntact, 240, 735, 1500, 285);
@@ -344,12 +344,12 @@ void FrmPrntrpt::ChkAttn_Click() {
     }
 }
 
-// The design colour is the frame's own; only the red is painted.
+// The usual colour is the frame's own; only the red is painted.
 void FrmPrntrpt::SetChkAttnBackColor(const QColor& color) {
     QPalette pal = ChkAttn->palette();
     pal.setColor(ChkAttn->backgroundRole(), color);
     ChkAttn->setPalette(pal);
-    ChkAttn->setAutoFillBackground(color != ChkAttnDesignColor);
+    ChkAttn->setAutoFillBackground(color != ChkAttnUsualColor);
 }
 
 void FrmPrntrpt::ChkAttn_GotFocus() {
@@ -357,7 +357,7 @@ void FrmPrntrpt::ChkAttn_GotFocus() {
 }
 
 void FrmPrntrpt::ChkAttn_LostFocus() {
-    SetChkAttnBackColor(ChkAttnDesignColor);
+    SetChkAttnBackColor(ChkAttnUsualColor);
 }
 
 void FrmPrntrpt::ChkAttn_KeyPress(int& KeyAscii) {

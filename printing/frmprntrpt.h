@@ -113,5 +113,5 @@ class FrmPrntrpt : public Form {
 
     Recordset Rs;
     Recordset RsPrint;
-    QColor ChkAttnDesignColor;
+    QColor ChkAttnUsualColor;
 };

@@ -31,7 +31,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption) {
     return label;
 }
 
-// A caption keeps its design width unless the desktop's font needs more
+// A caption keeps its laid-out width unless the desktop's font needs more
 // room to show it whole.
 void WidenToFit(QWidget* caption) {
     const int needed = caption->sizeHint().width();

@@ -9,7 +9,7 @@
 #include "app/frmmainmdi.h"
 #include "data/backup.h"
 #include "data/bookrebuild.h"
-#include "data/inspection.h"
+#include "data/checkchild.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
@@ -312,12 +312,12 @@ class RestoreFileTests : public QObject {
         Craft(source, {});
         FrmMainMdi main;
         QVERIFY(main.MDIForm_Load());
-        const Inspection::Limits usual = Inspection::CurrentLimits();
-        Inspection::SetLimits({2, qint64(256) << 20});
-        qputenv("ADRSBOOK_INSPECT_FAULT", fault);
+        const CheckChild::Limits usual = CheckChild::CurrentLimits();
+        CheckChild::SetLimits({2, qint64(256) << 20});
+        qputenv("ADRSBOOK_CHECK_FAULT", fault);
         const auto restore = qScopeGuard([&] {
-            qunsetenv("ADRSBOOK_INSPECT_FAULT");
-            Inspection::SetLimits(usual);
+            qunsetenv("ADRSBOOK_CHECK_FAULT");
+            CheckChild::SetLimits(usual);
         });
         QElapsedTimer clock;
         clock.start();

@@ -40,7 +40,7 @@
 #include "address/frmadrsmstr1.h"
 #include "app/frmmainmdi.h"
 #include "data/connmodule.h"
-#include "data/inspection.h"
+#include "data/checkchild.h"
 #include "data/recordset.h"
 #include "masters/frmcsc.h"
 #include "masters/frmgrupmstr.h"
@@ -784,7 +784,7 @@ int main(int argc, char* argv[]) {
         DropToNobody();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));
-    Inspection::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
+    CheckChild::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
     const QStringList args = QApplication::arguments();
     if (mode == QLatin1String("start") && args.size() >= 3) {
         SetAppPathForTesting(args.at(2));

@@ -1,6 +1,6 @@
 #include "support/testmain.h"
 
-#include "data/inspection.h"
+#include "data/checkchild.h"
 
 #include <QApplication>
 #include <QTest>
@@ -26,7 +26,7 @@ TestRegistration::TestRegistration(const char* name,
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));
-    Inspection::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
+    CheckChild::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
     // One class, or several separated by commas.
     const QList<QByteArray> only = qgetenv("ADRSBOOK_TEST_CLASS").split(',');
     int failed = 0;

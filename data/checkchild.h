@@ -1,7 +1,7 @@
 #pragma once
 // Files from outside are read in a child process: the program runs a copy
 // of itself as
-//   adrsbook --inspect-book <source> <rebuilt copy>
+//   adrsbook --check-book <source> <rebuilt copy>
 // which rebuilds the source into a new book (data/bookrebuild.h) under a
 // time and a memory limit. A file that makes the engine crash, hang or eat
 // memory ends only the child; the program itself never opens the file.
@@ -9,10 +9,10 @@
 #include <QString>
 #include <functional>
 
-namespace Inspection {
+namespace CheckChild {
 
-// The switch that starts the program as the inspecting child.
-inline constexpr char kSwitch[] = "--inspect-book";
+// The switch that starts the program as the checking child.
+inline constexpr char kSwitch[] = "--check-book";
 
 // The child's side: `source` and `target` as given after the switch.
 // Exits 0 when the copy is made, 1 when the file is refused (the reason on
@@ -38,4 +38,4 @@ Limits CurrentLimits();
 void RebuildInChild(const QString& source, const QString& target,
                     const std::function<bool()>& waiting = {});
 
-} // namespace Inspection
+} // namespace CheckChild

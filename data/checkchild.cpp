@@ -1,4 +1,4 @@
-#include "data/inspection.h"
+#include "data/checkchild.h"
 
 #include "data/bookrebuild.h"
 
@@ -26,8 +26,8 @@ QString& program() {
     return path;
 }
 
-Inspection::Limits& limits() {
-    static Inspection::Limits current;
+CheckChild::Limits& limits() {
+    static CheckChild::Limits current;
     return current;
 }
 
@@ -37,10 +37,10 @@ void say(const QString& line) {
     std::fflush(stdout);
 }
 
-// For the tests of the parent's side: ADRSBOOK_INSPECT_FAULT makes the
+// For the tests of the parent's side: ADRSBOOK_CHECK_FAULT makes the
 // child crash, hang or run out of memory before it starts.
 void testFault() {
-    const QByteArray fault = qgetenv("ADRSBOOK_INSPECT_FAULT");
+    const QByteArray fault = qgetenv("ADRSBOOK_CHECK_FAULT");
     if (fault == "crash") std::abort();
     if (fault == "hang") {
         volatile unsigned spin = 0;
@@ -61,7 +61,7 @@ void testFault() {
 
 } // namespace
 
-int Inspection::ChildMain(const QString& source, const QString& target) {
+int CheckChild::ChildMain(const QString& source, const QString& target) {
 #ifdef Q_OS_UNIX
     ::umask(077); // the rebuilt copy and its journal are the owner's only
 #endif
@@ -78,19 +78,19 @@ int Inspection::ChildMain(const QString& source, const QString& target) {
     return 0;
 }
 
-void Inspection::SetProgram(const QString& path) {
+void CheckChild::SetProgram(const QString& path) {
     program() = path;
 }
 
-void Inspection::SetLimits(const Limits& l) {
+void CheckChild::SetLimits(const Limits& l) {
     limits() = l;
 }
 
-Inspection::Limits Inspection::CurrentLimits() {
+CheckChild::Limits CheckChild::CurrentLimits() {
     return limits();
 }
 
-void Inspection::RebuildInChild(const QString& source, const QString& target,
+void CheckChild::RebuildInChild(const QString& source, const QString& target,
                                 const std::function<bool()>& waiting) {
     const Limits limit = limits();
     QProcess child;
