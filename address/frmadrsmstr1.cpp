@@ -1,6 +1,7 @@
 #include "address/frmadrsmstr1.h"
 
 #include "data/connmodule.h"
+#include "data/fieldlengths.h"
 #include "platform/events.h"
 #include "platform/listview.h"
 #include "platform/twips.h"
@@ -22,7 +23,7 @@ constexpr int kCaptionWidth = 1560;
 constexpr int kFieldLeft = 1740;
 constexpr int kFieldWidth = 3840;
 constexpr int kRowHeight = 315;
-constexpr int kNoteLength = 500;
+constexpr int kNoteLength = FieldLength::Notes;
 
 QLabel* AddCaption(QWidget* parent, const QString& name, const QString& text, int top) {
     auto* label = new QLabel(text, parent);
@@ -70,15 +71,15 @@ void FrmAdrsMstr1::BuildControls() {
     PlaceTwips(FrameAdrs, 60, 0, 5760, 8280);
 
     AddCaption(FrameAdrs, QStringLiteral("Label1"), QStringLiteral("Party Name:-"), 240);
-    Txtname = AddTextBox(FrameAdrs, QStringLiteral("Txtname"), 32, 240);
+    Txtname = AddTextBox(FrameAdrs, QStringLiteral("Txtname"), FieldLength::PartyLine, 240);
     AddCaption(FrameAdrs, QStringLiteral("Label2"), QStringLiteral("Contact Person:-"), 615);
-    TxtCntact = AddTextBox(FrameAdrs, QStringLiteral("TxtCntact"), 32, 615);
+    TxtCntact = AddTextBox(FrameAdrs, QStringLiteral("TxtCntact"), FieldLength::PartyLine, 615);
     AddCaption(FrameAdrs, QStringLiteral("Label3"), QStringLiteral("Address :-"), 990);
-    TxtAddrs = AddTextBox(FrameAdrs, QStringLiteral("TxtAddrs"), 32, 990);
+    TxtAddrs = AddTextBox(FrameAdrs, QStringLiteral("TxtAddrs"), FieldLength::PartyLine, 990);
     AddCaption(FrameAdrs, QStringLiteral("Label4"), QStringLiteral("Area:-"), 1365);
-    Txtarea = AddTextBox(FrameAdrs, QStringLiteral("Txtarea"), 32, 1365);
+    Txtarea = AddTextBox(FrameAdrs, QStringLiteral("Txtarea"), FieldLength::PartyLine, 1365);
     AddCaption(FrameAdrs, QStringLiteral("Label5"), QStringLiteral("Land Mark:-"), 1740);
-    Txtland = AddTextBox(FrameAdrs, QStringLiteral("Txtland"), 32, 1740);
+    Txtland = AddTextBox(FrameAdrs, QStringLiteral("Txtland"), FieldLength::PartyLine, 1740);
 
     AddCaption(FrameAdrs, QStringLiteral("Label6"), QStringLiteral("Under Group(s) :-"), 2115);
     LstvewGrup1 = new ListView(FrameAdrs);
@@ -105,9 +106,9 @@ void FrmAdrsMstr1::BuildControls() {
     LblContry = AddValueLabel(FrameAdrs, QStringLiteral("LblContry"), 4320);
 
     AddCaption(FrameAdrs, QStringLiteral("Label10"), QStringLiteral("PIN Code :-"), 4695);
-    TxtPin = AddTextBox(FrameAdrs, QStringLiteral("TxtPin"), 32, 4695);
+    TxtPin = AddTextBox(FrameAdrs, QStringLiteral("TxtPin"), FieldLength::PartyLine, 4695);
     AddCaption(FrameAdrs, QStringLiteral("Label11"), QStringLiteral("VAT/CST No.:-"), 5070);
-    TxtVat = AddTextBox(FrameAdrs, QStringLiteral("TxtVat"), 32, 5070);
+    TxtVat = AddTextBox(FrameAdrs, QStringLiteral("TxtVat"), FieldLength::PartyLine, 5070);
 
     AddCaption(FrameAdrs, QStringLiteral("Label12"), QStringLiteral("Contact No (s)"), 5700);
     auto* landLine = new QLabel(QStringLiteral("Land Line"), FrameAdrs);
@@ -116,17 +117,17 @@ void FrmAdrsMstr1::BuildControls() {
     auto* mobile = new QLabel(QStringLiteral("Mobile No."), FrameAdrs);
     mobile->setObjectName(QStringLiteral("Label14"));
     PlaceTwips(mobile, kFieldLeft + 1980, 5445, 1860, 255);
-    MskedtPhno = AddTextBox(FrameAdrs, QStringLiteral("MskedtPhno"), 15, 5700);
+    MskedtPhno = AddTextBox(FrameAdrs, QStringLiteral("MskedtPhno"), FieldLength::Phone, 5700);
     PlaceTwips(MskedtPhno, kFieldLeft, 5700, 1860, kRowHeight);
-    MskedtMobNo = AddTextBox(FrameAdrs, QStringLiteral("MskedtMobNo"), 15, 5700);
+    MskedtMobNo = AddTextBox(FrameAdrs, QStringLiteral("MskedtMobNo"), FieldLength::Phone, 5700);
     PlaceTwips(MskedtMobNo, kFieldLeft + 1980, 5700, 1860, kRowHeight);
 
     AddCaption(FrameAdrs, QStringLiteral("Label15"), QStringLiteral("Fax No.:-"), 6075);
-    Txtfax = AddTextBox(FrameAdrs, QStringLiteral("Txtfax"), 32, 6075);
+    Txtfax = AddTextBox(FrameAdrs, QStringLiteral("Txtfax"), FieldLength::PartyLine, 6075);
     AddCaption(FrameAdrs, QStringLiteral("Label16"), QStringLiteral("E-Mail :-"), 6450);
-    Txtemail = AddTextBox(FrameAdrs, QStringLiteral("Txtemail"), 100, 6450);
+    Txtemail = AddTextBox(FrameAdrs, QStringLiteral("Txtemail"), FieldLength::Link, 6450);
     AddCaption(FrameAdrs, QStringLiteral("Label17"), QStringLiteral("Web Site :-"), 6825);
-    Txtweb = AddTextBox(FrameAdrs, QStringLiteral("Txtweb"), 100, 6825);
+    Txtweb = AddTextBox(FrameAdrs, QStringLiteral("Txtweb"), FieldLength::Link, 6825);
     AddCaption(FrameAdrs, QStringLiteral("Label18"), QStringLiteral("Notes :-"), 7200);
     Txtnote = new QPlainTextEdit(FrameAdrs);
     Txtnote->setObjectName(QStringLiteral("Txtnote"));

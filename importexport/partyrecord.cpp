@@ -1,5 +1,6 @@
 #include "importexport/partyrecord.h"
 
+#include "data/fieldlengths.h"
 #include "platform/vb.h"
 
 const char* const kDefaultState = "PUNJAB";
@@ -17,33 +18,38 @@ struct FieldRule {
 
 // Lengths and letter case as the address, city and group masters take them.
 const FieldRule kRules[kPartyFields] = {
-    {"Party Name", 32, true, true,
+    {"Party Name", FieldLength::PartyLine, true, true,
      "partyname|name|company|companyname|organization|organisation|org|displayname|fullname|"
      "fn|businessname"},
-    {"Contact Person", 32, true, true, "contactperson|contact|contactname|person|attention"},
-    {"Address", 32, true, true,
+    {"Contact Person", FieldLength::PartyLine, true, true,
+     "contactperson|contact|contactname|person|attention"},
+    {"Address", FieldLength::PartyLine, true, true,
      "address|address1|addressline1|street|streetaddress|businessstreet|homestreet|"
      "address1street"},
-    {"Area", 32, true, true, "area|address2|addressline2|locality|businessstreet2|homestreet2"},
-    {"Land Mark", 32, true, true, "landmark|address3|addressline3|businessstreet3"},
-    {"City", 15, true, true, "city|town|businesscity|homecity|address1city"},
-    {"State", 10, true, true,
+    {"Area", FieldLength::PartyLine, true, true,
+     "area|address2|addressline2|locality|businessstreet2|homestreet2"},
+    {"Land Mark", FieldLength::PartyLine, true, true,
+     "landmark|address3|addressline3|businessstreet3"},
+    {"City", FieldLength::City, true, true, "city|town|businesscity|homecity|address1city"},
+    {"State", FieldLength::State, true, true,
      "state|region|province|businessstate|homestate|address1region|stateprovince"},
-    {"Country", 10, true, true,
+    {"Country", FieldLength::Country, true, true,
      "country|countryregion|businesscountry|businesscountryregion|homecountry|"
      "address1country"},
-    {"PIN Code", 32, false, true,
+    {"PIN Code", FieldLength::PartyLine, false, true,
      "pincode|pin|postcode|postalcode|zip|zipcode|businesspostalcode|address1postalcode"},
-    {"VAT/CST No.", 32, false, true, "vatcstno|vat|cst|vatno|gst|gstin|tin|taxno|vatcsttin"},
-    {"Land Line", 15, false, true,
+    {"VAT/CST No.", FieldLength::PartyLine, false, true,
+     "vatcstno|vat|cst|vatno|gst|gstin|tin|taxno|vatcsttin"},
+    {"Land Line", FieldLength::Phone, false, true,
      "landline|phone|phoneno|telephone|tel|businessphone|workphone|homephone|phone1value|"
      "primaryphone"},
-    {"Mobile No.", 15, false, true, "mobileno|mobile|mobilephone|cell|cellphone|mobilenumber"},
-    {"Fax No.", 32, false, true, "faxno|fax|businessfax|faxnumber"},
-    {"E-Mail", 100, false, true,
+    {"Mobile No.", FieldLength::Phone, false, true,
+     "mobileno|mobile|mobilephone|cell|cellphone|mobilenumber"},
+    {"Fax No.", FieldLength::PartyLine, false, true, "faxno|fax|businessfax|faxnumber"},
+    {"E-Mail", FieldLength::Link, false, true,
      "email|emailaddress|mail|email1value|emailid|e-mail|primaryemail|email1"},
-    {"Web Site", 100, false, true, "website|web|url|homepage|webpage|website1value"},
-    {"Notes", 500, false, false, "notes|note|remarks|remarksnotes|comments|memo"},
+    {"Web Site", FieldLength::Link, false, true, "website|web|url|homepage|webpage|website1value"},
+    {"Notes", FieldLength::Notes, false, false, "notes|note|remarks|remarksnotes|comments|memo"},
     {"Groups", 0, true, true, "groups|group|categories|category|groupmembership|labels"},
     {"UID", 0, false, true, "uid|id|uniqueid"},
 };
@@ -126,7 +132,7 @@ FittedParty FitParty(const PartyRecord& record) {
         out.party[f] = value;
     }
     for (const QString& name : record.GroupNames()) {
-        const QString group = Trim(CutTo(UpperTyped(OneLine(name).trimmed()), 15));
+        const QString group = Trim(CutTo(UpperTyped(OneLine(name).trimmed()), FieldLength::Group));
         if (!group.isEmpty() && !out.groups.contains(group, Qt::CaseInsensitive))
             out.groups.append(group);
     }

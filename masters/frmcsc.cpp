@@ -2,6 +2,7 @@
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
+#include "data/fieldlengths.h"
 #include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
 #include "platform/errors.h"
@@ -51,15 +52,15 @@ FrmCsC::FrmCsC(QWidget* parent) : Form(parent) {
     PlaceTwips(FrameCsC, 120, 0, 4095, 1935);
     Label1 = NewLabel(FrameCsC, "Label1", QStringLiteral("City:-"));
     PlaceTwips(Label1, 120, 405, 1215, 195);
-    txtcty = NewTextBox(FrameCsC, "txtcty", 15);
+    txtcty = NewTextBox(FrameCsC, "txtcty", FieldLength::City);
     PlaceTwips(txtcty, 1440, 360, 2535, 285);
     Label2 = NewLabel(FrameCsC, "Label2", QStringLiteral("State:-"));
     PlaceTwips(Label2, 120, 885, 1215, 195);
-    txtstate = NewTextBox(FrameCsC, "txtstate", 10);
+    txtstate = NewTextBox(FrameCsC, "txtstate", FieldLength::State);
     PlaceTwips(txtstate, 1440, 840, 2535, 285);
     Label3 = NewLabel(FrameCsC, "Label3", QStringLiteral("Country:-"));
     PlaceTwips(Label3, 120, 1365, 1215, 195);
-    txtcontry = NewTextBox(FrameCsC, "txtcontry", 10);
+    txtcontry = NewTextBox(FrameCsC, "txtcontry", FieldLength::Country);
     PlaceTwips(txtcontry, 1440, 1320, 2535, 285);
     FrameCsC->setEnabled(false);
 

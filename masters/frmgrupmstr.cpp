@@ -2,6 +2,7 @@
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
+#include "data/fieldlengths.h"
 #include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
 #include "platform/errors.h"
@@ -42,7 +43,7 @@ FrmGrupMstr::FrmGrupMstr(QWidget* parent) : Form(parent) {
     PlaceTwips(Label1, 120, 240, 1335, 195);
     txtGrup = new QLineEdit(FrameCsC);
     txtGrup->setObjectName(QStringLiteral("txtGrup"));
-    txtGrup->setMaxLength(15);
+    txtGrup->setMaxLength(FieldLength::Group);
     PlaceTwips(txtGrup, 1440, 240, 2535, 285);
     FrameCsC->setEnabled(false);
 
