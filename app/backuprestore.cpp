@@ -2,10 +2,12 @@
 
 #include "app/frmmainmdi.h"
 #include "data/backup.h"
+#include "data/booklock.h"
 #include "data/bookrebuild.h"
 #include "data/connmodule.h"
 #include "data/dberror.h"
 #include "data/serverbackup.h"
+#include "data/userfile.h"
 #include "platform/errors.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
@@ -34,6 +36,43 @@ QString backupFolder() {
 void rememberFolder(const QString& chosen) {
     lastFolder = QFileInfo(chosen).absolutePath();
 }
+
+QString idList(const QList<int>& ids) {
+    constexpr int kShown = 20;
+    QStringList shown;
+    for (int i = 0; i < ids.size() && i < kShown; ++i)
+        shown << QString::number(ids[i]);
+    return shown.join(QStringLiteral(", ")) +
+           (ids.size() > kShown ? QStringLiteral(" ...") : QString());
+}
+
+// What a restored book holds that the address master cannot save again as
+// it stands, said before and after the restore (empty when nothing).
+QString UnsaveableText(const QString& book) {
+    Backup::Unsaveable parties;
+    try {
+        parties = Backup::FindUnsaveable(book);
+    } catch (const std::exception&) {
+        return {};
+    }
+    const auto say = [](const QList<int>& ids, const QString& one, const QString& many) {
+        if (ids.isEmpty()) return QString();
+        return QStringLiteral("\n\n%1 %2 (ids %3).")
+            .arg(ids.size())
+            .arg(ids.size() == 1 ? one : many, idList(ids));
+    };
+    QString text =
+        say(parties.noCity,
+            QStringLiteral("party of it names a city that is not in its city register"),
+            QStringLiteral("parties of it name a city that is not in its city register")) +
+        say(parties.noGroup,
+            QStringLiteral("party of it belongs to no group of its group register"),
+            QStringLiteral("parties of it belong to no group of its group register"));
+    if (!text.isEmpty())
+        text += QStringLiteral("\n\nSuch a party is restored as it is; before it can be saved "
+                               "again, choose its city and tick a group in the Address Master.");
+    return text;
+}
 } // namespace
 
 void FrmMainMdi::Bak_Click() {
@@ -44,15 +83,15 @@ void FrmMainMdi::Bak_Click() {
     const QString target = FileDialogs::GetSaveFileName(this, QStringLiteral("Backup"), suggested);
     if (target.isEmpty()) return;
     rememberFolder(target);
-    if (ServerMode()) {
-        ServerBak(target);
+    try {
+        UserFile::Check(target, ServerMode() ? BookBesideProgram() : Conn->File());
+    } catch (const WriteRefused& e) {
+        MsgBox(QStringLiteral("The backup cannot be written there.\n\n") + ErrorText(e), vbCritical,
+               windowTitle());
         return;
     }
-    if (Backup::SameFile(target, Conn->File())) {
-        MsgBox(
-            QStringLiteral(
-                "The backup cannot be written over the address book itself. Choose another file."),
-            vbCritical, windowTitle());
+    if (ServerMode()) {
+        ServerBak(target);
         return;
     }
     try {
@@ -68,15 +107,19 @@ void FrmMainMdi::Bak_Click() {
 }
 
 void FrmMainMdi::Rtsr_Click() {
+    RestoreBook();
+}
+
+bool FrmMainMdi::RestoreBook() {
     const QString source =
         FileDialogs::GetOpenFileName(this, QStringLiteral("Restore"), backupFolder());
-    if (source.isEmpty()) return;
+    if (source.isEmpty()) return false;
     rememberFolder(source);
     const QString database = ServerMode() ? BookBesideProgram() : DatabaseFile();
-    if (Backup::SameFile(source, database)) {
+    if (UserFile::SameFile(source, database)) {
         MsgBox(QStringLiteral("That file is the address book in use; there is nothing to restore."),
                vbInformation, windowTitle());
-        return;
+        return false;
     }
     // The file is read and rebuilt by a child process; the window waits
     // for it, and after half a second shows that it does.
@@ -104,37 +147,45 @@ void FrmMainMdi::Rtsr_Click() {
                        .arg(QDir::toNativeSeparators(source)) +
                    refused,
                vbCritical, windowTitle());
-        return;
+        return false;
     }
     if (!failed.isEmpty()) {
         MsgBox(QStringLiteral("The restore failed: the address book is unchanged.\n\n") + failed,
                vbCritical, windowTitle());
-        return;
+        return false;
     }
+    const QString unsaveable = UnsaveableText(incoming);
     if (MsgBox(QStringLiteral("Replace the address book with the data of\n%1?\n\nAll open windows "
                               "will be closed. "
                               "The current data is kept in a dated copy beside the program.")
-                   .arg(QDir::toNativeSeparators(source)),
+                       .arg(QDir::toNativeSeparators(source)) +
+                   unsaveable,
                vbYesNo, windowTitle()) != vbYes) {
         Backup::Discard(incoming);
-        return;
+        return false;
     }
 
-    if (ServerMode()) {
-        ServerRtsr(source, incoming);
-        return;
-    }
+    if (ServerMode()) return ServerRtsr(source, incoming, unsaveable);
     CloseChildren();
     CloseConns();
     QString kept;
+    // The new file is this copy's before it takes the book's place.
+    if (lock_) lock_->Hold(incoming);
     try {
         kept = Backup::SwapIn(incoming, database);
+        FollowBook();
+        // A book opened read-only because it was damaged is whole now.
+        if (lock_ && lock_->Held()) {
+            SetBookReadOnly(false);
+            lock_->KeepMarker(false);
+        }
         OpenConn();
         OpenConn2();
     } catch (const std::exception& e) {
         // Put the address book back as it was.
         CloseConns();
         if (!kept.isEmpty()) ResumeNext([&] { Backup::PutBack(kept, database); });
+        FollowBook();
         try {
             OpenConn();
             OpenConn2();
@@ -145,17 +196,28 @@ void FrmMainMdi::Rtsr_Click() {
                        ErrorText(again),
                    vbCritical, windowTitle());
             close();
-            return;
+            return false;
         }
         MsgBox(QStringLiteral("The restore failed: the address book is unchanged.\n\n") +
                    ErrorText(e),
                vbCritical, windowTitle());
-        return;
+        return false;
     }
     MsgBox(QStringLiteral(
                "The address book has been restored from\n%1\n\nThe previous data is kept as\n%2")
-               .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)),
+                   .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)) +
+               unsaveable,
            vbInformation, windowTitle());
+    return true;
+}
+
+// After the book's file was replaced, the one-copy lock is kept on the file
+// now under the book's name.
+void FrmMainMdi::FollowBook() {
+    if (lock_ && !lock_->Follow())
+        MsgBox(QStringLiteral("The restored address book could not be locked for this copy alone: "
+                              "another copy of the program may have opened it."),
+               vbExclamation, windowTitle());
 }
 
 // A backup of the server's data: a keyed book like every other.
@@ -175,7 +237,8 @@ void FrmMainMdi::ServerBak(const QString& target) {
 // Loads a checked book into the server: the current data is first kept in
 // a dated book beside the program; then all or nothing, only while no
 // other desk is connected.
-void FrmMainMdi::ServerRtsr(const QString& source, const QString& incoming) {
+bool FrmMainMdi::ServerRtsr(const QString& source, const QString& incoming,
+                            const QString& unsaveable) {
     CloseChildren();
     Conn2->Close(); // it would count as another desk
     QString kept;
@@ -186,7 +249,7 @@ void FrmMainMdi::ServerRtsr(const QString& source, const QString& incoming) {
                                          "Close the address book on every other desk first.")
                               .arg(others));
         kept = Backup::KeptCopyName(BookBesideProgram());
-        ServerBackup::BackupTo(*Conn, kept);
+        ServerBackup::KeepAs(*Conn, kept);
         ServerBackup::RestoreFrom(*Conn, incoming);
     } catch (const std::exception& e) {
         failed = ErrorText(e);
@@ -203,10 +266,12 @@ void FrmMainMdi::ServerRtsr(const QString& source, const QString& incoming) {
                               "is unchanged.\n\n") +
                    failed,
                vbCritical, windowTitle());
-        return;
+        return false;
     }
     MsgBox(QStringLiteral("The address book on the server has been restored from\n%1\n\nThe "
                           "previous data is kept as\n%2")
-               .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)),
+                   .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)) +
+               unsaveable,
            vbInformation, windowTitle());
+    return true;
 }

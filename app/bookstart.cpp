@@ -7,12 +7,18 @@
 #include "platform/errors.h"
 #include "platform/msgbox.h"
 
+#include <QDir>
+
 namespace {
 
 const QString kTitle = QStringLiteral("ORVANE ADDRESS BOOK");
 
 void Refuse(const QString& text) {
     MsgBox(text, vbCritical, kTitle);
+}
+
+QString Native(const QString& file) {
+    return QDir::toNativeSeparators(file);
 }
 
 // A book on a database server: no file and no lock beside the program; the
@@ -40,33 +46,98 @@ bool OpenServerBook() {
     return true;
 }
 
-} // namespace
-
-bool OpenBook(std::unique_ptr<BookLock>& lock) {
-    if (ServerMode()) return OpenServerBook();
-    const QString file = DatabaseFile();
-    lock = std::make_unique<BookLock>(file);
-    if (lock->Take() == BookLock::Outcome::HeldElse) {
-        lock.reset();
+// Says why this copy cannot have the book; true when it may still open it
+// for reading only.
+bool LockRefused(BookLock& lock, BookLock::Outcome outcome, const QString& file) {
+    switch (outcome) {
+    case BookLock::Outcome::HeldElse:
         MsgBox(QStringLiteral("The address book is already open in another copy of the program "
-                              "(%1).\n\nUse the window that is open already; this copy ends "
+                              "(%1%2).\n\nUse the window that is open already; this copy ends "
                               "without touching the book.")
-                   .arg(file),
+                   .arg(Native(file),
+                        lock.Holder().isEmpty() ? QString() : QStringLiteral(": ") + lock.Holder()),
                vbExclamation, kTitle);
         return false;
+    case BookLock::Outcome::Unsure:
+        MsgBox(QStringLiteral("The address book %1 may be open on another computer: its lock file "
+                              "%2 names %3. The folder's file system keeps no locks, so this "
+                              "computer cannot see whether that copy still runs.\n\nIf the address "
+                              "book is closed on that computer (or the computer is off), delete "
+                              "the file %2 and start again. This copy ends without touching the "
+                              "book.")
+                   .arg(Native(file), Native(BookLock::LockPath(file)), lock.Holder()),
+               vbExclamation, kTitle);
+        return false;
+    case BookLock::Outcome::Failed:
+        return MsgBox(QStringLiteral("The address book %1 cannot be kept for this copy alone: "
+                                     "%2\n\nAnother copy could change it unseen. Open it "
+                                     "read-only (look up, search, print and export; nothing can "
+                                     "be saved)?\n\nNo ends this copy without touching the book.")
+                          .arg(Native(file), lock.Problem()),
+                      vbYesNo | vbExclamation, kTitle) == vbYes;
+    default:
+        return true;
     }
+}
+
+enum class DamagedChoice { Restored, ReadOnly, End };
+
+// A book the full check found damaged after an unclean end: restore a
+// backup now, open it read-only to export what can be read, or end.
+DamagedChoice OfferForDamagedBook(const QString& file, const QString& found,
+                                  const std::function<bool()>& restore) {
+    const int answer =
+        MsgBox(QStringLiteral("The database file %1 is damaged. The program did not end normally "
+                              "the last time, and the full check of the book found:\n%2\n\n"
+                              "Yes: restore a backup now (the damaged book is kept beside it).\n"
+                              "No: open the book read-only, to look up and export what can "
+                              "still be read.\nCancel: end the program; the book is left as it "
+                              "is.")
+                   .arg(Native(file), found.section(u'\n', 0, 9)),
+               vbYesNoCancel | vbCritical, kTitle);
+    if (answer == vbYes) {
+        CloseConns();
+        return restore && restore() ? DamagedChoice::Restored : DamagedChoice::End;
+    }
+    return answer == vbNo ? DamagedChoice::ReadOnly : DamagedChoice::End;
+}
+
+} // namespace
+
+bool OpenBook(std::unique_ptr<BookLock>& lock, const std::function<bool()>& restore) {
+    if (ServerMode()) return OpenServerBook();
+    SetBookReadOnly(false);
+    const QString file = DatabaseFile();
+    lock = std::make_unique<BookLock>(file);
+    const BookLock::Outcome outcome = lock->Take();
+    if (!LockRefused(*lock, outcome, file)) {
+        lock.reset();
+        return false;
+    }
+    if (outcome == BookLock::Outcome::Failed) SetBookReadOnly(true);
+    bool damaged = false;
     try {
         OpenConn();
         OpenConn2();
         if (lock->EndedUncleanly()) {
             const QString check = Conn->IntegrityCheck();
-            if (check != QLatin1String("ok"))
-                throw DbError(
-                    QStringLiteral("The database file %1 is damaged. The program did not end "
-                                   "normally the last time, and the full check of the book "
-                                   "found:\n%2\n\nRestore a backup or call for help; the book "
-                                   "is left as it is.")
-                        .arg(file, check.section(u'\n', 0, 9)));
+            if (check != QLatin1String("ok")) {
+                switch (OfferForDamagedBook(file, check, restore)) {
+                case DamagedChoice::Restored:
+                    break;
+                case DamagedChoice::ReadOnly:
+                    CloseConns();
+                    SetBookReadOnly(true);
+                    OpenConn();
+                    OpenConn2();
+                    damaged = true;
+                    break;
+                case DamagedChoice::End:
+                    CloseConns();
+                    lock.reset(); // the marker stays: the next start checks again
+                    return false;
+                }
+            }
         }
     } catch (const std::exception& e) {
         CloseConns();
@@ -79,13 +150,22 @@ bool OpenBook(std::unique_ptr<BookLock>& lock) {
         return false;
     }
     lock->MarkOpen();
+    if (damaged) {
+        lock->KeepMarker();
+        MsgBox(QStringLiteral("The damaged address book %1 is open read-only: look up and export "
+                              "what can still be read (Administrator, Import / Export), then "
+                              "restore a backup. Nothing you save will be kept.")
+                   .arg(Native(file)),
+               vbInformation, kTitle);
+        return true;
+    }
     // A book made by an earlier release may still be readable by others.
     if (!Conn->ReadOnly()) MakePrivate(file);
-    if (Conn->ReadOnly())
+    if (Conn->ReadOnly() && outcome != BookLock::Outcome::Failed)
         MsgBox(QStringLiteral("The address book %1 is opened read-only: its file or its folder "
-                              "may not be written. You can look up, search and print, but "
-                              "nothing you save will be kept.")
-                   .arg(file),
+                              "may not be written, or no lock keeps it for this copy alone. You "
+                              "can look up, search and print, but nothing you save will be kept.")
+                   .arg(Native(file)),
                vbInformation, kTitle);
     return true;
 }

@@ -5,8 +5,12 @@
 
 #include "data/booklock.h"
 
+#include <functional>
 #include <memory>
 
 // Takes the book's lock and opens Conn and Conn2. False when the program
-// must end (the reason has been shown); `lock` then holds no lock.
-bool OpenBook(std::unique_ptr<BookLock>& lock);
+// must end (the reason has been shown); `lock` then holds no lock. A book
+// found damaged after an unclean end can be restored from a backup then
+// and there: `restore` runs the program's restore and is true when the
+// book was replaced and opened again.
+bool OpenBook(std::unique_ptr<BookLock>& lock, const std::function<bool()>& restore = {});

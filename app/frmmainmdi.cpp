@@ -93,7 +93,7 @@ bool FrmMainMdi::MDIForm_Load() {
     const QRect place = Placement(ScreenWidth(), ScreenHeight());
     setGeometry(Px(place.left()), Px(place.top()), Px(place.width()), Px(place.height()));
 
-    if (!OpenBook(lock_)) return false;
+    if (!OpenBook(lock_, [this] { return RestoreBook(); })) return false;
 
     AppTitle = QStringLiteral("ORVANE ADDRESS BOOK");
     setWindowTitle(AppTitle + QStringLiteral(" ") + QStringLiteral("(MAIN MENU)"));

@@ -77,8 +77,12 @@ class FrmMainMdi : public QMainWindow {
     static QRect Placement(int screenWidth, int screenHeight);
 
   private:
+    // Restores a backup the user chooses; true when the book was replaced
+    // and opened again.
+    bool RestoreBook();
+    void FollowBook();
     void ServerBak(const QString& target);
-    void ServerRtsr(const QString& source, const QString& incoming);
+    bool ServerRtsr(const QString& source, const QString& incoming, const QString& unsaveable);
     Form* find(const char* className) const;
     void activate(Form* form);
     void place(Form* form);

@@ -10,21 +10,14 @@
 #include "data/recordset.h"
 #include "data/schema.h"
 
+#include "data/userfile.h"
+#include "data/wholefile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
-#include <cstdio>
-#include <memory>
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -47,28 +40,9 @@ void killPoint(const char* step) {
 #endif
 }
 
-void syncFolderOf(const QString& file) {
-#ifndef Q_OS_WIN
-    const int fd = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(file);
-#endif
-}
-
-// Copies `from` into a new file beside `to`, readable by the owner only and
-// on the disk when this returns. The file goes away with the object unless
-// it is put in place. `halfway` names the step after the first part is written.
-std::unique_ptr<QTemporaryFile> writeBeside(const QString& from, const QString& to,
-                                            const char* halfway) {
-    auto out = std::make_unique<QTemporaryFile>(to + QStringLiteral(".XXXXXX"));
-    if (!out->open())
-        throw DbError(QStringLiteral("The file %1 could not be written: %2.")
-                          .arg(QDir::toNativeSeparators(to), out->errorString()));
-    MakePrivate(out->fileName());
+// Copies `from` into `out` and finishes it: on the disk when this returns.
+// `halfway` names the step after the first part is written.
+void copyInto(const QString& from, WholeFile& out, const char* halfway) {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("The file %1 could not be read: %2.")
@@ -77,52 +51,25 @@ std::unique_ptr<QTemporaryFile> writeBeside(const QString& from, const QString& 
     for (;;) {
         const QByteArray chunk = in.read(1 << 16);
         if (chunk.isEmpty()) break;
-        if (out->write(chunk) != chunk.size())
-            throw DbError(QStringLiteral("The file %1 could not be written: %2.")
-                              .arg(QDir::toNativeSeparators(to), out->errorString()));
+        out.Write(chunk);
         if (first) killPoint(halfway);
         first = false;
     }
     if (in.error() != QFileDevice::NoError)
         throw DbError(QStringLiteral("The file %1 could not be read: %2.")
                           .arg(QDir::toNativeSeparators(from), in.errorString()));
-    bool synced = out->flush();
-#ifndef Q_OS_WIN
-    synced = synced && ::fsync(out->handle()) == 0;
-#endif
-    if (!synced)
-        throw DbError(QStringLiteral("The file %1 could not be written: %2.")
-                          .arg(QDir::toNativeSeparators(to), out->errorString()));
-    out->close();
-    return out;
+    out.Finish();
 }
 
-// Puts `from` in the place of `to` in one step: at every moment `to` is
-// either the old file or the new one, never missing.
-void replaceFile(const QString& from, const QString& to) {
-#ifdef Q_OS_WIN
-    const bool ok =
-        MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
-                    reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-#else
-    const bool ok =
-        std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-#endif
-    if (!ok)
-        throw DbError(QStringLiteral("The file %1 could not be put in place of %2.").arg(from, to));
-    syncFolderOf(to);
-}
-
-// Puts the finished copy in place of `to`. A journal beside `to` belongs to
-// the file being replaced: it goes first, so it can never be rolled back
-// into the new one.
-void putInPlace(QTemporaryFile& copy, const QString& to) {
-    QFile::remove(journalOf(to));
-    if (QFileInfo::exists(journalOf(to)))
-        throw DbError(QStringLiteral("The journal %1 could not be removed.").arg(journalOf(to)));
-    replaceFile(copy.fileName(), to);
-    copy.setAutoRemove(false);
+// Puts the finished copy in place of its target. A journal beside the
+// target belongs to the file being replaced: it goes first, so it can never
+// be rolled back into the new one.
+void putInPlace(WholeFile& copy) {
+    const QString journal = journalOf(copy.Target());
+    QFile::remove(journal);
+    if (QFileInfo::exists(journal))
+        throw DbError(QStringLiteral("The journal %1 could not be removed.").arg(journal));
+    copy.Commit();
 }
 
 void removeWithJournal(const QString& file) {
@@ -172,44 +119,20 @@ void Backup::VerifyDatabaseFile(const QString& file) {
     conn.Close();
 }
 
-bool Backup::SameFile(const QString& a, const QString& b) {
-    // The real path, or for a file not there yet its folder's real path.
-    auto real = [](const QString& name) {
-        const QFileInfo info(name);
-        const QString file = info.canonicalFilePath();
-        if (!file.isEmpty()) return file;
-        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-        return folder.isEmpty() ? info.absoluteFilePath() : folder + u'/' + info.fileName();
-    };
-#ifdef Q_OS_WIN
-    if (real(a).compare(real(b), Qt::CaseInsensitive) == 0) return true;
-#else
-    if (real(a) == real(b)) return true;
-    struct stat sa, sb;
-    if (::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
-        ::stat(QFile::encodeName(b).constData(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-#endif
-    return false;
-}
-
 void Backup::BackupTo(Connection& conn, const QString& target) {
-    if (SameFile(target, conn.File()))
-        throw DbError(QStringLiteral(
-            "The backup cannot be written over the address book itself. Choose another file."));
-    std::unique_ptr<QTemporaryFile> copy;
+    WholeFile copy(UserFile::Check(target, conn.File()));
     // While a read lasts no writer can commit (a commit waits until every
     // reader is done), so with a rollback journal the file holds exactly the
     // committed data while it is copied. A read needs no right to write the
     // file: a book on a read-only disk or share can be backed up too.
     InOneRead(conn, [&] {
         conn.Execute(QStringLiteral("Select count(*) from sqlite_master")); // takes the read lock
-        copy = writeBeside(conn.File(), target, "backup-copying");
+        copyInto(conn.File(), copy, "backup-copying");
     });
     killPoint("backup-copied");
-    VerifyDatabaseFile(copy->fileName());
+    VerifyDatabaseFile(copy.NewName());
     killPoint("backup-verified");
-    putInPlace(*copy, target);
+    putInPlace(copy);
     killPoint("backup-replaced");
 }
 
@@ -227,8 +150,15 @@ QString Backup::KeptCopyName(const QString& databaseFile) {
 
 QString Backup::PrepareRestore(const QString& source, const QString& databaseFile,
                                const std::function<bool()>& waiting) {
-    const QString incoming = databaseFile + QStringLiteral(".restore");
-    removeWithJournal(incoming); // left by a restore that was cut short
+    // The rebuilt book goes beside the current one. A leftover of a restore
+    // that was cut short goes first, unless it is the very file chosen: what
+    // the user chose is never deleted or changed.
+    QString incoming = databaseFile + QStringLiteral(".restore");
+    for (int n = 2;
+         UserFile::SameFile(source, incoming) || UserFile::SameFile(source, journalOf(incoming));
+         ++n)
+        incoming = databaseFile + QStringLiteral(".restore%1").arg(n);
+    removeWithJournal(incoming);
     CheckChild::RebuildInChild(source, incoming, waiting);
     killPoint("restore-rebuilt");
     try {
@@ -252,13 +182,14 @@ QString Backup::SwapIn(const QString& incoming, const QString& databaseFile) {
     try {
         settleJournal(databaseFile);
         killPoint("restore-settled");
-        auto copy = writeBeside(databaseFile, kept, "restore-keeping");
-        putInPlace(*copy, kept);
+        WholeFile copy(kept);
+        copyInto(databaseFile, copy, "restore-keeping");
+        putInPlace(copy);
         killPoint("restore-kept");
         if (QFileInfo::exists(journalOf(databaseFile)))
             throw DbError(QStringLiteral("The address book %1 is being written by another program.")
                               .arg(databaseFile));
-        replaceFile(incoming, databaseFile);
+        ReplaceFile(incoming, databaseFile);
         killPoint("restore-swapped");
     } catch (...) {
         removeWithJournal(incoming);
@@ -266,6 +197,28 @@ QString Backup::SwapIn(const QString& incoming, const QString& databaseFile) {
         throw;
     }
     return kept;
+}
+
+Backup::Unsaveable Backup::FindUnsaveable(const QString& book) {
+    Connection conn;
+    conn.Open(connectionStringFor(book));
+    auto ids = [&](const QString& sql) {
+        QList<int> found;
+        Recordset rs;
+        for (rs.Open(sql, &conn); !rs.Eof(); rs.MoveNext())
+            found << rs.Fields(0).Value().toInt();
+        return found;
+    };
+    Unsaveable parties;
+    parties.noCity = ids(
+        QStringLiteral("Select adrsid from adrsmstr where adrsctyid is null or adrsctyid not in "
+                       "(Select ctyid from cscmstr where ctyid is not null) order by adrsid"));
+    parties.noGroup = ids(QStringLiteral(
+        "Select adrsid from adrsmstr where adrsid not in (Select adrsconcrnid from adrsgrpdtails "
+        "inner join adrsgrupmstr on cast(adrsgrpdtails.adrsgrupid as integer) = "
+        "adrsgrupmstr.grpid where adrsconcrnid is not null) order by adrsid"));
+    conn.Close();
+    return parties;
 }
 
 QString Backup::RestoreFrom(const QString& source, const QString& databaseFile) {
@@ -277,6 +230,7 @@ void Backup::Discard(const QString& incoming) {
 }
 
 void Backup::PutBack(const QString& kept, const QString& databaseFile) {
-    auto copy = writeBeside(kept, databaseFile, "putback-copying");
-    putInPlace(*copy, databaseFile);
+    WholeFile copy(databaseFile);
+    copyInto(kept, copy, "putback-copying");
+    putInPlace(copy);
 }

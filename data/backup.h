@@ -6,6 +6,7 @@
 // child process and rebuilt into a new book (data/checkchild.h). Every
 // file written here is readable by its owner only.
 
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -17,13 +18,10 @@ namespace Backup {
 // program made itself: a file from outside is opened by the child only.
 void VerifyDatabaseFile(const QString& file);
 
-// True when the two names reach the same file: through a symbolic link, a
-// hard link, or another spelling of the same path.
-bool SameFile(const QString& a, const QString& b);
-
 // Writes a consistent copy of the database open on `conn` to `target`,
 // replacing an earlier file of that name in one step once the copy is
-// verified. Refused when `target` is the database itself.
+// verified. Refused (WriteRefused) when `target` is the database or one of
+// its files, or not a file that can be written whole (data/userfile.h).
 void BackupTo(Connection& conn, const QString& target);
 
 // Rebuilds `source` into a new book beside `databaseFile` (in a child
@@ -51,4 +49,14 @@ void PutBack(const QString& kept, const QString& databaseFile);
 
 // The dated name under which a replaced database file is kept.
 QString KeptCopyName(const QString& databaseFile);
+
+// Parties of a book that the address master cannot save again as they
+// stand: their city is not in the book's city register, or none of their
+// groups is in its group register (ids in order).
+struct Unsaveable {
+    QList<int> noCity;
+    QList<int> noGroup;
+    bool IsEmpty() const { return noCity.isEmpty() && noGroup.isEmpty(); }
+};
+Unsaveable FindUnsaveable(const QString& book);
 } // namespace Backup

@@ -10,6 +10,7 @@
 
 namespace {
 QString appFolder;
+bool bookReadOnly = false;
 std::unique_ptr<Connection> conn1;
 std::unique_ptr<Connection> conn2;
 
@@ -21,7 +22,8 @@ QString BuildConnStr() {
     return QStringLiteral("PROVIDER=SQLCipher;Data Source=") +
            ConnString::QuoteValue(AppFolder() + QDir::separator() +
                                   QStringLiteral("adrsbookHXS.mdb")) +
-           QStringLiteral(";Jet OLEDB:Database Password='402@tarn#velio';");
+           QStringLiteral(";Jet OLEDB:Database Password='402@tarn#velio';") +
+           (bookReadOnly ? QStringLiteral("Mode=Read;") : QString());
 }
 
 Connection* OpenOne(std::unique_ptr<Connection>& slot, QString& connStr, bool verify) {
@@ -75,6 +77,10 @@ void CloseConns() {
     Conn2 = nullptr;
     conn1.reset();
     conn2.reset();
+}
+
+void SetBookReadOnly(bool readOnly) {
+    bookReadOnly = readOnly;
 }
 
 bool ServerMode() {

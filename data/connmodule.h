@@ -30,6 +30,9 @@ void OpenConn();
 void OpenConn2();
 // Closes both connections (restore puts another file in place meanwhile).
 void CloseConns();
+// Opens the book file for reading only from now on ("Mode=Read"): when no
+// lock keeps it for this copy alone, or it is damaged and kept for export.
+void SetBookReadOnly(bool readOnly);
 // True when the settings file beside the program names a database server.
 bool ServerMode();
 // The database and server the settings file names, for messages.

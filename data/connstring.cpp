@@ -27,7 +27,7 @@ QString Build(const Parts& parts) {
     }
     return s + QStringLiteral(";Data Source=") + QuoteValue(parts.dataSource) +
            QStringLiteral(";Jet OLEDB:Database Password=") + QuoteValue(parts.password) +
-           QStringLiteral(";");
+           QStringLiteral(";") + (parts.readOnly ? QStringLiteral("Mode=Read;") : QString());
 }
 
 QString ForServer(const QString& host, const QString& port, const QString& database,
@@ -121,6 +121,8 @@ Parts Parse(const QString& connectionString) {
             parts.user = value;
         else if (key == QLatin1String("ssl mode") || key == QLatin1String("sslmode"))
             parts.sslMode = value;
+        else if (key == QLatin1String("mode"))
+            parts.readOnly = value.compare(QLatin1String("Read"), Qt::CaseInsensitive) == 0;
     }
     return parts;
 }

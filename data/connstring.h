@@ -22,7 +22,8 @@ struct Parts {
     QString port;
     QString database;
     QString user;
-    QString sslMode; // disable, prefer, require, verify-ca, verify-full
+    QString sslMode;       // disable, prefer, require, verify-ca, verify-full
+    bool readOnly = false; // "Mode=Read": a keyed book opened for reading only
 
     bool IsServer() const { return !host.isEmpty() || !database.isEmpty(); }
 };

@@ -5,9 +5,10 @@
 #include "data/connmodule.h"
 #include "data/connstring.h"
 #include "data/dberror.h"
-#include "data/privatefile.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/userfile.h"
+#include "data/wholefile.h"
 
 #include <QFile>
 
@@ -30,12 +31,15 @@ void requireSame(Connection& a, Connection& b) {
 }
 } // namespace
 
-void BackupTo(Connection& conn, const QString& target) {
-    const QString partial = target + QStringLiteral(".partial");
+namespace {
+void writeBook(Connection& conn, const QString& target) {
+    // The engine writes the new book itself, under the new file's name.
+    WholeFile out(target);
+    out.HandOver();
+    const QString partial = out.NewName();
     QFile::remove(partial);
-    Schema::CreateDatabase(partial, QString::fromLatin1(kDatabasePassword));
-    MakePrivate(partial);
     try {
+        Schema::CreateDatabase(partial, QString::fromLatin1(kDatabasePassword));
         Connection file;
         file.Open(fileConnection(partial));
         conn.BeginSnapshot();
@@ -48,13 +52,21 @@ void BackupTo(Connection& conn, const QString& target) {
             throw;
         }
         file.Close();
-        QFile::remove(target);
-        if (!QFile::rename(partial, target))
-            throw DbError(QStringLiteral("The backup could not be written as %1.").arg(target));
+        QFile::remove(partial + QStringLiteral("-journal"));
+        out.Commit();
     } catch (...) {
-        QFile::remove(partial);
+        QFile::remove(partial + QStringLiteral("-journal"));
         throw;
     }
+}
+} // namespace
+
+void BackupTo(Connection& conn, const QString& target) {
+    writeBook(conn, UserFile::Check(target, BookBesideProgram()));
+}
+
+void KeepAs(Connection& conn, const QString& kept) {
+    writeBook(conn, kept);
 }
 
 int OtherDesks(Connection& conn) {

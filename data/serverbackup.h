@@ -13,7 +13,11 @@ namespace ServerBackup {
 // Writes the server's data, read as one consistent snapshot, into a new
 // keyed book at `target` (replacing a file of that name once the copy is
 // proved the same, table by table).
+// Refused (WriteRefused) when `target` is one of the book's files or not
+// a file that can be written whole (data/userfile.h).
 void BackupTo(Connection& conn, const QString& target);
+// The same into the copy a restore keeps beside the program.
+void KeepAs(Connection& conn, const QString& kept);
 
 // The number of other desks connected to the database of `conn`.
 int OtherDesks(Connection& conn);

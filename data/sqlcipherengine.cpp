@@ -111,6 +111,21 @@ bool SqlCipherEngine::ReadOnly() const {
     return !QFileInfo(QFileInfo(file_).absolutePath()).isWritable();
 }
 
+bool SqlCipherEngine::CanRead() {
+    if (!db_) return false;
+    // A trivial read of the schema takes the shared lock every read needs;
+    // with no wait, another program's lock answers at once.
+    const int wait = busyWait_;
+    waitWhenBusy(0);
+    sqlite3_stmt* stmt = nullptr;
+    const bool read = sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_master", -1, &stmt,
+                                         nullptr) == SQLITE_OK &&
+                      sqlite3_step(stmt) == SQLITE_ROW;
+    sqlite3_finalize(stmt);
+    if (wait >= 0) waitWhenBusy(wait);
+    return read;
+}
+
 void SqlCipherEngine::Open(const QString& file, const QString& password) {
     Close();
     const QFileInfo info(file);
@@ -125,8 +140,8 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
 
     const QByteArray path = file.toUtf8();
     // Each connection is used by one thread only: no locking per call.
-    if (sqlite3_open_v2(path.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
+    const int mode = readOnlyWanted_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (sqlite3_open_v2(path.constData(), &db_, mode | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
         sqlite3_close(db_);
         db_ = nullptr;
@@ -177,6 +192,11 @@ void SqlCipherEngine::Open(const QString& file, const QString& password) {
         throw;
     }
     readWait_ = kReadWaitMs;
+}
+
+void SqlCipherEngine::Connect(const ConnString::Parts& parts) {
+    readOnlyWanted_ = parts.readOnly;
+    Open(parts.dataSource, parts.password);
 }
 
 void SqlCipherEngine::PinFormat(sqlite3* db) {

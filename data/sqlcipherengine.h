@@ -18,6 +18,8 @@ class SqlCipherEngine : public Engine {
     SqlCipherEngine& operator=(const SqlCipherEngine&) = delete;
 
     void Open(const QString& file, const QString& password) override;
+    // Opens the file the parts name; "Mode=Read" opens it for reading only.
+    void Connect(const ConnString::Parts& parts) override;
     void Close() override;
     bool IsOpen() const override { return db_ != nullptr; }
     QString File() const override { return file_; }
@@ -25,6 +27,7 @@ class SqlCipherEngine : public Engine {
     QStringList MissingTables() override;
     QString IntegrityCheck() override;
     bool ReadOnly() const override;
+    bool CanRead() override;
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
@@ -86,8 +89,9 @@ class SqlCipherEngine : public Engine {
     // before gives the same rows: small results are kept and handed out again
     // (a list of thousands of rows looks up the same few hundred cities).
     QHash<QString, ResultTable> reads_;
-    int reading_ = 0;          // depth of explicit reads (BeginRead)
-    bool wroteInRead_ = false; // a write inside the read ends the keeping
-    int busyWait_ = -1;        // the busy timeout set on the handle, ms
-    int readWait_ = 0;         // how long a plain read waits for a lock, ms
+    int reading_ = 0;             // depth of explicit reads (BeginRead)
+    bool wroteInRead_ = false;    // a write inside the read ends the keeping
+    int busyWait_ = -1;           // the busy timeout set on the handle, ms
+    int readWait_ = 0;            // how long a plain read waits for a lock, ms
+    bool readOnlyWanted_ = false; // opened with "Mode=Read"
 };

@@ -1,9 +1,7 @@
 #include "importexport/exportfile.h"
 
-#include "data/privatefile.h"
+#include "data/userfile.h"
 #include "importexport/partyformats.h"
-
-#include <QSaveFile>
 
 QByteArray ExportBytes(const BookData& book, const QList<int>& ids, ExportFormat format,
                        const std::function<bool(int, int)>& progress) {
@@ -25,23 +23,12 @@ QByteArray ExportBytes(const BookData& book, const QList<int>& ids, ExportFormat
 }
 
 bool WriteExportFile(const QString& file, const QByteArray& bytes, QString* error) {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = out.errorString();
+    try {
+        UserFile::Write(file, bytes);
+    } catch (const std::exception& e) {
+        *error = QString::fromUtf8(e.what());
         return false;
     }
-    // Owner-only before the first byte lands, and again on the final name.
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (out.write(bytes) != bytes.size()) {
-        *error = out.errorString();
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit()) {
-        *error = out.errorString();
-        return false;
-    }
-    MakePrivate(file);
     return true;
 }
 

@@ -15,7 +15,9 @@ enum class ExportFormat { Csv, VCard4, VCard3 };
 QByteArray ExportBytes(const BookData& book, const QList<int>& ids, ExportFormat format,
                        const std::function<bool(int, int)>& progress = {});
 
-// Writes the bytes through a save file; false with `error` set on failure.
+// Writes the bytes whole or not at all, never over the book or one of its
+// files (data/userfile.h); false with `error` set, naming the file and the
+// cause, on failure.
 bool WriteExportFile(const QString& file, const QByteArray& bytes, QString* error);
 
 // The usual file name ending of a format: ".csv" or ".vcf".

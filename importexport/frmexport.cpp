@@ -3,6 +3,7 @@
 #include "app/frmmainmdi.h"
 #include "data/connmodule.h"
 #include "data/recordset.h"
+#include "data/userfile.h"
 #include "importexport/bookdata.h"
 #include "importexport/exportfile.h"
 #include "importexport/windowparts.h"
@@ -146,6 +147,13 @@ void FrmExport::CmdExport_Click() {
         format == ExportFormat::Csv ? QStringLiteral("CSV files (*.csv);;All files (*)")
                                     : QStringLiteral("vCard files (*.vcf);;All files (*)"));
     if (file.isEmpty()) return;
+    try {
+        UserFile::Check(file);
+    } catch (const WriteRefused& e) {
+        MsgBox(QStringLiteral("The parties cannot be exported there.\n\n") + ErrorText(e),
+               vbCritical, Caption());
+        return;
+    }
 
     CmdExport->setEnabled(false);
     PrgBar->setRange(0, int(ids.size()));
@@ -159,8 +167,9 @@ void FrmExport::CmdExport_Click() {
     CmdExport->setEnabled(true);
     if (!written) {
         LblStatus->setText(QString());
-        MsgBox(QStringLiteral("The file could not be written: %1").arg(error), vbCritical,
-               Caption());
+        MsgBox(QStringLiteral("The parties could not be exported: nothing was written.\n\n") +
+                   error,
+               vbCritical, Caption());
         return;
     }
     const QString done = QStringLiteral("%1 parties exported to %2.")

@@ -1,10 +1,12 @@
 // The label window's output: the preview, the system's print dialog and
 // the PDF file, all painted by one routine.
 
-#include "data/privatefile.h"
+#include "data/userfile.h"
 #include "labels/frmlabels.h"
 #include "labels/labelsettings.h"
+#include "platform/errors.h"
 #include "platform/filedialogs.h"
+#include "platform/msgbox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -122,16 +125,43 @@ void FrmLabels::SavePdf() {
                                      QStringLiteral("PDF files (*.pdf);;All files (*)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+    try {
+        UserFile::Check(path);
+    } catch (const WriteRefused& e) {
+        MsgBox(QStringLiteral("The labels cannot be saved there.\n\n") + ErrorText(e), vbCritical,
+               windowTitle());
+        return;
+    }
 
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setCreator(QStringLiteral("Address book"));
-    const int pages = Render(&printer, LabelSettings::Offset(PdfPrinterName()));
-    if (pages < 1 || !QFileInfo::exists(path))
-        throw std::runtime_error(
-            QStringLiteral("The PDF file %1 could not be written.").arg(path).toStdString());
-    MakePrivate(path);
+    // The printer writes its file unchecked: it draws into a private folder
+    // of its own, and only a PDF drawn to its end goes through the checked
+    // writer to the file chosen.
+    QTemporaryDir work;
+    const QString drawn = work.filePath(QStringLiteral("labels.pdf"));
+    int pages = 0;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(drawn);
+        printer.setCreator(QStringLiteral("Address book"));
+        if (work.isValid()) pages = Render(&printer, LabelSettings::Offset(PdfPrinterName()));
+    }
+    QFile in(drawn);
+    const QByteArray pdf = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    try {
+        if (pages < 1 || !pdf.trimmed().endsWith("%%EOF"))
+            throw std::runtime_error(
+                QStringLiteral("The labels could not be drawn into a PDF in %1 (is its disk "
+                               "full?).")
+                    .arg(QDir::toNativeSeparators(QDir::tempPath()))
+                    .toStdString());
+        UserFile::Write(path, pdf);
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("The PDF file could not be saved: nothing was written.\n\n") +
+                   ErrorText(e),
+               vbCritical, windowTitle());
+        return;
+    }
     LabelSettings::SetLastPdfFolder(QFileInfo(path).absolutePath());
     ShowStatus(Pages(pages) + QStringLiteral(" saved to ") + QDir::toNativeSeparators(path) +
                QStringLiteral("."));

@@ -31,6 +31,13 @@ int ShowRealBox(const MsgBoxCall& call) {
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
     }
+    if (call.YesNoCancel()) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int pressed = box.exec();
+        return pressed == QMessageBox::Yes ? vbYes : pressed == QMessageBox::No ? vbNo : vbCancel;
+    }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return vbOK;
@@ -58,7 +65,7 @@ ScriptedMsgBoxes::~ScriptedMsgBoxes() {
 int ScriptedMsgBoxes::Respond(const MsgBoxCall& call) {
     calls.append(call);
     if (!answers.isEmpty()) return answers.takeFirst();
-    return call.YesNo() ? vbYes : vbOK;
+    return call.YesNo() ? vbYes : call.YesNoCancel() ? vbCancel : vbOK;
 }
 
 QStringList ScriptedMsgBoxes::Prompts() const {

@@ -8,6 +8,7 @@
 
 enum VbMsgBoxStyle {
     vbOKOnly = 0,
+    vbYesNoCancel = 3,
     vbYesNo = 4,
     vbCritical = 16,
     vbQuestion = 32,
@@ -24,6 +25,7 @@ struct MsgBoxCall {
     QString title;
     int Icon() const { return buttons & 0x70; }
     bool YesNo() const { return (buttons & 0x7) == vbYesNo; }
+    bool YesNoCancel() const { return (buttons & 0x7) == vbYesNoCancel; }
 };
 
 class MsgBoxResponder {
@@ -36,7 +38,8 @@ class MsgBoxResponder {
 void SetMsgBoxResponder(MsgBoxResponder* responder);
 
 // Records every box and answers from a script: queued answers first, then
-// Yes to a Yes/No question and OK to the rest. Installs itself while alive.
+// Yes to a Yes/No question, Cancel to a Yes/No/Cancel one and OK to the
+// rest. Installs itself while alive.
 class ScriptedMsgBoxes : public MsgBoxResponder {
   public:
     ScriptedMsgBoxes();

@@ -8,6 +8,7 @@
 #include "app/bookfile.h"
 #include "app/frmmainmdi.h"
 #include "data/backup.h"
+#include "data/booklock.h"
 #include "data/bookrebuild.h"
 #include "data/checkchild.h"
 #include "platform/filedialogs.h"
@@ -326,17 +327,34 @@ class RestoreFileTests : public QObject {
         QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
     }
 
-    // Backup never writes over the book, whatever name reaches it.
+    // Backup never writes over the book or one of its files, whatever name
+    // reaches it, nor over what is not a file.
     void aBackupOverTheBookItselfIsRefused_data() {
         QTest::addColumn<QString>("how");
-        QTest::newRow("link to the folder") << "folder-link";
-        QTest::newRow("link to the file") << "file-link";
-        QTest::newRow("hard link") << "hard-link";
-        QTest::newRow("another spelling") << "spelling";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("link to the folder") << "folder-link"
+                                            << "the address book itself";
+        QTest::newRow("link to the file") << "file-link"
+                                          << "the address book itself";
+        QTest::newRow("hard link") << "hard-link"
+                                   << "the address book itself";
+        QTest::newRow("another spelling") << "spelling"
+                                          << "the address book itself";
+        QTest::newRow("its lock") << "lock"
+                                  << "(its lock)";
+        QTest::newRow("its crash marker") << "marker"
+                                          << "(its crash marker)";
+        QTest::newRow("a journal's name") << "journal"
+                                          << "ends in \"-journal\"";
+        QTest::newRow("a device") << "device"
+                                  << "is a device";
+        QTest::newRow("a pipe") << "fifo"
+                                << "is a pipe";
     }
 
     void aBackupOverTheBookItselfIsRefused() {
         QFETCH(QString, how);
+        QFETCH(QString, reason);
         TestBook book;
         FrmMainMdi main;
         QVERIFY(main.MDIForm_Load());
@@ -353,26 +371,97 @@ class RestoreFileTests : public QObject {
             target = book.Path(QStringLiteral("backup.mdb"));
             QVERIFY(::link(QFile::encodeName(book.File()).constData(),
                            QFile::encodeName(target).constData()) == 0);
+        } else if (how == QLatin1String("lock")) {
+            target = BookLock::LockPath(book.File());
+        } else if (how == QLatin1String("marker")) {
+            target = BookLock::MarkerPath(book.File());
+        } else if (how == QLatin1String("journal")) {
+            target = elsewhere.filePath(QStringLiteral("copy.mdb-journal"));
+        } else if (how == QLatin1String("device")) {
+            target = QStringLiteral("/dev/null");
+        } else if (how == QLatin1String("fifo")) {
+            target = elsewhere.filePath(QStringLiteral("fifo"));
+            QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
         } else {
             target = book.Folder() + QStringLiteral("/./") + name;
         }
         const QByteArray before = FileDigest(book.File());
-        struct stat was;
+        struct stat was, targetWas;
         QVERIFY(::stat(QFile::encodeName(book.File()).constData(), &was) == 0);
+        const bool targetThere = ::stat(QFile::encodeName(target).constData(), &targetWas) == 0;
         FileDialogs::Scripted dialogs;
         ScriptedMsgBoxes boxes;
         dialogs.answers << target;
         main.Bak->trigger();
         QCOMPARE(boxes.calls.size(), 1);
-        QVERIFY2(boxes.Last().prompt.startsWith(
-                     QStringLiteral("The backup cannot be written over the address book itself")),
+        QVERIFY2(boxes.Last().prompt.startsWith(QStringLiteral("The backup cannot be written")) &&
+                     boxes.Last().prompt.contains(reason),
                  qPrintable(boxes.Last().prompt));
         struct stat now;
         QVERIFY(::stat(QFile::encodeName(book.File()).constData(), &now) == 0);
         QCOMPARE(now.st_ino, was.st_ino);
         QCOMPARE(FileDigest(book.File()), before);
+        if (targetThere) { // the device, pipe, lock or marker is what it was
+            QVERIFY(::stat(QFile::encodeName(target).constData(), &now) == 0);
+            QCOMPARE(now.st_ino, targetWas.st_ino);
+            QCOMPARE(now.st_mode, targetWas.st_mode);
+        }
         // Nor does the data layer on its own.
         QVERIFY_THROWS_EXCEPTION(DbError, Backup::BackupTo(*Conn, target));
+    }
+
+    // A backup through a symbolic link replaces the file the link names;
+    // the link stays a link.
+    void aBackupThroughALinkWritesTheFileItNames() {
+        TestBook book;
+        FrmMainMdi main;
+        QVERIFY(main.MDIForm_Load());
+        QTemporaryDir elsewhere;
+        const QString file = elsewhere.filePath(QStringLiteral("real.mdb"));
+        const QString link = elsewhere.filePath(QStringLiteral("link.mdb"));
+        QFile earlier(file);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier backup");
+        earlier.close();
+        QVERIFY(QFile::link(file, link));
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        dialogs.answers << link;
+        main.Bak->trigger();
+        QCOMPARE(boxes.Last().Icon(), int(vbInformation));
+        QVERIFY(QFileInfo(link).isSymLink());
+        const FileState backup = CheckBookFile(file);
+        QVERIFY2(backup.problem.isEmpty(), qPrintable(backup.problem));
+    }
+
+    // The file chosen for Restore is never deleted or changed, even when it
+    // is the leftover of an earlier restore that was cut short; what a
+    // restored book holds that cannot be saved again as it stands is said.
+    void theChosenFileStaysAndUnsaveablePartiesAreNamed() {
+        TestBook book;
+        FrmMainMdi main;
+        QVERIFY(main.MDIForm_Load());
+        const QString leftover = book.File() + QStringLiteral(".restore");
+        Craft(leftover, {QStringLiteral("update adrsmstr set adrsctyid = 9 where adrsid = 2"),
+                         QStringLiteral("update adrsgrpdtails set adrsgrupid = '7' where "
+                                        "adrsconcrnid = 2"),
+                         QStringLiteral("delete from adrsgrpdtails where adrsconcrnid = 1")});
+        const QByteArray chosen = FileDigest(leftover);
+        const Attempt attempt = RestoreThroughMenu(book, main, leftover);
+        QCOMPARE(attempt.boxes.size(), 2);
+        QVERIFY2(attempt.boxes.last().prompt.startsWith(
+                     QStringLiteral("The address book has been restored")),
+                 qPrintable(attempt.boxes.last().prompt));
+        for (const MsgBoxCall& box : attempt.boxes)
+            QVERIFY2(
+                box.prompt.contains(QStringLiteral("1 party of it names a city that is not in "
+                                                   "its city register (ids 2)")) &&
+                    box.prompt.contains(QStringLiteral(
+                        "2 parties of it belong to no group of its group register (ids 1, 2)")),
+                qPrintable(box.prompt));
+        QCOMPARE(FileDigest(leftover), chosen);
+        QCOMPARE(book.Rows(QStringLiteral("Select adrsname from adrsmstr order by adrsid")),
+                 (QList<QStringList>{{"ALPHA"}, {"BETA"}, {"GAMMA"}}));
     }
 
     // Backups, kept copies and the restored book are the owner's only; a

@@ -17,53 +17,33 @@
 #include "search/frmsrchengn.h"
 #include "search/searchdriver.h"
 #include "support/fixture.h"
+#include "support/lockingprogram.h"
+#include "support/smalldisk.h"
 #include "support/testmain.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSysInfo>
 #include <QTest>
 
 namespace {
-
-// The sqlcipher command line holding a lock on the book until it is ended.
-class OtherProgram {
-  public:
-    OtherProgram(const QString& file, const char* begin) {
-        cli_.start(QStringLiteral("sqlcipher"), {file});
-        if (!cli_.waitForStarted()) return;
-        cli_.write(QByteArray("PRAGMA key = '") + kDatabasePassword + "';\n" + begin +
-                   ";\nSELECT 'LOCKED' FROM sqlite_master LIMIT 1;\n");
-        (void)QTest::qWaitFor([&] {
-            cli_.waitForReadyRead(100);
-            out_ += cli_.readAllStandardOutput();
-            return out_.contains("LOCKED") || cli_.state() != QProcess::Running;
-        });
-    }
-    ~OtherProgram() { End(); }
-    bool Holds() const { return out_.contains("LOCKED"); }
-    void End() {
-        if (cli_.state() == QProcess::NotRunning) return;
-        cli_.write("ROLLBACK;\n");
-        cli_.closeWriteChannel();
-        if (!cli_.waitForFinished(5000)) cli_.kill();
-        cli_.waitForFinished();
-    }
-
-  private:
-    QProcess cli_;
-    QByteArray out_;
-};
 
 // A copy of the program started on the book's folder (the "start" mode of
 // the child): its message boxes and whether it came up.
 class Copy {
   public:
-    explicit Copy(const QString& folder) {
+    // `environment`: "NAME=value" entries added to the copy's environment.
+    explicit Copy(const QString& folder, const QStringList& environment = {}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& entry : environment)
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        proc_.setProcessEnvironment(env);
         proc_.start(SaveChildPath(), {QStringLiteral("start"), folder});
         proc_.waitForStarted();
     }
@@ -237,6 +217,8 @@ class TwoCopiesTests : public QObject {
         book.Exec("insert into adrsmstr (adrsid, adrsname, adrscontact) values "
                   "(1, 'ALPHA', 'ZED'), (2, 'BETA', 'YAK')");
         CloseConns();
+        const QString backup = book.Path(QStringLiteral("good-backup.mdb"));
+        QVERIFY(QFile::copy(book.File(), backup));
         {
             Copy killed(book.Folder());
             QVERIFY(killed.Up());
@@ -257,12 +239,132 @@ class TwoCopiesTests : public QObject {
             QVERIFY2(copy.Boxes().contains(QStringLiteral("is damaged")), qPrintable(copy.Boxes()));
         }
         QCOMPARE(FileBytes(book.File()), bytes);
+
+        // Opened read-only to export what can be read: nothing is written,
+        // and the next start checks again.
+        {
+            Copy readOnly(book.Folder(), {QStringLiteral("ADRSBOOK_START_ANSWER=no")});
+            QVERIFY2(readOnly.Up(), qPrintable(readOnly.Boxes()));
+            QVERIFY2(readOnly.Boxes().contains(QStringLiteral("is open read-only")),
+                     qPrintable(readOnly.Boxes()));
+            QVERIFY(readOnly.Close());
+        }
+        QCOMPARE(FileBytes(book.File()), bytes);
+        QVERIFY(QFile::exists(BookLock::MarkerPath(book.File())));
+
+        // Or a backup restored then and there.
+        Copy restored(book.Folder(), {QStringLiteral("ADRSBOOK_START_ANSWER=yes"),
+                                      QStringLiteral("ADRSBOOK_START_RESTORE=") + backup});
+        QVERIFY2(restored.Up(), qPrintable(restored.Boxes()));
+        QVERIFY2(restored.Boxes().contains(QStringLiteral("has been restored")),
+                 qPrintable(restored.Boxes()));
+        QVERIFY(restored.Close());
+        QVERIFY(!QFile::exists(BookLock::MarkerPath(book.File())));
+        const FileState state = CheckBookFile(book.File());
+        QVERIFY2(state.problem.isEmpty(), qPrintable(state.problem));
+    }
+
+    // Every path to one book meets the same lock: a hard link in another
+    // folder, a symbolic link.
+    void oneCopyWhateverThePathToTheBook() {
+        TestBook book;
+        CloseConns();
+        QTemporaryDir hardDir, softDir;
+        const QString name = QString::fromLatin1(kDatabaseFileName);
+        QCOMPARE(::link(QFile::encodeName(book.File()).constData(),
+                        QFile::encodeName(hardDir.filePath(name)).constData()),
+                 0);
+        QVERIFY(QFile::link(book.File(), softDir.filePath(name)));
+        Copy first(book.Folder());
+        QVERIFY2(first.Up(), qPrintable(first.Boxes()));
+        for (const QString& folder : {hardDir.path(), softDir.path()}) {
+            Copy other(folder);
+            QVERIFY(!other.Up());
+            QVERIFY2(other.Boxes().contains(QStringLiteral("already open in another copy")),
+                     qPrintable(other.Boxes()));
+        }
+        QVERIFY(first.Close());
+        Copy hard(hardDir.path());
+        QVERIFY2(hard.Up(), qPrintable(hard.Boxes()));
+        QVERIFY(hard.Close());
+    }
+
+    // A disk too full to write anything beside the book still keeps one
+    // copy per book.
+    void aFullDiskStillKeepsOneCopyPerBook() {
+        SmallDisk disk(512);
+        REQUIRE_SMALL_DISK(disk);
+        CreateBookFile(disk.File(QString::fromLatin1(kDatabaseFileName)));
+        disk.Fill();
+        Copy first(disk.Path());
+        QVERIFY2(first.Up(), qPrintable(first.Boxes()));
+        Copy second(disk.Path());
+        QVERIFY(!second.Up());
+        QVERIFY2(second.Boxes().contains(QStringLiteral("already open in another copy")),
+                 qPrintable(second.Boxes()));
+        QVERIFY(first.Close());
+    }
+
+    // Where the file system keeps no locks, the lock file is the lock: one
+    // that names no running copy is taken over, one of another host is
+    // explained, and one that cannot be written is never passed over in
+    // silence.
+    void withoutLocksTheLockFileDecides() {
+        TestBook book;
+        CloseConns();
+        const QString lockFile = BookLock::LockPath(book.File());
+        const QString noLocks = QStringLiteral("LD_PRELOAD=") + QStringLiteral(ADRSBOOK_NOLOCKS);
+        auto put = [&](const QByteArray& text) {
+            QFile f(lockFile);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(text);
+        };
+        for (const QByteArray& stale :
+             {QByteArray(), QByteArray("garbage"),
+              QByteArray("address book lock\npid=999999\nprogram=adrsbook\n"
+                         "host=") +
+                  QSysInfo::machineHostName().toUtf8()}) {
+            put(stale);
+            Copy copy(book.Folder(), {noLocks});
+            QVERIFY2(copy.Up(), qPrintable(copy.Boxes()));
+            Copy second(book.Folder(), {noLocks});
+            QVERIFY(!second.Up());
+            QVERIFY2(second.Boxes().contains(QStringLiteral("already open in another copy")),
+                     qPrintable(second.Boxes()));
+            QVERIFY(copy.Close());
+            QVERIFY(!QFile::exists(lockFile));
+        }
+
+        put("address book lock\npid=4242\nprogram=adrsbook\nhost=frontdesk-pc\nsince=2026-12-09 "
+            "09:00\n");
+        Copy elsewhere(book.Folder(), {noLocks});
+        QVERIFY(!elsewhere.Up());
+        QVERIFY2(elsewhere.Boxes().contains(QStringLiteral("may be open on another computer")) &&
+                     elsewhere.Boxes().contains(QStringLiteral("frontdesk-pc")) &&
+                     elsewhere.Boxes().contains(QStringLiteral("delete the file ") + lockFile),
+                 qPrintable(elsewhere.Boxes()));
+        QFile::remove(lockFile);
+
+        // A disk too full for the lock file: said, then read-only on Yes,
+        // nothing on No.
+        SmallDisk disk(512);
+        REQUIRE_SMALL_DISK(disk);
+        CreateBookFile(disk.File(QString::fromLatin1(kDatabaseFileName)));
+        disk.Fill();
+        Copy refused(disk.Path(), {noLocks, QStringLiteral("ADRSBOOK_START_YESNO=no")});
+        QVERIFY(!refused.Up());
+        QVERIFY2(refused.Boxes().contains(QStringLiteral("cannot be kept for this copy alone")) &&
+                     refused.Boxes().contains(QStringLiteral("No space left on device")),
+                 qPrintable(refused.Boxes()));
+        Copy readOnly(disk.Path(), {noLocks});
+        QVERIFY2(readOnly.Up(), qPrintable(readOnly.Boxes()));
+        QVERIFY(readOnly.Close());
     }
 
     void startUpOnABookLockedByAnotherProgramSaysItIsInUse() {
         TestBook book;
         CloseConns();
-        OtherProgram cli(book.File(), "BEGIN EXCLUSIVE");
+        LockingProgram cli(book.File(), "BEGIN EXCLUSIVE");
         QVERIFY(cli.Holds());
         Copy copy(book.Folder());
         QVERIFY(!copy.Up());
@@ -283,7 +385,7 @@ class TwoCopiesTests : public QObject {
         Settle();
         auto* f = main.Child<FrmGrupMstr>();
         ScriptedMsgBoxes boxes;
-        OtherProgram cli(book.File(), "BEGIN IMMEDIATE");
+        LockingProgram cli(book.File(), "BEGIN IMMEDIATE");
         QVERIFY(cli.Holds());
         Click(f->CmdSave); // New
         TypeText(QStringLiteral("waiting"));
@@ -293,7 +395,7 @@ class TwoCopiesTests : public QObject {
                  qPrintable(boxes.Last().prompt));
         QCOMPARE(f->txtGrup->text(), QStringLiteral("WAITING"));
         QCOMPARE(f->CmdSave->text(), QStringLiteral("&Save"));
-        cli.End();
+        cli.LetGo();
         QCOMPARE(book.Count("adrsgrupmstr"), 1);
         Click(f->CmdSave);
         QCOMPARE(boxes.Last().prompt, QStringLiteral("Record has been Saved"));
@@ -319,7 +421,7 @@ class TwoCopiesTests : public QObject {
         ChooseGroupAndFilter(search, "", "Name Wise");
         QCOMPARE(Focused(), search->TxtValue);
 
-        OtherProgram cli(book.File(), "BEGIN EXCLUSIVE");
+        LockingProgram cli(book.File(), "BEGIN EXCLUSIVE");
         QVERIFY(cli.Holds());
         QElapsedTimer clock;
         clock.start();
@@ -346,7 +448,7 @@ class TwoCopiesTests : public QObject {
               searchMs, cityMs);
         QVERIFY(searchMs < 1000 && cityMs < 1000);
 
-        cli.End();
+        cli.LetGo();
         Click(city->CmdEdt); // Cancel
         Click(city->CmdEdt); // the list again
         city->LstvewCsc->Flush();

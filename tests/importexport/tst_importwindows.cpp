@@ -11,6 +11,7 @@
 #include "platform/msgbox.h"
 #include "search/frmsrchengn.h"
 #include "search/searchdriver.h"
+#include "support/smalldisk.h"
 #include "support/testmain.h"
 
 #include "importexport/vcard.h"
@@ -207,6 +208,47 @@ class ImportWindowTests : public QObject {
                      .cards.size(),
                  3);
         QVERIFY(boxes.Last().prompt.startsWith(QLatin1String("3 parties exported")));
+    }
+
+    // An export never goes over the book, and a disk too full for it is
+    // said: the earlier file of that name stays as it was.
+    void anExportIsNeverOverTheBookNorDoneWhenNotWritten() {
+        TestBook book;
+        SeedBook(book);
+        const auto bytesOf = [](const QString& file) {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray bookBytes = bytesOf(book.File());
+        SmallDisk disk;
+        MainWindow w;
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        w.main.Expt->trigger();
+        FrmExport* form = w.main.Child<FrmExport>();
+        dialogs.answers << book.File();
+        Click(form->CmdExport);
+        QCOMPARE(boxes.Last().Icon(), int(vbCritical));
+        QVERIFY2(boxes.Last().prompt.contains(QLatin1String("the address book itself")),
+                 qPrintable(boxes.Last().prompt));
+        QCOMPARE(bytesOf(book.File()), bookBytes);
+        QCOMPARE(book.Count(QStringLiteral("adrsmstr")), 4);
+
+        REQUIRE_SMALL_DISK(disk);
+        const QString file = disk.File(QStringLiteral("parties.csv"));
+        QFile earlier(file);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+        earlier.close();
+        disk.Fill();
+        dialogs.answers << file;
+        Click(form->CmdExport);
+        QCOMPARE(boxes.Last().Icon(), int(vbCritical));
+        QVERIFY2(boxes.Last().prompt.contains(QLatin1String("No space left on device")),
+                 qPrintable(boxes.Last().prompt));
+        QVERIFY(form->LblStatus->text().isEmpty());
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier"));
     }
 
     void savingAPartyLikeAnotherAsksFirst() {

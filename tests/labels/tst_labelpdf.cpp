@@ -3,6 +3,9 @@
 
 #include "labeldesk.h"
 #include "labels/labelsettings.h"
+#include "platform/msgbox.h"
+#include "support/fixture.h"
+#include "support/smalldisk.h"
 #include "support/testmain.h"
 
 #include <QCheckBox>
@@ -36,6 +39,7 @@ class LabelPdfTests : public QObject {
     void envelope_recipientAndSenderWhereTheLayoutSays();
     void copiesAndAttention_repeatTheStickersBlock();
     void offset_movesEveryWordByItsMeasure();
+    void savePdf_neverOverTheBookNorDoneWhenNotWritten();
 
   private:
     FrmLabels* Window(const QList<AddressBlock>& parties, int copies = 1, bool attention = false) {
@@ -202,6 +206,43 @@ void LabelPdfTests::offset_movesEveryWordByItsMeasure() {
                      qPrintable(runs[0][i].text));
         }
     }
+}
+
+// The PDF goes through the checked writer: never over the book, and a
+// disk too full for it is said, the earlier file left as it was.
+void LabelPdfTests::savePdf_neverOverTheBookNorDoneWhenNotWritten() {
+    TestBook book;
+    QFile bookFile(book.File());
+    QVERIFY(bookFile.open(QIODevice::ReadOnly));
+    const QByteArray bookBytes = bookFile.readAll();
+    bookFile.close();
+    std::unique_ptr<FrmLabels> w(Window(MadeUpParties(4)));
+    ScriptedMsgBoxes boxes;
+    SavePdfAs(w.get(), book.File());
+    QCOMPARE(boxes.calls.size(), 1);
+    QVERIFY2(boxes.Last().prompt.contains(QLatin1String("the address book itself")),
+             qPrintable(boxes.Last().prompt));
+    QVERIFY(bookFile.open(QIODevice::ReadOnly));
+    QCOMPARE(bookFile.readAll(), bookBytes);
+    QVERIFY(w->LblStatus->text().isEmpty());
+
+    SmallDisk disk(512);
+    REQUIRE_SMALL_DISK(disk);
+    const QString pdf = disk.File(QStringLiteral("labels.pdf"));
+    SavePdfAs(w.get(), pdf);
+    QVERIFY2(w->LblStatus->text().startsWith(QStringLiteral("1 page saved")),
+             qPrintable(w->LblStatus->text()));
+    QFile earlier(pdf);
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    const QByteArray before = earlier.readAll();
+    earlier.close();
+    disk.Fill(4096);
+    SavePdfAs(w.get(), pdf);
+    QCOMPARE(boxes.calls.size(), 2);
+    QVERIFY2(boxes.Last().prompt.contains(QLatin1String("No space left on device")),
+             qPrintable(boxes.Last().prompt));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), before);
 }
 
 ADRSBOOK_TEST(LabelPdfTests)

@@ -17,6 +17,9 @@
 //
 //   adrsbook-savechild start <folder>
 //     Starts the program on the book as a person does (see RunStart).
+//     ADRSBOOK_START_ANSWER=yes|no answers a Yes/No/Cancel box (else
+//     Cancel), ADRSBOOK_START_YESNO=no a Yes/No one (else Yes), and
+//     ADRSBOOK_START_RESTORE=<file> is chosen in a Restore dialog.
 //
 //   adrsbook-savechild faults <folder> <fault> <backup target> <restore source> [actions]
 //     <fault> is "readonly" (run as the user nobody when started as root,
@@ -39,8 +42,8 @@
 
 #include "address/frmadrsmstr1.h"
 #include "app/frmmainmdi.h"
-#include "data/connmodule.h"
 #include "data/checkchild.h"
+#include "data/connmodule.h"
 #include "data/recordset.h"
 #include "masters/frmcsc.h"
 #include "masters/frmgrupmstr.h"
@@ -398,10 +401,18 @@ int RunStart() {
             Say(QStringLiteral("BOX %1\t%2")
                     .arg(call.Icon())
                     .arg(QString(call.prompt).replace(u'\n', QLatin1String("\\n"))));
-            return call.YesNo() ? vbYes : vbOK;
+            if (call.YesNoCancel()) {
+                const QByteArray answer = qgetenv("ADRSBOOK_START_ANSWER");
+                return answer == "yes" ? vbYes : answer == "no" ? vbNo : vbCancel;
+            }
+            if (call.YesNo()) return qgetenv("ADRSBOOK_START_YESNO") == "no" ? vbNo : vbYes;
+            return vbOK;
         }
     } boxes;
     SetMsgBoxResponder(&boxes);
+    FileDialogs::Scripted dialogs;
+    if (qEnvironmentVariableIsSet("ADRSBOOK_START_RESTORE"))
+        dialogs.answers << qEnvironmentVariable("ADRSBOOK_START_RESTORE");
     {
         FrmMainMdi main;
         if (!main.MDIForm_Load()) {
