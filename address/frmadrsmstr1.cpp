@@ -3,6 +3,7 @@
 #include "data/connmodule.h"
 #include "data/fieldlengths.h"
 #include "platform/events.h"
+#include "platform/limitedtextedit.h"
 #include "platform/listview.h"
 #include "platform/twips.h"
 
@@ -12,7 +13,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextCursor>
 #include <iterator>
 
 namespace {
@@ -129,7 +129,7 @@ void FrmAdrsMstr1::BuildControls() {
     AddCaption(FrameAdrs, QStringLiteral("Label17"), QStringLiteral("Web Site :-"), 6825);
     Txtweb = AddTextBox(FrameAdrs, QStringLiteral("Txtweb"), FieldLength::Link, 6825);
     AddCaption(FrameAdrs, QStringLiteral("Label18"), QStringLiteral("Notes :-"), 7200);
-    Txtnote = new QPlainTextEdit(FrameAdrs);
+    Txtnote = new LimitedTextEdit(kNoteLength, FrameAdrs);
     Txtnote->setObjectName(QStringLiteral("Txtnote"));
     Txtnote->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Txtnote->setTabChangesFocus(true);
@@ -141,6 +141,14 @@ void FrmAdrsMstr1::BuildControls() {
     CmdDel = AddButton(this, QStringLiteral("CmdDel"), QStringLiteral("&Delete"), 3000);
     CmdDel->setEnabled(false);
     CmdClos = AddButton(this, QStringLiteral("CmdClos"), QStringLiteral("&Close"), 4440);
+    LblLong = new QLabel(this);
+    LblLong->setObjectName(QStringLiteral("LblLong"));
+    LblLong->setStyleSheet(QStringLiteral("QLabel { color: #800000; }"));
+    LblLong->setToolTip(QStringLiteral("Texts longer than their boxes (stored by another "
+                                       "program) show cut. Each is saved whole unless its box "
+                                       "is changed."));
+    PlaceTwips(LblLong, 120, 8820, 5640, 255);
+    LblLong->hide();
 
     auto* search = new QLabel(QStringLiteral("Search :-"), this);
     search->setObjectName(QStringLiteral("Label19"));
@@ -192,23 +200,6 @@ void FrmAdrsMstr1::WireEvents() {
     On::KeyPress(TxtSrchadrs, [this](int& KeyAscii) { TxtSrchadrs_KeyPress(KeyAscii); });
     On::KeyPress(Lstvewadrs, [this](int& KeyAscii) { Lstvewadrs_KeyPress(KeyAscii); });
     On::DblClick(Lstvewadrs, [this] { Lstvewadrs_DblClick(); });
-
-    // The notes hold at most 500 characters: what is typed or pasted beyond
-    // that is taken back out.
-    connect(Txtnote, &QPlainTextEdit::textChanged, this, [this] {
-        const int overflow = Txtnote->document()->characterCount() - 1 - kNoteLength;
-        if (overflow <= 0) return;
-        QTextCursor cursor = Txtnote->textCursor();
-        const int at = cursor.position();
-        if (at < overflow) {
-            cursor.movePosition(QTextCursor::End);
-            cursor.setPosition(kNoteLength, QTextCursor::KeepAnchor);
-        } else {
-            cursor.setPosition(at - overflow);
-            cursor.setPosition(at, QTextCursor::KeepAnchor);
-        }
-        cursor.removeSelectedText();
-    });
 }
 
 void FrmAdrsMstr1::Form_Load() {

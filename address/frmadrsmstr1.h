@@ -10,9 +10,12 @@
 //   frmadrsmstr1_save.cpp    validating, saving and deleting a party
 //   frmadrsmstr1_list.cpp    the party list, the search box and loading
 
+#include "address/longvalues.h"
 #include "data/ids.h"
 #include "data/recordset.h"
 #include "platform/form.h"
+
+#include <exception>
 
 class QComboBox;
 class QGroupBox;
@@ -52,7 +55,10 @@ class FrmAdrsMstr1 : public Form {
     QLineEdit* Txtfax = nullptr;
     QLineEdit* Txtemail = nullptr;
     QLineEdit* Txtweb = nullptr;
-    QPlainTextEdit* Txtnote = nullptr;
+    QPlainTextEdit* Txtnote = nullptr; // a LimitedTextEdit of FieldLength::Notes
+    // Says which values of the loaded party are longer than their boxes
+    // (hidden when none is).
+    QLabel* LblLong = nullptr;
     QPushButton* CmdSave = nullptr;
     QPushButton* CmdEdt = nullptr;
     QPushButton* CmdDel = nullptr;
@@ -116,11 +122,15 @@ class FrmAdrsMstr1 : public Form {
     void Lstvewadrs_KeyPress(int& KeyAscii);
     void Lstvewadrs_DblClick();
     void LoadAddress(const QString& id);
+    void ShowLoadedValues();
     void FillAddressList();
-    void LoadGroups();
+    void PartyListFailed(const std::exception& e);
+    QList<Integer> LoadGroups();
+    void SayWhatIsMissing(Integer lostCity, const QList<Integer>& lostGroups);
 
     Recordset Rs;    // every query of the window but the group checklist's
     Recordset RsGrp; // the group checklist and the party's memberships
+    LongValues Long; // the loaded party's values longer than their boxes
     // While validation moves the focus, leaving the city combo must not
     // pull the focus on to the land-line field.
     bool Validating = false;

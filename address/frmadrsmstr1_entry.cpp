@@ -252,6 +252,8 @@ void FrmAdrsMstr1::ClearEntry() {
     Txtemail->setText(QString());
     Txtweb->setText(QString());
     Txtnote->setPlainText(QString());
+    Long.Clear();
+    LblLong->hide();
     LblCty->setText(QString());
     if (LstvewGrup1->Count() > 0) LstvewGrup1->Clear();
 }

@@ -4,12 +4,14 @@
 #include "address/frmadrsmstr1.h"
 
 #include "data/connmodule.h"
+#include "data/fieldlengths.h"
 #include "data/sqltext.h"
 #include "platform/errors.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
 #include "platform/vb.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,8 +29,19 @@ void FrmAdrsMstr1::TxtSrchadrs_Change() {
     try {
         FillAddressList();
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The list of parties could not be read."), e);
+        PartyListFailed(e);
     }
+}
+
+// A list that gave up on another program's lock is read again, for what
+// the search box then holds, once the book is free (unless the list has
+// been put away meanwhile).
+void FrmAdrsMstr1::PartyListFailed(const std::exception& e) {
+    const BusyRerun again{Lstvewadrs, [this] {
+                              if (!Lstvewadrs->isHidden()) TxtSrchadrs_Change();
+                          }};
+    if (!NoteIfBusy(this, e, again))
+        ReportFailure(this, QStringLiteral("The list of parties could not be read."), e);
 }
 
 void FrmAdrsMstr1::TxtSrchadrs_KeyPress(int& KeyAscii) {
@@ -51,9 +64,7 @@ void FrmAdrsMstr1::FillAddressList() {
             Lstvewadrs->Add(Rs.Fields("adrsname").Str())
                 .SetSubItem(1, Trim(Rs.Fields("adrsid").Str()));
         },
-        [this](const std::exception& e) {
-            ReportFailure(this, QStringLiteral("The list of parties could not be read."), e);
-        });
+        [this](const std::exception& e) { PartyListFailed(e); });
 }
 
 void FrmAdrsMstr1::Lstvewadrs_KeyPress(int& KeyAscii) {
@@ -81,37 +92,28 @@ void FrmAdrsMstr1::LoadAddress(const QString& id) {
         return;
     }
 
-    // A column that is null leaves its field as it was.
-    const auto fill = [&](QLineEdit* field, const char* column, bool trimmed) {
-        const Field value = Rs.Fields(column);
-        if (!value.IsNull()) field->setText(trimmed ? Trim(value.Str()) : value.Str());
-    };
-    fill(Txtname, "adrsname", true);
-    fill(TxtCntact, "adrscontact", true);
-    fill(TxtAddrs, "adrs1", true);
-    fill(Txtarea, "adrs2", true);
-    fill(Txtland, "adrs3", true);
-    fill(MskedtPhno, "adrsphno", false);
-    fill(MskedtMobNo, "adrsmobno", false);
-    fill(Txtfax, "adrsfax", false);
-    fill(Txtemail, "adrsemail", false);
-    fill(Txtweb, "adrsweb", false);
-    if (!Rs.Fields("adrsnotes").IsNull()) Txtnote->setPlainText(Rs.Fields("adrsnotes").Str());
-    fill(TxtPin, "adrspin", false);
-    fill(TxtVat, "adrscstno", false);
+    ShowLoadedValues();
     CtyId = CInt(Rs.Fields("adrsctyid").Value());
 
     Rs.Close();
     Rs.Open(QStringLiteral("Select * from cscmstr where ctyid like '") + QString::number(CtyId) +
                 QStringLiteral("'"),
             Conn, adOpenStatic, adLockBatchOptimistic);
-    if (Rs.RecordCount() > 0) {
+    const Integer partyCity = CtyId;
+    const bool cityFound = Rs.RecordCount() > 0;
+    if (cityFound) {
         LblCty->setText(Rs.Fields("ctyname").Str());
         PickedCity = Trim(LblCty->text());
         LblState->setText(Rs.Fields("Statename").Str());
         LblContry->setText(Rs.Fields("Contryname").Str());
-        LoadGroups();
+    } else {
+        // Gone from the register (a restored book): the city is chosen anew.
+        CtyId = 0;
+        PickedCity.clear();
+        CmbxCty->setEditText(QString());
+        LblCty_Click();
     }
+    const QList<Integer> lostGroups = LoadGroups();
 
     CmdSave->setText(QStringLiteral("&Save"));
     CmdEdt->setText(QStringLiteral("&Edit"));
@@ -120,11 +122,80 @@ void FrmAdrsMstr1::LoadAddress(const QString& id) {
     FrameAdrs->setEnabled(true);
     Txtname->setFocus();
     SetWidth(kNarrowWidth);
+    SayWhatIsMissing(cityFound ? -1 : partyCity, lostGroups);
+}
+
+// The party's texts from the current row of Rs. A column that is null
+// leaves its box as it was; a text longer than its box shows cut.
+void FrmAdrsMstr1::ShowLoadedValues() {
+    Long.Clear();
+    const auto fill = [&](QLineEdit* box, const char* column, const char* caption, bool trimmed) {
+        const Field value = Rs.Fields(column);
+        if (!value.IsNull())
+            Long.Show(box, QLatin1String(caption), trimmed ? Trim(value.Str()) : value.Str());
+    };
+    fill(Txtname, "adrsname", "Party Name", true);
+    fill(TxtCntact, "adrscontact", "Contact Person", true);
+    fill(TxtAddrs, "adrs1", "Address", true);
+    fill(Txtarea, "adrs2", "Area", true);
+    fill(Txtland, "adrs3", "Land Mark", true);
+    fill(MskedtPhno, "adrsphno", "Land Line", false);
+    fill(MskedtMobNo, "adrsmobno", "Mobile No.", false);
+    fill(Txtfax, "adrsfax", "Fax No.", false);
+    fill(Txtemail, "adrsemail", "E-Mail", false);
+    fill(Txtweb, "adrsweb", "Web Site", false);
+    const Field notes = Rs.Fields("adrsnotes");
+    if (!notes.IsNull())
+        Long.Show(Txtnote, FieldLength::Notes, QStringLiteral("Notes"), notes.Str());
+    fill(TxtPin, "adrspin", "PIN Code", false);
+    fill(TxtVat, "adrscstno", "VAT/CST No.", false);
+    LblLong->setText(Long.Word());
+    LblLong->setVisible(!Long.Word().isEmpty());
+}
+
+// One message for a party whose city or groups are no longer in their
+// registers (a book restored from an older backup): what is missing and
+// what must be chosen before it can be saved. `lostCity` is -1 when the
+// city was found.
+void FrmAdrsMstr1::SayWhatIsMissing(Integer lostCity, const QList<Integer>& lostGroups) {
+    QStringList said;
+    if (lostCity >= 0)
+        said << QStringLiteral("Its city (id %1) is no longer in the city register: a city must "
+                               "be chosen before the party can be saved.")
+                    .arg(lostCity);
+    if (!lostGroups.isEmpty()) {
+        QStringList ids;
+        for (Integer id : lostGroups)
+            ids << QString::number(id);
+        QString groups =
+            QStringLiteral("%1 (id%2 %3) %4 no longer in the group register")
+                .arg(lostGroups.size() == 1 ? QStringLiteral("Its group")
+                                            : QStringLiteral("Its groups"),
+                     lostGroups.size() == 1 ? QString() : QStringLiteral("s"),
+                     ids.join(QStringLiteral(", ")),
+                     lostGroups.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+        if (LstvewGrup1->Count() == 0)
+            groups += QStringLiteral(", which is empty: a group must first be made in the Group "
+                                     "Master, then ticked here.");
+        else if (TickedGroups() == 0)
+            groups += QStringLiteral(": at least one group must be ticked before the party can "
+                                     "be saved.");
+        else
+            groups += QStringLiteral(": the party keeps only the groups ticked here.");
+        said << groups;
+    }
+    if (!said.isEmpty())
+        MsgBox(QStringLiteral("Some of what the party \"%1\" refers to is no longer in the "
+                              "address book.\n\n")
+                       .arg(Trim(Txtname->text())) +
+                   said.join(QStringLiteral("\n\n")),
+               vbInformation, Caption());
 }
 
 // Fills the group checklist and ticks every group the party belongs to,
-// whatever the order of its links and of the group names.
-void FrmAdrsMstr1::LoadGroups() {
+// whatever the order of its links and of the group names. Returns the ids
+// of its groups that are no longer in the register.
+QList<Integer> FrmAdrsMstr1::LoadGroups() {
     if (RsGrp.State() == adStateOpen) RsGrp.Close();
     RsGrp.Open(QStringLiteral("Select adrsgrupid from adrsgrpdtails where adrsconcrnid like '") +
                    QString::number(AdrsId) + QStringLiteral("'order by adrsgrpid"),
@@ -141,13 +212,23 @@ void FrmAdrsMstr1::LoadGroups() {
     RsGrp.Open(QStringLiteral("Select grpname,grpid from adrsgrupmstr order by grpname"), Conn,
                adOpenStatic, adLockBatchOptimistic);
     LstvewGrup1->Clear();
+    QSet<Integer> found;
     const Field grpname = RsGrp.Fields("grpname");
     const Field grpid = RsGrp.Fields("grpid");
     while (!RsGrp.Eof()) {
         ListItem row = LstvewGrup1->Add(grpname.Str());
         row.SetSubItem(1, Trim(grpid.Str()));
-        if (MemberIds.contains(CInt(row.SubItem(1)))) row.SetChecked(true);
+        const Integer id = CInt(row.SubItem(1));
+        if (MemberIds.contains(id)) {
+            row.SetChecked(true);
+            found.insert(id);
+        }
         RsGrp.MoveNext();
     }
     LstvewGrup1->Flush();
+    QList<Integer> lost;
+    for (Integer id : std::as_const(MemberIds))
+        if (!found.contains(id)) lost << id;
+    std::sort(lost.begin(), lost.end());
+    return lost;
 }

@@ -144,22 +144,29 @@ bool FrmAdrsMstr1::SaveAddress() {
 }
 
 // Sets the party's columns on the current row of Rs and writes it: a new
-// row with its added stamp, a changed row with its edited stamp.
+// row with its added stamp, a changed row with its edited stamp. A value
+// shown cut (longer than its box) and left as loaded is written back whole.
 void FrmAdrsMstr1::WriteParty(const QVariant& stamp) {
-    Rs.Fields("adrsname") = QVariant(Trim(Txtname->text()));
-    Rs.Fields("adrscontact") = QVariant(Trim(TxtCntact->text()));
-    Rs.Fields("adrs1") = QVariant(Trim(TxtAddrs->text()));
-    Rs.Fields("adrs2") = QVariant(Trim(Txtarea->text()));
-    Rs.Fields("adrs3") = QVariant(Trim(Txtland->text()));
+    const auto text = [&](const QWidget* box, const QString& now, bool trimmed) {
+        return QVariant(Long.Unchanged(box, now).value_or(trimmed ? Trim(now) : now));
+    };
+    const auto line = [&](const QLineEdit* box, bool trimmed = true) {
+        return text(box, box->text(), trimmed);
+    };
+    Rs.Fields("adrsname") = line(Txtname);
+    Rs.Fields("adrscontact") = line(TxtCntact);
+    Rs.Fields("adrs1") = line(TxtAddrs);
+    Rs.Fields("adrs2") = line(Txtarea);
+    Rs.Fields("adrs3") = line(Txtland);
     Rs.Fields("AdrsCtyid") = QVariant(CtyId);
-    Rs.Fields("adrspin") = QVariant(Trim(TxtPin->text()));
-    Rs.Fields("adrscstno") = QVariant(Trim(TxtVat->text()));
-    Rs.Fields("adrsphno") = QVariant(MskedtPhno->text());
-    Rs.Fields("adrsmobno") = QVariant(MskedtMobNo->text());
-    Rs.Fields("adrsfax") = QVariant(Trim(Txtfax->text()));
-    Rs.Fields("adrsemail") = QVariant(Trim(Txtemail->text()));
-    Rs.Fields("adrsweb") = QVariant(Trim(Txtweb->text()));
-    Rs.Fields("adrsnotes") = QVariant(Trim(Txtnote->toPlainText()));
+    Rs.Fields("adrspin") = line(TxtPin);
+    Rs.Fields("adrscstno") = line(TxtVat);
+    Rs.Fields("adrsphno") = line(MskedtPhno, false);
+    Rs.Fields("adrsmobno") = line(MskedtMobNo, false);
+    Rs.Fields("adrsfax") = line(Txtfax);
+    Rs.Fields("adrsemail") = line(Txtemail);
+    Rs.Fields("adrsweb") = line(Txtweb);
+    Rs.Fields("adrsnotes") = text(Txtnote, Txtnote->toPlainText(), true);
     Rs.Fields(NewEntry ? "adrsaddt" : "adrsedtdt") = stamp;
     Rs.Fields("adrsdelstatus") = QVariant(Integer(0));
     Rs.UpdateBatch(adAffectAllChapters);

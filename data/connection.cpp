@@ -51,6 +51,10 @@ bool Connection::ReadOnly() const {
     return engine_ && engine_->ReadOnly();
 }
 
+bool Connection::CanRead() {
+    return engine_ && engine_->IsOpen() && engine_->CanRead();
+}
+
 qint64 Connection::Execute(const QString& text) {
     Engine& e = engine();
     return Run(e.Translate(text), nullptr);

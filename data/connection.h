@@ -32,6 +32,9 @@ class Connection {
     QString IntegrityCheck();
     // True when the book can only be read (its file or its folder).
     bool ReadOnly() const;
+    // True when the book could be read now, without waiting: no other
+    // program holds a lock that keeps readers out. False when closed.
+    bool CanRead();
 
     // Runs a statement that returns no rows; returns the rows it changed.
     qint64 Execute(const QString& text);

@@ -43,6 +43,10 @@ class Engine {
     virtual QStringList MissingTables() = 0;
     // True when the file (or its folder) can only be read.
     virtual bool ReadOnly() const = 0;
+    // True when a read could run now without waiting for another program's
+    // lock. Never waits itself; a server, whose reads wait for no lock,
+    // always says yes.
+    virtual bool CanRead() { return true; }
 
     // Turns a statement text of the windows into the engine's statement.
     virtual EngineStatement Translate(const QString& text) const = 0;

@@ -48,12 +48,24 @@ constexpr char32_t kNever = 0xFFFFFFFD;  // an escape with nothing after it
 
 struct Pattern {
     std::string source;
+    const char* at = nullptr; // where the engine held the text last time
     char32_t escape = 0;
     std::u32string elements;
+    // True when `text` is the text this pattern was read from. The engine
+    // hands a constant pattern over at the same place row after row, so a
+    // long pattern is not compared whole for every row.
+    bool From(QByteArrayView text, char32_t esc) {
+        if (esc != escape || size_t(text.size()) != source.size()) return false;
+        if (text.data() == at) return true;
+        if (QByteArrayView(source.data(), qsizetype(source.size())) != text) return false;
+        at = text.data();
+        return true;
+    }
 };
 
 void compile(QByteArrayView pattern, char32_t escape, Pattern& out) {
     out.source.assign(pattern.data(), size_t(pattern.size()));
+    out.at = pattern.data();
     out.escape = escape;
     out.elements.clear();
     const auto* p = reinterpret_cast<const unsigned char*>(pattern.data());
@@ -118,8 +130,7 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     }
     const QByteArrayView source = textOf(argv[0]);
     auto* pattern = static_cast<Pattern*>(sqlite3_get_auxdata(ctx, 0));
-    if (!pattern || pattern->escape != escape ||
-        QByteArrayView(pattern->source.data(), qsizetype(pattern->source.size())) != source) {
+    if (!pattern || !pattern->From(source, escape)) {
         pattern = new Pattern;
         compile(source, escape, *pattern);
         sqlite3_set_auxdata(ctx, 0, pattern, [](void* p) { delete static_cast<Pattern*>(p); });

@@ -5,6 +5,7 @@
 #include "data/fieldlengths.h"
 #include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
+#include "masters/registerlist.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/listview.h"
@@ -174,7 +175,7 @@ void FrmCsC::CmdEdt_Click() {
     if (CmdEdt->text() == QLatin1String("&Edit")) {
         SetWidth(kWideWidth);
         LstvewCsc->show();
-        ResumeNext([&] { FillCityList(); });
+        ResumeNext([&] { FillCityList(); }, CityListAgain());
         LstvewCsc->setFocus();
         NewEntry = false;
         CmdEdt->setText(QStringLiteral("&Cancel"));
@@ -255,11 +256,16 @@ void FrmCsC::FillCityList() {
                 QStringLiteral("0") + QStringLiteral("' order by ctyname"),
             Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     LstvewCsc->Clear();
-    // Errors ignored: a failing row ends the list there.
+    // Errors ignored: a failing row ends the list there (another program's
+    // lock is said, and the list read again when it lets go).
     FillFromRows(
         LstvewCsc, Rs,
         [this] { LstvewCsc->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str())); },
-        [](const std::exception&) {});
+        [this](const std::exception& e) { NoteIfBusy(LstvewCsc, e, CityListAgain()); });
+}
+
+BusyRerun FrmCsC::CityListAgain() {
+    return RegisterListAgain(LstvewCsc, [this] { FillCityList(); });
 }
 
 // ---- Entry -----------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "platform/busynotice.h"
 #include "platform/form.h"
 
 #include <QDateTime>
@@ -54,6 +55,7 @@ class FrmCsC : public Form {
     void MarkCityDeleted(const QDateTime& now);
     void ClearEntry();
     void FillCityList();
+    BusyRerun CityListAgain();
 
     Recordset Rs;
     bool NewEntry = false;

@@ -5,6 +5,7 @@
 #include "data/fieldlengths.h"
 #include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
+#include "masters/registerlist.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/listview.h"
@@ -128,7 +129,7 @@ void FrmGrupMstr::CmdEdt_Click() {
     if (CmdEdt->text() == QLatin1String("&Edit")) {
         SetWidth(kWideWidth);
         LstvewGrup->show();
-        ResumeNext([&] { FillGroupList(); });
+        ResumeNext([&] { FillGroupList(); }, GroupListAgain());
         LstvewGrup->setFocus();
         NewEntry = false;
         CmdEdt->setText(QStringLiteral("&Cancel"));
@@ -204,11 +205,16 @@ void FrmGrupMstr::FillGroupList() {
     Rs.Open(QStringLiteral("Select grpname,grpid from adrsgrupmstr  order by grpname"), Conn,
             adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
     LstvewGrup->Clear();
-    // Errors ignored: a failing row ends the list there.
+    // Errors ignored: a failing row ends the list there (another program's
+    // lock is said, and the list read again when it lets go).
     FillFromRows(
         LstvewGrup, Rs,
         [this] { LstvewGrup->Add(Rs.Fields(0).Str()).SetSubItem(1, Trim(Rs.Fields(1).Str())); },
-        [](const std::exception&) {});
+        [this](const std::exception& e) { NoteIfBusy(LstvewGrup, e, GroupListAgain()); });
+}
+
+BusyRerun FrmGrupMstr::GroupListAgain() {
+    return RegisterListAgain(LstvewGrup, [this] { FillGroupList(); });
 }
 
 // ---- Entry -----------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "platform/busynotice.h"
 #include "platform/form.h"
 
 class QGroupBox;
@@ -44,6 +45,7 @@ class FrmGrupMstr : public Form {
     void DeleteGroup();
     void ClearEntry();
     void FillGroupList();
+    BusyRerun GroupListAgain();
 
     bool NewEntry = false;
     Integer ErrCount = 0;

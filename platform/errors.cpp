@@ -35,11 +35,11 @@ QWidget* HandlerScope::Current() {
     return currentControl;
 }
 
-bool NoteIfBusy(QWidget* control, const std::exception& e) {
+bool NoteIfBusy(QWidget* control, const std::exception& e, const BusyRerun& rerun) {
     const auto* busy = dynamic_cast<const BusyError*>(&e);
     if (!busy || !busy->Reading()) return false;
     if (!control) control = HandlerScope::Current();
-    ShowBusyNotice(control ? control : QApplication::focusWidget());
+    ShowBusyNotice(control ? control : QApplication::focusWidget(), rerun);
     return true;
 }
 

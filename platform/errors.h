@@ -9,6 +9,7 @@
 //    the window usable. No exception ever crosses the event loop.
 
 #include "data/dberror.h"
+#include "platform/busynotice.h"
 
 #include <QString>
 #include <exception>
@@ -21,14 +22,16 @@ QString ErrorText(const std::exception& e);
 
 // A read that met a lock of another program is not quietly skipped: the
 // window of `control` (the focused one when null) says so in its busy line
-// (see platform/busynotice.h). True when `e` was such a read.
-bool NoteIfBusy(QWidget* control, const std::exception& e);
+// (see platform/busynotice.h), and `rerun` is run once the book is free.
+// True when `e` was such a read.
+bool NoteIfBusy(QWidget* control, const std::exception& e, const BusyRerun& rerun = {});
 
-template <class Step> void ResumeNext(Step&& step) {
+// `rerun`: what to read again when the step met another program's lock.
+template <class Step> void ResumeNext(Step&& step, const BusyRerun& rerun = {}) {
     try {
         step();
     } catch (const std::exception& e) {
-        NoteIfBusy(nullptr, e);
+        NoteIfBusy(nullptr, e, rerun);
     }
 }
 

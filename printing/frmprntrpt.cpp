@@ -1,6 +1,7 @@
 #include "printing/frmprntrpt.h"
 
 #include "data/connmodule.h"
+#include "data/fieldlengths.h"
 #include "data/sqltext.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -51,6 +52,7 @@ void FrmPrntrpt::CreateControls() {
     Label12 = CaptionLabel(this, "Label12", QStringLiteral("Search :-"));
     PlaceTwips(Label12, 120, 165, 900, 285);
     Txtsrch = Named(new QLineEdit(this), "Txtsrch");
+    Txtsrch->setMaxLength(FieldLength::SearchValue);
     PlaceTwips(Txtsrch, 1020, 120, 3060, 330);
 
     LstvewPrnt = Named(new ListView(this), "LstvewPrnt");
@@ -196,35 +198,45 @@ void FrmPrntrpt::Form_Load() {
 
 // ---- The party list ------------------------------------------------------
 
+// A list that gave up on another program's lock is read again by the same
+// routine once the book is free.
 void FrmPrntrpt::FillAllParties() {
     LstvewPrnt->Clear(); // a fill still running is stale now
+    const BusyRerun again{LstvewPrnt, [this] { FillAllParties(); }};
     ResumeNext([&] {
         if (Rs.State() == adStateOpen) Rs.Close();
     });
-    ResumeNext([&] {
-        Rs.Open(QStringLiteral("Select adrsname,adrsid from adrsmstr  order by adrsname"), Conn,
-                adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
-    });
-    FillListFromRs();
+    ResumeNext(
+        [&] {
+            Rs.Open(QStringLiteral("Select adrsname,adrsid from adrsmstr  order by adrsname"), Conn,
+                    adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
+        },
+        again);
+    FillListFromRs(again);
 }
 
 void FrmPrntrpt::FillPartyList() {
     const QString S = Trim(Txtsrch->text());
     LstvewPrnt->Clear(); // a fill still running is stale now
+    const BusyRerun again{LstvewPrnt, [this] { FillPartyList(); }};
     ResumeNext([&] {
         if (Rs.State() == adStateOpen) Rs.Close();
     });
-    ResumeNext([&] {
-        Rs.Open(QStringLiteral("Select adrsname,adrsid from Adrsmstr  where  adrsname like '%") +
+    ResumeNext(
+        [&] {
+            Rs.Open(
+                QStringLiteral("Select adrsname,adrsid from Adrsmstr  where  adrsname like '%") +
                     Quote(S) + QStringLiteral("%' order by adrsname"),
                 Conn, adOpenStatic, adLockBatchOptimistic, adAsyncFetch);
-    });
-    FillListFromRs();
+        },
+        again);
+    FillListFromRs(again);
 }
 
 // The rows read with the statement show at once, the rest follow a slice
-// at a time; loading a party from the list first lets the fill end.
-void FrmPrntrpt::FillListFromRs() {
+// at a time; loading a party from the list first lets the fill end. A
+// failing slice ends the list there.
+void FrmPrntrpt::FillListFromRs(const BusyRerun& again) {
     ResumeNext([&] { LstvewPrnt->Clear(); });
     if (Rs.State() != adStateOpen) return;
     FillFromRows(
@@ -233,7 +245,7 @@ void FrmPrntrpt::FillListFromRs() {
             ListItem row = LstvewPrnt->Add(Rs.Fields("adrsname").Str());
             row.SetSubItem(1, Trim(Rs.Fields("adrsid").Str()));
         },
-        [](const std::exception&) {});
+        [this, again](const std::exception& e) { NoteIfBusy(LstvewPrnt, e, again); });
 }
 
 void FrmPrntrpt::Txtsrch_Change() {

@@ -4,6 +4,7 @@
 
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "platform/busynotice.h"
 #include "platform/form.h"
 
 #include <QColor>
@@ -101,7 +102,7 @@ class FrmPrntrpt : public Form {
 
     void FillAllParties();
     void FillPartyList();
-    void FillListFromRs();
+    void FillListFromRs(const BusyRerun& again);
     void SetChkAttnBackColor(const QColor& color);
 
     void PrintStickers();

@@ -1,6 +1,7 @@
 #include "search/frmsrchengn.h"
 
 #include "data/connmodule.h"
+#include "data/fieldlengths.h"
 #include "platform/events.h"
 #include "platform/listview.h"
 #include "platform/twips.h"
@@ -89,6 +90,7 @@ void FrmSrchEngn::CreateFilterArea() {
     PlaceTwips(Label2, 5160, 720, 855, 255);
     TxtValue = new QLineEdit(Frame1);
     TxtValue->setObjectName(QStringLiteral("TxtValue"));
+    TxtValue->setMaxLength(FieldLength::SearchValue);
     PlaceTwips(TxtValue, 6840, 720, 5655, 285);
 
     CmdLabels = new QPushButton(QStringLiteral("Print &Labels..."), Frame1);

@@ -6,6 +6,7 @@
 
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "platform/busynotice.h"
 #include "platform/form.h"
 
 class QCheckBox;
@@ -89,6 +90,9 @@ class FrmSrchEngn : public Form {
     void SearchInGroup();
     void RunSearch(const QString& statement);
     void ClearResult();
+    // A search that gave up on another program's lock: the search for what
+    // the value box then holds, run once the book is free.
+    BusyRerun SearchAgain();
 
     // Result list and panel (frmsrchengn_results.cpp)
     // Positions of the fields a result row reads, found once per result.

@@ -113,7 +113,8 @@ void FrmSrchEngn::SearchInGroup() {
 
 // A statement that fails shows nothing of its own: the list ends empty and
 // the window stays as usable as before. Only a book locked by another
-// program is said, in the window's busy line.
+// program is said, in the window's busy line, and the search runs again
+// by itself once the book is free.
 void FrmSrchEngn::RunSearch(const QString& statement) {
     try {
         LstvewSrch->Clear(); // the fill of the last search stops here
@@ -122,9 +123,13 @@ void FrmSrchEngn::RunSearch(const QString& statement) {
         ResultStatement = statement;
         FillResultList();
     } catch (const std::exception& e) {
-        NoteIfBusy(TxtValue, e);
+        NoteIfBusy(TxtValue, e, SearchAgain());
         ClearResult();
     }
+}
+
+BusyRerun FrmSrchEngn::SearchAgain() {
+    return {LstvewSrch, [this] { TxtValue_Change(); }};
 }
 
 // A filter text that is none of the known ones runs no statement.

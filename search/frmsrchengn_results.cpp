@@ -50,8 +50,9 @@ bool FrmSrchEngn::AddResultRows(const ResultFields& f, int rows) {
         });
     } catch (const std::exception& e) {
         // As when the statement fails: the list ends empty (with a notice
-        // when another program holds the book).
-        NoteIfBusy(TxtValue, e);
+        // when another program holds the book, and the search again when
+        // it lets go).
+        NoteIfBusy(TxtValue, e, SearchAgain());
         ClearResult();
         return false;
     }

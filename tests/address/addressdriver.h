@@ -66,6 +66,14 @@ inline void ToggleRow(ListView* list, int row) {
     QTest::keyClick(list, Qt::Key_Space);
 }
 
+// The names of the checklist's ticked rows.
+inline QStringList Ticked(ListView* list) {
+    QStringList names;
+    for (int i = 1; i <= list->Count(); ++i)
+        if (list->Item(i).Checked()) names.append(list->Item(i).Text());
+    return names;
+}
+
 // Opens the focused city combo's list and chooses the entry with that text.
 inline void PickCity(QComboBox* combo, const QString& city) {
     combo->showPopup();

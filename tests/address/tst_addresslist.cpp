@@ -18,13 +18,6 @@ QStringList Names(ListView* list) {
         names.append(list->Item(i).Text() + u'/' + list->Item(i).SubItem(1));
     return names;
 }
-
-QStringList Ticked(ListView* list) {
-    QStringList names;
-    for (int i = 1; i <= list->Count(); ++i)
-        if (list->Item(i).Checked()) names.append(list->Item(i).Text());
-    return names;
-}
 } // namespace
 
 class AddressListTests : public QObject {
@@ -162,7 +155,12 @@ class AddressListTests : public QObject {
         LoadParty(form, QStringLiteral("now"));
         QCOMPARE(form.Txtname->text(), QStringLiteral("NOWHERE"));
         QVERIFY(form.LblCty->text().isEmpty());
-        QCOMPARE(form.LstvewGrup1->Count(), 0);
+        // Its groups are shown all the same, and the missing city is said.
+        QCOMPARE(Ticked(form.LstvewGrup1), QStringList{QStringLiteral("BANKS")});
+        QCOMPARE(boxes.calls.size(), 1);
+        QVERIFY2(boxes.Last().prompt.contains(QStringLiteral("city (id 99)")),
+                 qPrintable(boxes.Last().prompt));
+        boxes.calls.clear();
         QVERIFY(form.CmdDel->isEnabled());
 
         // A search that lists nothing: Enter in the list does nothing.

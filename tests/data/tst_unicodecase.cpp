@@ -92,6 +92,52 @@ class UnicodeCaseTests : public QObject {
                                     .arg(QString::fromUtf8(c.text), QString::fromUtf8(c.pattern))));
     }
 
+    // A pattern kept from row to row is the statement's own: patterns that
+    // differ from row to row, or a parameter bound anew (at the same length,
+    // perhaps at the same place), are each read for what they are.
+    void eachPatternIsReadForWhatItIs() {
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+        QVERIFY(UnicodeCase::Register(db));
+        QCOMPARE(sqlite3_exec(db,
+                              "create table t (pattern text, name text);"
+                              "insert into t values ('%ab%', 'xaby'), ('%cd%', 'xaby'), "
+                              "('%cd%', 'ACDC'), ('%ab%', 'ACDC');",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        const auto matches = [&](const char* sql, const QByteArray& bound = {}) {
+            sqlite3_stmt* stmt = nullptr;
+            if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return QString();
+            if (!bound.isNull())
+                sqlite3_bind_text(stmt, 1, bound.constData(), int(bound.size()), SQLITE_STATIC);
+            QString out;
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                out += QString::number(sqlite3_column_int(stmt, 0));
+            sqlite3_finalize(stmt);
+            return out;
+        };
+        QCOMPARE(matches("select name like pattern from t order by rowid"), QStringLiteral("1010"));
+        QCOMPARE(matches("select name like '%cd%' from t order by rowid"), QStringLiteral("0011"));
+        // One prepared statement, the same buffer bound again with another pattern.
+        QByteArray pattern("%ab%");
+        sqlite3_stmt* stmt = nullptr;
+        QCOMPARE(
+            sqlite3_prepare_v2(db, "select name like ?1 from t order by rowid", -1, &stmt, nullptr),
+            SQLITE_OK);
+        QString rounds;
+        for (const char* next : {"%ab%", "%cd%", "%ab%"}) {
+            qstrcpy(pattern.data(), next);
+            sqlite3_bind_text(stmt, 1, pattern.constData(), 4, SQLITE_STATIC);
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                rounds += QString::number(sqlite3_column_int(stmt, 0));
+            sqlite3_reset(stmt);
+            rounds += u'|';
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        QCOMPARE(rounds, QStringLiteral("1100|0011|1100|"));
+    }
+
     void theOrderIsTheEnginesForAsciiAndFoldsBeyondIt() {
         const QList<QByteArray> ascii{"",  "a", "A", "ab",  "aB",  "b", "_",   "[",
                                       "`", "z", "Z", "abc", "ABD", "0", "9 x", "a b"};
