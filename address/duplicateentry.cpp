@@ -9,15 +9,18 @@
 namespace {
 
 // The parties' normalised keys, read once and kept while the book does not
-// change. The connection counts every row it has ever changed (a rolled
-// back change too), so any write through it since the keys were read shows;
-// the number of parties and the largest id tell another file put in place.
-// A save the check has just let through changes one party: only that party
-// is read again.
+// change. The engine tells whether it changed: on a server, the sum of
+// every party row's version, which any desk's change alters; for the book
+// file, which this copy alone holds, the connection's count of the rows it
+// has ever changed (a rolled back change too). The number of parties and
+// the largest id tell another file put in place. A save the check has just
+// let through changes one party: only that party is read again, when
+// nothing else changed.
 struct Remembered {
     const Connection* conn = nullptr;
     QString file;
-    QList<QVariant> fingerprint;
+    QList<QVariant> fingerprint; // change mark, number of parties, largest id
+    qint64 partyMark = 0;        // the version of the party last checked (server)
     DuplicateIndex index;
     bool pending = false; // a save was let through since
     int pendingId = 0;    // the party changed, 0 for a new one
@@ -37,15 +40,25 @@ QList<QVariant> Read(Connection& conn, const QString& sql) {
     return values;
 }
 
-QList<QVariant> Fingerprint(Connection& conn) {
-    try {
-        return Read(conn,
-                    QStringLiteral("Select total_changes(),count(*),max(adrsid) from adrsmstr"));
-    } catch (const std::exception&) {
-        // An engine without a change count: the stamps tell edits apart.
-        return Read(conn, QStringLiteral("Select 0,count(*),max(adrsid),max(adrsaddt),"
-                                         "max(adrsedtdt) from adrsmstr"));
-    }
+struct Stand {
+    QList<QVariant> book; // as Remembered::fingerprint
+    qint64 party = 0;     // the version of party `partyId`'s row (0: none, or not kept)
+};
+
+Stand StandOf(Connection& conn, int partyId) {
+    const QString version = conn.engine().RowVersion();
+    if (version.isEmpty())
+        return {QList<QVariant>{conn.engine().ChangesMade()} +
+                    Read(conn, QStringLiteral("Select count(*),max(adrsid) from adrsmstr")),
+                0};
+    QList<QVariant> values =
+        Read(conn, QStringLiteral("Select cast(sum(%1) as bigint),count(*),max(adrsid),"
+                                  "cast(sum(case when adrsid = %2 then %1 end) as bigint) from "
+                                  "adrsmstr")
+                       .arg(version)
+                       .arg(partyId));
+    const qint64 party = values.takeLast().toLongLong();
+    return {values, party};
 }
 
 const char* const kKeyColumns = "Select adrsid,adrsname,adrsphno,adrsmobno,adrsemail from adrsmstr";
@@ -72,6 +85,17 @@ bool RefreshOne(Connection& conn, Remembered& cache, const QList<QVariant>& now)
     } else if (count != before || now[2] != was[2]) {
         return false;
     }
+    // On a server other desks write too: every other row must be as it was.
+    if (const QString version = conn.engine().RowVersion(); !version.isEmpty()) {
+        const qint64 party =
+            Read(conn, QStringLiteral("Select cast(sum(%1) as bigint) from adrsmstr where "
+                                      "adrsid = %2")
+                           .arg(version)
+                           .arg(id))
+                .value(0)
+                .toLongLong();
+        if (now[0].toLongLong() - party != was[0].toLongLong() - cache.partyMark) return false;
+    }
     cache.index.Remove(id);
     Recordset rs;
     rs.Open(QString::fromLatin1(kKeyColumns) + QStringLiteral(" where adrsid like '%1'").arg(id),
@@ -80,12 +104,12 @@ bool RefreshOne(Connection& conn, Remembered& cache, const QList<QVariant>& now)
     return true;
 }
 
-const DuplicateIndex& IndexOf(Connection& conn) {
+// The index for a check of party `partyId` (0: a new one).
+const DuplicateIndex& IndexOf(Connection& conn, int partyId) {
     Remembered& cache = Cache();
-    const QList<QVariant> now = Fingerprint(conn);
+    const Stand now = StandOf(conn, partyId);
     const bool same = cache.conn == &conn && cache.file == conn.File();
-    if (same && cache.fingerprint == now) return cache.index;
-    if (!same || !RefreshOne(conn, cache, now)) {
+    if (!(same && cache.fingerprint == now.book) && (!same || !RefreshOne(conn, cache, now.book))) {
         cache.index.Clear();
         Recordset rs;
         rs.Open(QString::fromLatin1(kKeyColumns), &conn, adOpenStatic, adLockReadOnly);
@@ -93,9 +117,19 @@ const DuplicateIndex& IndexOf(Connection& conn) {
     }
     cache.conn = &conn;
     cache.file = conn.File();
-    cache.fingerprint = now;
+    cache.fingerprint = now.book;
+    cache.partyMark = now.party;
     cache.pending = false;
     return cache.index;
+}
+
+// Only what the entry sets or changes is compared: a changed party's name,
+// number or address that the book already holds for it was matched (or
+// not) when it was stored, and is left out.
+PartyKeys ChangedKeys(PartyKeys entered, const PartyKeys& stored) {
+    for (auto key : {&PartyKeys::name, &PartyKeys::phone, &PartyKeys::mobile, &PartyKeys::email})
+        if (entered.*key == stored.*key) (entered.*key).clear();
+    return entered;
 }
 
 } // namespace
@@ -105,9 +139,11 @@ void ForgetDuplicateIndex() {
 }
 
 QString DuplicateQuestion(Connection& conn, const EnteredParty& party) {
+    const DuplicateIndex& index = IndexOf(conn, party.id);
     const PartyKeys keys =
-        PartyKeys::Of(QString(), party.name, party.phone, party.mobile, party.email);
-    const DuplicateMatch match = IndexOf(conn).Find(keys, party.id);
+        ChangedKeys(PartyKeys::Of(QString(), party.name, party.phone, party.mobile, party.email),
+                    index.KeysOf(party.id));
+    const DuplicateMatch match = index.Find(keys, party.id);
     if (!match) return QString();
     // The party's name and city as they are now.
     Recordset rs;

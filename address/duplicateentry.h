@@ -2,6 +2,8 @@
 // Before a party is saved, a party already in the book with the same name,
 // land-line or mobile number or e-mail address (the rules the import uses
 // to find duplicates) is named and the user asked whether to save anyway.
+// A change is compared only on what it changes: a value the book already
+// holds for that party asks nothing.
 
 #include <QString>
 

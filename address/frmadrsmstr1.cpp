@@ -4,10 +4,12 @@
 #include "data/fieldlengths.h"
 #include "platform/events.h"
 #include "platform/limitedtextedit.h"
+#include "platform/lineheight.h"
 #include "platform/listview.h"
 #include "platform/twips.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +51,26 @@ QLabel* AddValueLabel(QWidget* parent, const QString& name, int top) {
     PlaceTwips(label, kFieldLeft, top, kFieldWidth, kRowHeight);
     return label;
 }
+
+// Shows and hides its controls with the list it watches.
+class ShownWithList : public QObject {
+  public:
+    ShownWithList(QWidget* list, QList<QWidget*> controls)
+        : QObject(list), controls_(std::move(controls)) {
+        list->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent)
+            for (QWidget* control : controls_)
+                control->setVisible(e->type() == QEvent::ShowToParent);
+        return QObject::eventFilter(watched, e);
+    }
+
+  private:
+    QList<QWidget*> controls_;
+};
 
 QPushButton* AddButton(QWidget* parent, const QString& name, const QString& caption, int left) {
     auto* button = new QPushButton(caption, parent);
@@ -164,12 +186,27 @@ void FrmAdrsMstr1::BuildControls() {
     PlaceTwips(Lstvewadrs, 6000, 540, 4440, 8235);
     Lstvewadrs->hide(); // the narrow window keeps it out of sight until Edit
 
-    QWidget* chain[] = {Txtname,    TxtCntact,   TxtAddrs,   Txtarea,     Txtland, CmbxCty,
-                        TxtPin,     TxtVat,      MskedtPhno, MskedtMobNo, Txtfax,  Txtemail,
-                        Txtweb,     Txtnote,     CmdSave,    CmdEdt,      CmdDel,  TxtSrchadrs,
-                        Lstvewadrs, LstvewGrup1, CmdClos};
+    // The search box and its caption stand beside the party list, outside
+    // the narrow window: they show and hide with the list, so that the
+    // focus never goes to a box out of sight.
+    new ShownWithList(Lstvewadrs, {search, TxtSrchadrs});
+    TxtSrchadrs->hide();
+    search->hide();
+
+    // Tab follows the fields as they stand: the entry from top to bottom,
+    // the buttons below it, then the search box and the party list.
+    QWidget* chain[] = {Txtname,  TxtCntact,   TxtAddrs,  Txtarea,    Txtland,     LstvewGrup1,
+                        CmbxCty,  TxtPin,      TxtVat,    MskedtPhno, MskedtMobNo, Txtfax,
+                        Txtemail, Txtweb,      Txtnote,   CmdSave,    CmdEdt,      CmdDel,
+                        CmdClos,  TxtSrchadrs, Lstvewadrs};
     for (size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
+
+    // Hindi and Punjabi names show whole (their signs reach above and below
+    // the line): the boxes grow where the laid-out height is too small.
+    FitLineHeights({Txtname, TxtCntact, TxtAddrs, Txtarea, Txtland, CmbxCty, LblCty, LblState,
+                    LblContry, TxtPin, TxtVat, MskedtPhno, MskedtMobNo, Txtfax, Txtemail, Txtweb,
+                    TxtSrchadrs});
 }
 
 void FrmAdrsMstr1::WireEvents() {

@@ -13,6 +13,8 @@
 #include "address/longvalues.h"
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "data/rowcheck.h"
+#include "platform/changedelsewhere.h"
 #include "platform/form.h"
 
 #include <exception>
@@ -94,6 +96,7 @@ class FrmAdrsMstr1 : public Form {
     void LookUpCity();
     QString ShownCity() const;
     bool ResolveTypedCity();
+    void KeepShownCity();
     void CmbxCty_KeyPress(int& KeyAscii);
     void CmbxCty_LostFocus();
     void LblCty_Click();
@@ -128,9 +131,21 @@ class FrmAdrsMstr1 : public Form {
     QList<Integer> LoadGroups();
     void SayWhatIsMissing(Integer lostCity, const QList<Integer>& lostGroups);
 
-    Recordset Rs;    // every query of the window but the group checklist's
-    Recordset RsGrp; // the group checklist and the party's memberships
-    LongValues Long; // the loaded party's values longer than their boxes
+    // A party changed elsewhere since it was loaded (frmadrsmstr1_changes.cpp).
+    static const QStringList& PartyColumns();
+    void RememberGroups(const QList<Integer>& memberIds);
+    void RequireUnchanged();
+    QList<EntryField> PartyFields();
+    QString CityNamed(const QString& id);
+    void ShowCity(const QString& id);
+    QString GroupsNamed(const QString& ids) const;
+    QString TickedIds() const;
+    void TickGroups(const QString& ids);
+
+    Recordset Rs;     // every query of the window but the group checklist's
+    Recordset RsGrp;  // the group checklist and the party's memberships
+    LongValues Long;  // the loaded party's values longer than their boxes
+    LoadedRow Loaded; // the party as loaded for change, with its groups
     // While validation moves the focus, leaving the city combo must not
     // pull the focus on to the land-line field.
     bool Validating = false;

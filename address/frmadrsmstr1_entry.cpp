@@ -10,6 +10,7 @@
 #include "platform/msgbox.h"
 #include "platform/vb.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -170,17 +171,45 @@ bool FrmAdrsMstr1::ResolveTypedCity() {
     return false;
 }
 
+// A new entry keeps the city the box still shows (the last party's, for
+// parties of one town entered in turn) only as a city of the register,
+// with its state and country beside it; else the box starts empty. What
+// is saved is then what the entry shows.
+void FrmAdrsMstr1::KeepShownCity() {
+    CtyId = 0;
+    PickedCity.clear();
+    bool kept = false;
+    if (!Trim(CmbxCty->currentText()).isEmpty()) {
+        try {
+            kept = ResolveTypedCity();
+        } catch (const std::exception&) {
+            kept = false; // unreadable now: the city is chosen afresh
+        }
+    }
+    if (kept) return;
+    CtyId = 0;
+    PickedCity.clear();
+    CmbxCty->setEditText(QString());
+    LblState->setText(QString());
+    LblContry->setText(QString());
+}
+
 void FrmAdrsMstr1::CmbxCty_KeyPress(int& KeyAscii) {
     if (KeyAscii == vbKeyReturn && !Trim(CmbxCty->currentText()).isEmpty()) CmbxCty_LostFocus();
 }
 
 void FrmAdrsMstr1::CmbxCty_LostFocus() {
     if (Validating) return;
+    // Enter goes on to the land line; Tab or a click into another field of
+    // the entry (the PIN, say) leaves the focus where the user put it.
+    QWidget* now = QApplication::focusWidget();
+    const bool movedOn = now && now != CmbxCty && !CmbxCty->isAncestorOf(now) &&
+                         FrameAdrs->isAncestorOf(now) && now->isVisible();
     if (!NewEntry) {
         LblCty->setText(Trim(CmbxCty->currentText()));
         CmbxCty->hide();
     }
-    MskedtPhno->setFocus();
+    if (!movedOn) MskedtPhno->setFocus();
 }
 
 void FrmAdrsMstr1::LblCty_Click() {
@@ -253,6 +282,7 @@ void FrmAdrsMstr1::ClearEntry() {
     Txtweb->setText(QString());
     Txtnote->setPlainText(QString());
     Long.Clear();
+    Loaded.Clear();
     LblLong->hide();
     LblCty->setText(QString());
     if (LstvewGrup1->Count() > 0) LstvewGrup1->Clear();
@@ -264,6 +294,7 @@ void FrmAdrsMstr1::CmdSave_Click() {
         CmdSave->setText(QStringLiteral("&Save"));
         CmdEdt->setText(QStringLiteral("&Cancel"));
         CmbxCty->show();
+        KeepShownCity();
         FrameAdrs->setEnabled(true);
         Txtname->setFocus();
         Lstvewadrs->hide();
@@ -307,6 +338,7 @@ void FrmAdrsMstr1::CmdEdt_Click() {
         CmdEdt->setText(QStringLiteral("&Edit"));
     }
     ClearEntry();
+    if (NewEntry && !CmbxCty->isHidden()) KeepShownCity();
 }
 
 void FrmAdrsMstr1::CmdClos_Click() {

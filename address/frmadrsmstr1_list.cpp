@@ -93,6 +93,7 @@ void FrmAdrsMstr1::LoadAddress(const QString& id) {
     }
 
     ShowLoadedValues();
+    Loaded.Take(Rs, PartyColumns());
     CtyId = CInt(Rs.Fields("adrsctyid").Value());
 
     Rs.Close();
@@ -213,6 +214,7 @@ QList<Integer> FrmAdrsMstr1::LoadGroups() {
                adOpenStatic, adLockBatchOptimistic);
     LstvewGrup1->Clear();
     QSet<Integer> found;
+    std::optional<ListItem> firstTicked;
     const Field grpname = RsGrp.Fields("grpname");
     const Field grpid = RsGrp.Fields("grpid");
     while (!RsGrp.Eof()) {
@@ -222,10 +224,13 @@ QList<Integer> FrmAdrsMstr1::LoadGroups() {
         if (MemberIds.contains(id)) {
             row.SetChecked(true);
             found.insert(id);
+            if (!firstTicked) firstTicked = row;
         }
         RsGrp.MoveNext();
     }
     LstvewGrup1->Flush();
+    if (firstTicked) firstTicked->EnsureVisible(); // the party's groups are in sight
+    RememberGroups(MemberIds.values());
     QList<Integer> lost;
     for (Integer id : std::as_const(MemberIds))
         if (!found.contains(id)) lost << id;

@@ -11,6 +11,7 @@
 #include "platform/listview.h"
 #include "platform/msgbox.h"
 #include "platform/vb.h"
+#include "platform/writefailure.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -87,54 +88,60 @@ bool FrmAdrsMstr1::SaveAddress() {
 
         // The new ids are taken inside the write that adds the rows: another
         // program writing meanwhile waits for it, so no two parties (or
-        // links) share an id and no party gets another's groups.
-        InTransaction(*Conn, [&] {
-            // A change keeps its ids, so only a new party needs free ones: a
-            // full register refuses a new party but never a change.
-            Integer NewId = AdrsId;
-            int NextLink = 1;
-            Rs.Open(QStringLiteral("Select max(adrsid) from adrsmstr"), Conn, adOpenStatic,
-                    adLockBatchOptimistic);
-            if (NewEntry) NewId = NextId(Rs);
-            Rs.Close();
-            Rs.Open(QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"), Conn, adOpenStatic,
-                    adLockBatchOptimistic);
-            if (NewEntry) NextLink = NextId(Rs);
-            Rs.Close();
-            Rs.Open(QStringLiteral("Select * from adrsmstr"), Conn, adOpenStatic,
-                    adLockBatchOptimistic);
-            if (NewEntry) {
-                Rs.AddNew();
-                Rs.Fields("Adrsid") = QVariant(NewId);
+        // links) share an id and no party gets another's groups. A change
+        // is checked against the party as it was loaded.
+        const bool written = SaveCheckingChanges(Loaded, PartyFields(), Caption(), [&] {
+            InTransaction(*Conn, [&] {
+                // A change keeps its ids, so only a new party needs free ones: a
+                // full register refuses a new party but never a change.
+                Integer NewId = AdrsId;
+                int NextLink = 1;
+                Rs.Open(QStringLiteral("Select max(adrsid) from adrsmstr"), Conn, adOpenStatic,
+                        adLockBatchOptimistic);
+                if (NewEntry) NewId = NextId(Rs);
+                Rs.Close();
+                Rs.Open(QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"), Conn,
+                        adOpenStatic, adLockBatchOptimistic);
+                if (NewEntry) NextLink = NextId(Rs);
+                Rs.Close();
+                Rs.Open(QStringLiteral("Select * from adrsmstr"), Conn, adOpenStatic,
+                        adLockBatchOptimistic);
+                if (NewEntry) {
+                    Rs.AddNew();
+                    Rs.Fields("Adrsid") = QVariant(NewId);
+                    WriteParty(stamp);
+                    WriteLinks(NewId, NextLink);
+                    return;
+                }
+                Rs.Close();
+                LockRowForChange(*Conn, QStringLiteral("adrsmstr"), QVariant(AdrsId));
+                Rs.Open(QStringLiteral("Select * from adrsmstr where adrsid like '") + Id(AdrsId) +
+                            QStringLiteral("'"),
+                        Conn, adOpenStatic, adLockBatchOptimistic);
+                if (Rs.RecordCount() < 1)
+                    throw DbError(
+                        QStringLiteral("The party with id %1 is no longer in the address book.")
+                            .arg(AdrsId));
+                RequireUnchanged();
                 WriteParty(stamp);
-                WriteLinks(NewId, NextLink);
-                return;
-            }
-            Rs.Close();
-            Rs.Open(QStringLiteral("Select * from adrsmstr where adrsid like '") + Id(AdrsId) +
-                        QStringLiteral("'"),
-                    Conn, adOpenStatic, adLockBatchOptimistic);
-            if (Rs.RecordCount() < 1)
-                throw DbError(
-                    QStringLiteral("The party with id %1 is no longer in the address book.")
-                        .arg(AdrsId));
-            WriteParty(stamp);
-            Rs.Close();
-            Rs.Open(QStringLiteral("delete * from adrsgrpdtails where adrsconcrnid like '") +
-                        Id(AdrsId) + QStringLiteral("'"),
-                    Conn, adOpenStatic, adLockBatchOptimistic);
-            if (Rs.State() == adStateOpen) Rs.Close();
-            Rs.Open(QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"), Conn, adOpenStatic,
-                    adLockBatchOptimistic);
-            NextLink = NextId(Rs);
-            WriteLinks(AdrsId, NextLink);
+                Rs.Close();
+                Rs.Open(QStringLiteral("delete * from adrsgrpdtails where adrsconcrnid like '") +
+                            Id(AdrsId) + QStringLiteral("'"),
+                        Conn, adOpenStatic, adLockBatchOptimistic);
+                if (Rs.State() == adStateOpen) Rs.Close();
+                Rs.Open(QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"), Conn,
+                        adOpenStatic, adLockBatchOptimistic);
+                NextLink = NextId(Rs);
+                WriteLinks(AdrsId, NextLink);
+            });
         });
+        if (!written) return false;
         MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
                         : QStringLiteral("Record has been updated"),
                vbInformation, Caption());
     } catch (const std::exception& e) {
         if (Rs.State() == adStateOpen) Rs.Close();
-        ReportFailure(this, QStringLiteral("The party could not be saved."), e);
+        ReportWriteFailure(this, QStringLiteral("The party could not be saved."), e);
         return false;
     }
     ClearEntry();
@@ -212,7 +219,7 @@ void FrmAdrsMstr1::CmdDel_Click() {
                     Conn, adOpenStatic, adLockBatchOptimistic);
         });
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The party could not be deleted."), e);
+        ReportWriteFailure(this, QStringLiteral("The party could not be deleted."), e);
         return;
     }
     MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());

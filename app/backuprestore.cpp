@@ -8,6 +8,7 @@
 #include "data/dberror.h"
 #include "data/serverbackup.h"
 #include "data/userfile.h"
+#include "platform/dialogfolders.h"
 #include "platform/errors.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
@@ -18,23 +19,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
-#include <QStandardPaths>
 
 namespace {
-// The folder the user last chose a backup in or restored from.
-QString lastFolder;
+const QString kBackupFolders = QStringLiteral("backup");
 
-// Where the Backup and Restore dialogs open. Always a folder that exists: a
-// missing one would leave its whole path typed in the dialog's name box.
+// Where the Backup and Restore dialogs open: the folder last used for
+// either, else Documents, else home.
 QString backupFolder() {
-    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir()) return lastFolder;
-    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!docs.isEmpty() && QFileInfo(docs).isDir()) return docs;
-    return QDir::homePath();
+    return DialogFolders::Start(kBackupFolders);
 }
 
 void rememberFolder(const QString& chosen) {
-    lastFolder = QFileInfo(chosen).absolutePath();
+    DialogFolders::Remember(kBackupFolders, chosen);
 }
 
 QString idList(const QList<int>& ids) {
@@ -236,18 +232,15 @@ void FrmMainMdi::ServerBak(const QString& target) {
 
 // Loads a checked book into the server: the current data is first kept in
 // a dated book beside the program; then all or nothing, only while no
-// other desk is connected.
+// other desk is connected (whatever login it uses).
 bool FrmMainMdi::ServerRtsr(const QString& source, const QString& incoming,
                             const QString& unsaveable) {
     CloseChildren();
-    Conn2->Close(); // it would count as another desk
+    Conn2->Close(); // it holds the book's lock too
     QString kept;
     QString failed;
     try {
-        if (const int others = ServerBackup::OtherDesks(*Conn); others > 0)
-            throw DbError(QStringLiteral("%1 other connection(s) to the address book are open. "
-                                         "Close the address book on every other desk first.")
-                              .arg(others));
+        ServerBackup::RequireNoOtherDesk(*Conn);
         kept = Backup::KeptCopyName(BookBesideProgram());
         ServerBackup::KeepAs(*Conn, kept);
         ServerBackup::RestoreFrom(*Conn, incoming);

@@ -21,20 +21,38 @@ QString Native(const QString& file) {
     return QDir::toNativeSeparators(file);
 }
 
-// A book on a database server: no file and no lock beside the program; the
-// server's password is asked for once when the user's password file has
-// none, masked, and kept for this run only.
-bool OpenServerBook() {
-    try {
+constexpr int kPasswordTries = 3;
+
+// Opens Conn, asking for the server's password when it wants one the
+// user's password file has not (or refused): up to three times, saying
+// after a refused one that it was wrong.
+void OpenConnAskingPassword() {
+    for (int asked = 0;; ++asked) {
         try {
             OpenConn();
-        } catch (const PasswordNeeded&) {
+            return;
+        } catch (const PasswordNeeded& e) {
             CloseConns();
+            if (asked == kPasswordTries) throw;
+            QString why;
+            if (dynamic_cast<const PasswordWrong*>(&e))
+                why = ServerPassword.isEmpty()
+                          ? QStringLiteral("The server refused the password in your password "
+                                           "file (~/.pgpass).")
+                          : QStringLiteral("The password was wrong: the server refused it.");
             QString password;
-            if (!AskServerPassword(nullptr, ServerWhere(), password)) throw;
+            if (!AskServerPassword(nullptr, ServerWhere(), password, why)) throw;
             ServerPassword = password;
-            OpenConn();
         }
+    }
+}
+
+// A book on a database server: no file and no lock beside the program; the
+// server's password, when asked for, is typed masked and kept for this run
+// only.
+bool OpenServerBook() {
+    try {
+        OpenConnAskingPassword();
         OpenConn2();
     } catch (const std::exception& e) {
         CloseConns();

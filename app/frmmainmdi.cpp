@@ -78,6 +78,7 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     On::Click(Rtsr, [this] { Rtsr_Click(); });
     On::Click(Expt, [this] { Expt_Click(); });
     On::Click(Impt, [this] { Impt_Click(); });
+    AddQuitKeys();
 }
 
 FrmMainMdi::~FrmMainMdi() {
@@ -85,15 +86,16 @@ FrmMainMdi::~FrmMainMdi() {
     if (lock_) lock_->Release();
 }
 
-QRect FrmMainMdi::Placement(int screenWidth, int screenHeight) {
-    return QRect(0, 0, screenWidth, screenHeight - 400);
-}
-
 bool FrmMainMdi::MDIForm_Load() {
-    const QRect place = Placement(ScreenWidth(), ScreenHeight());
-    setGeometry(Px(place.left()), Px(place.top()), Px(place.width()), Px(place.height()));
+    PlaceOnScreen();
 
     if (!OpenBook(lock_, [this] { return RestoreBook(); })) return false;
+    if (ServerMode() && Conn && Conn->engine().Unencrypted())
+        statusBar()->showMessage(
+            QStringLiteral("Unencrypted connection to the %1: the server offers no TLS, so what "
+                           "this desk reads and saves crosses the network readable (see "
+                           "\"Several desks\" in the README).")
+                .arg(Conn->Where()));
 
     AppTitle = QStringLiteral("ORVANE ADDRESS BOOK");
     setWindowTitle(AppTitle + QStringLiteral(" ") + QStringLiteral("(MAIN MENU)"));
@@ -144,6 +146,7 @@ void FrmMainMdi::place(Form* form) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(QIcon());
     Guarded(form, [form] { form->Form_Load(); });
+    placeInside(sub, form);
     sub->show();
     MdiArea->setActiveSubWindow(sub);
     giveKeyboard(form);

@@ -75,6 +75,9 @@ class FrmMainMdi : public QMainWindow {
 
     // Main window geometry for a screen, in twips: left, top, width, height.
     static QRect Placement(int screenWidth, int screenHeight);
+    // That frame moved, and made smaller where it must be, into the
+    // screen's available area (both in pixels).
+    static QRect OnScreen(const QRect& frame, const QRect& available);
 
   private:
     // Restores a backup the user chooses; true when the book was replaced
@@ -88,8 +91,16 @@ class FrmMainMdi : public QMainWindow {
     void place(Form* form);
     void giveKeyboard(Form* form);
     void DeleteTempFiles();
+    // Placing the main window and its children (frmmainmdi_place.cpp).
+    void PlaceOnScreen();
+    void FitFrame();
+    void placeInside(QMdiSubWindow* sub, const Form* form);
+    void AddQuitKeys();
+    bool event(QEvent* e) override;
 
     std::unique_ptr<BookLock> lock_; // held while the book is open
+    QRect frameTarget_;              // where the frame goes, once its margins are known
+    bool fitting_ = false;
 };
 
 // The main window while the program runs (nullptr before it exists).

@@ -4,6 +4,7 @@
 
 #include "app/frmmainmdi.h"
 #include "data/checkchild.h"
+#include "platform/serverwaiting.h"
 
 #include <QApplication>
 
@@ -15,6 +16,10 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));
+    // The windows paint while a statement waits on a database server, and
+    // a server that does not answer brings a question (data/serverwait.h).
+    WindowsServerWait serverWait;
+    ServerWait::Set(&serverWait);
     FrmMainMdi main;
     if (!main.MDIForm_Load()) return 1;
     main.show();

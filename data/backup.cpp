@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <csignal>
 
 namespace {
 
@@ -29,15 +28,15 @@ QString journalOf(const QString& file) {
     return file + QStringLiteral("-journal");
 }
 
-// The crash tests stop the program dead at a named step of a backup or a
-// restore: ADRSBOOK_KILL_AT=<step>.
-void killPoint(const char* step) {
-#ifndef Q_OS_WIN
-    static const QByteArray at = qgetenv("ADRSBOOK_KILL_AT");
-    if (!at.isEmpty() && at == step) ::raise(SIGKILL);
-#else
-    Q_UNUSED(step);
-#endif
+std::function<void(const char*)>& stepHook() {
+    static std::function<void(const char*)> hook;
+    return hook;
+}
+
+// A named step of a backup or a restore is reached (the crash tests stop
+// the program dead there).
+void reachStep(const char* step) {
+    if (stepHook()) stepHook()(step);
 }
 
 // Copies `from` into `out` and finishes it: on the disk when this returns.
@@ -52,7 +51,7 @@ void copyInto(const QString& from, WholeFile& out, const char* halfway) {
         const QByteArray chunk = in.read(1 << 16);
         if (chunk.isEmpty()) break;
         out.Write(chunk);
-        if (first) killPoint(halfway);
+        if (first) reachStep(halfway);
         first = false;
     }
     if (in.error() != QFileDevice::NoError)
@@ -111,6 +110,10 @@ void verifyRebuilt(const QString& file) {
 
 } // namespace
 
+void Backup::SetStepHook(std::function<void(const char*)> hook) {
+    stepHook() = std::move(hook);
+}
+
 void Backup::VerifyDatabaseFile(const QString& file) {
     Connection conn;
     conn.Open(connectionStringFor(file));
@@ -129,11 +132,11 @@ void Backup::BackupTo(Connection& conn, const QString& target) {
         conn.Execute(QStringLiteral("Select count(*) from sqlite_master")); // takes the read lock
         copyInto(conn.File(), copy, "backup-copying");
     });
-    killPoint("backup-copied");
+    reachStep("backup-copied");
     VerifyDatabaseFile(copy.NewName());
-    killPoint("backup-verified");
+    reachStep("backup-verified");
     putInPlace(copy);
-    killPoint("backup-replaced");
+    reachStep("backup-replaced");
 }
 
 QString Backup::KeptCopyName(const QString& databaseFile) {
@@ -160,7 +163,7 @@ QString Backup::PrepareRestore(const QString& source, const QString& databaseFil
         incoming = databaseFile + QStringLiteral(".restore%1").arg(n);
     removeWithJournal(incoming);
     CheckChild::RebuildInChild(source, incoming, waiting);
-    killPoint("restore-rebuilt");
+    reachStep("restore-rebuilt");
     try {
         MakePrivate(incoming);
         verifyRebuilt(incoming);
@@ -170,7 +173,7 @@ QString Backup::PrepareRestore(const QString& source, const QString& databaseFil
         removeWithJournal(incoming);
         throw;
     }
-    killPoint("restore-checked");
+    reachStep("restore-checked");
     return incoming;
 }
 
@@ -181,16 +184,16 @@ QString Backup::SwapIn(const QString& incoming, const QString& databaseFile) {
     const QString kept = KeptCopyName(databaseFile);
     try {
         settleJournal(databaseFile);
-        killPoint("restore-settled");
+        reachStep("restore-settled");
         WholeFile copy(kept);
         copyInto(databaseFile, copy, "restore-keeping");
         putInPlace(copy);
-        killPoint("restore-kept");
+        reachStep("restore-kept");
         if (QFileInfo::exists(journalOf(databaseFile)))
             throw DbError(QStringLiteral("The address book %1 is being written by another program.")
                               .arg(databaseFile));
         ReplaceFile(incoming, databaseFile);
-        killPoint("restore-swapped");
+        reachStep("restore-swapped");
     } catch (...) {
         removeWithJournal(incoming);
         QFile::remove(kept);

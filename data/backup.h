@@ -38,6 +38,11 @@ QString PrepareRestore(const QString& source, const QString& databaseFile,
 // it is the current one.
 QString SwapIn(const QString& incoming, const QString& databaseFile);
 
+// Called with the name of each step of a backup or a restore as it is
+// reached ("backup-copying", "restore-swapped" ...). The program installs
+// none; the crash tests stop the program dead at one.
+void SetStepHook(std::function<void(const char* step)> hook);
+
 // PrepareRestore, then SwapIn.
 QString RestoreFrom(const QString& source, const QString& databaseFile);
 

@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
@@ -37,35 +36,12 @@ void say(const QString& line) {
     std::fflush(stdout);
 }
 
-// For the tests of the parent's side: ADRSBOOK_CHECK_FAULT makes the
-// child crash, hang or run out of memory before it starts.
-void testFault() {
-    const QByteArray fault = qgetenv("ADRSBOOK_CHECK_FAULT");
-    if (fault == "crash") std::abort();
-    if (fault == "hang") {
-        volatile unsigned spin = 0;
-        for (;;)
-            spin = spin + 1;
-    }
-    if (fault == "memory") {
-        std::vector<char*> held;
-        for (;;) {
-            char* block = static_cast<char*>(std::malloc(64 << 20));
-            if (!block) std::abort();
-            for (int i = 0; i < (64 << 20); i += 4096)
-                block[i] = 1;
-            held.push_back(block);
-        }
-    }
-}
-
 } // namespace
 
 int CheckChild::ChildMain(const QString& source, const QString& target) {
 #ifdef Q_OS_UNIX
     ::umask(077); // the rebuilt copy and its journal are the owner's only
 #endif
-    testFault();
     try {
         BookRebuild::Rebuild(source, target);
     } catch (const FileRefused& e) {

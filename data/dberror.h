@@ -24,6 +24,12 @@ class PasswordNeeded : public DbError {
     using DbError::DbError;
 };
 
+// The server refused the password given (typed, or from the password file).
+class PasswordWrong : public PasswordNeeded {
+  public:
+    using PasswordNeeded::PasswordNeeded;
+};
+
 // The book is locked by another program (or another connection) and the
 // lock was not let go in time. Nothing was read or written. A read gives up
 // at once; a write waits a few seconds first.
@@ -34,4 +40,32 @@ class BusyError : public DbError {
 
   private:
     bool reading_;
+};
+
+// The database server could not serve a step: it cannot be reached, the
+// connection to it was lost, or it did not answer and the user gave up
+// waiting. Nothing of the step was kept. `Reading`: the step only read
+// (a list), which the window says along its bottom edge rather than in a
+// message box; a save says it in a message box.
+class ServerError : public DbError {
+  public:
+    ServerError(const QString& message, bool reading) : DbError(message), reading_(reading) {}
+    bool Reading() const { return reading_; }
+
+  private:
+    bool reading_;
+};
+
+// The connection to the server was lost; the next step connects again.
+class ConnectionLost : public ServerError {
+  public:
+    using ServerError::ServerError;
+};
+
+// A step asked for the connection while another of this program still waits
+// on the server for it (a timer's step while the windows paint): it was not
+// run. A read is run again once the connection is free.
+class ServerBusy : public ServerError {
+  public:
+    using ServerError::ServerError;
 };

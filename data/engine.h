@@ -20,6 +20,19 @@ struct EngineStatement {
     bool keyed = false;  // the first column returned is the row key, not a field
 };
 
+class Engine;
+
+// The rows of a result not read yet (see Engine::OpenRows). Dropped before
+// its end, it stops the statement.
+class RowStream {
+  public:
+    virtual ~RowStream() = default;
+    // Appends more rows to `rows`: at most `limit` (every row left when
+    // negative). `engine` is the connection's engine now. Returns true when
+    // no rows remain.
+    virtual bool Read(Engine& engine, ResultTable* rows, int limit) = 0;
+};
+
 class Engine {
   public:
     virtual ~Engine() = default;
@@ -47,6 +60,18 @@ class Engine {
     // lock. Never waits itself; a server, whose reads wait for no lock,
     // always says yes.
     virtual bool CanRead() { return true; }
+    // True when what this connection reads and writes crosses the network
+    // readable: a server reached over TCP without TLS.
+    virtual bool Unencrypted() const { return false; }
+
+    // Whether rows changed since they were last read, for a reader that
+    // keeps what it read. RowVersion(): an expression of one row of any
+    // table that changes whenever any connection changes the row; empty when
+    // the engine has none. Then ChangesMade() tells instead: the rows this
+    // connection has changed since it was opened (a rolled back change too),
+    // enough for a book file that one copy of the program holds.
+    virtual QString RowVersion() const { return {}; }
+    virtual qint64 ChangesMade() { return 0; }
 
     // Turns a statement text of the windows into the engine's statement.
     virtual EngineStatement Translate(const QString& text) const = 0;
@@ -63,6 +88,14 @@ class Engine {
     // show a row twice or miss one) reads all the rows at once and says so.
     virtual bool RunPart(const EngineStatement& statement, ResultTable* rows, int skip,
                          int limit) = 0;
+    // Reads the first rows of a query into `rows` (at most `first`; a short
+    // result whole) and returns what remains of it, or nullptr when nothing
+    // does. The file reads the rest in one go when it is first asked for
+    // (RunPart); a server sends it while the list fills, in the one
+    // snapshot of the statement, and any other statement on the connection
+    // first reads what is left.
+    virtual std::unique_ptr<RowStream> OpenRows(const EngineStatement& statement, ResultTable* rows,
+                                                int first);
     // The columns the statement returns, without running it.
     virtual std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) = 0;
 
@@ -71,6 +104,14 @@ class Engine {
                             const QVariantList& values) = 0;
     virtual void Update(const QString& table, const QVariant& key, const QStringList& columns,
                         const QVariantList& values) = 0;
+
+    // Keeps other writers from changing the row until the transaction ends.
+    // The file's write transaction holds the whole book already.
+    virtual void LockRow(const QString& table, const QString& keyColumn, const QVariant& key) {
+        Q_UNUSED(table);
+        Q_UNUSED(keyColumn);
+        Q_UNUSED(key);
+    }
 
     // A read of several queries: one lock for all of them, and a query
     // repeated inside it may be answered from memory. Any write inside it

@@ -1,7 +1,9 @@
 #include "data/pgengine.h"
 
 #include "data/dberror.h"
+#include "data/desklock.h"
 #include "data/schema.h"
+#include "data/serverwait.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -49,10 +51,64 @@ QByteArray paramText(const QVariant& v) {
     }
 }
 
+// A statement's values as libpq takes them: texts, a Null as no text.
+struct ParamTexts {
+    explicit ParamTexts(const QVariantList& params)
+        : texts(params.size()), values(params.size(), nullptr) {
+        for (qsizetype i = 0; i < params.size(); ++i) {
+            const QVariant& v = params[i];
+            if (!v.isValid() || v.isNull()) continue;
+            texts[i] = paramText(v);
+            values[i] = texts[i].constData();
+        }
+    }
+    int count() const { return int(values.size()); }
+    QVector<QByteArray> texts;
+    QVector<const char*> values;
+};
+
+// A plain select, which reads only.
+bool isQuery(const QString& sql) {
+    static const QRegularExpression select(QStringLiteral("^\\s*select\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return select.match(sql).hasMatch();
+}
+
 QString quoteName(const QString& name) {
     QString n = name;
     n.replace(u'"', QLatin1String("\"\""));
     return u'"' + n + u'"';
+}
+
+// What a desk whose user lacks rights on the tables is to ask for.
+QString grantAdvice(PGconn* pg) {
+    QString user = QString::fromUtf8(PQuser(pg));
+    if (!QRegularExpression(QStringLiteral("^[a-z_][a-z0-9_]*$")).match(user).hasMatch())
+        user = quoteName(user);
+    return QStringLiteral("The database's owner gives this desk's user %1 what it needs with: "
+                          "GRANT SELECT, INSERT, UPDATE, DELETE ON %2 TO %1")
+        .arg(user, Schema::Tables().join(QStringLiteral(", ")));
+}
+
+// Each table of the book: whether it is there for the user (to_regclass
+// finds it as a statement would, whatever rights the user has on it), and
+// whether the user may read, add, change and delete its rows.
+ResultTable tablesAndRights(PgEngine& engine) {
+    QStringList names;
+    for (const QString& table : Schema::Tables())
+        names << QStringLiteral("('%1')").arg(table);
+    ResultTable r;
+    engine.Run(EngineStatement{QStringLiteral("SELECT t, c IS NOT NULL, has_table_privilege(c, "
+                                              "'SELECT'), has_table_privilege(c, 'INSERT'), "
+                                              "has_table_privilege(c, 'UPDATE'), "
+                                              "has_table_privilege(c, 'DELETE') FROM (VALUES %1) "
+                                              "AS v(t), LATERAL (SELECT to_regclass(t) AS c) AS l")
+                                   .arg(names.join(u',')),
+                               {},
+                               {},
+                               false},
+               &r);
+    return r;
 }
 
 // What the server said, in one line.
@@ -106,8 +162,9 @@ QByteArray PgEngine::Conninfo(const ConnString::Parts& parts) {
     // scan's reads, which lets the planner join a group's few links by key.
     info += " connect_timeout='5' keepalives_idle='10' keepalives_interval='3' "
             "keepalives_count='3' tcp_user_timeout='15000' application_name='adrsbook' "
-            "client_encoding='UTF8' options='-c lock_timeout=10000 -c datestyle=ISO,YMD "
-            "-c idle_in_transaction_session_timeout=600000 -c random_page_cost=1.1'";
+            "client_encoding='UTF8' options='-c lock_timeout=10000 -c statement_timeout=60000 "
+            "-c datestyle=ISO,YMD -c idle_in_transaction_session_timeout=600000 "
+            "-c random_page_cost=1.1'";
     return info;
 }
 
@@ -126,13 +183,21 @@ void PgEngine::Connect(const ConnString::Parts& parts) {
     if (PQstatus(pg) != CONNECTION_OK) {
         const QString reason = serverMessage(pg, nullptr);
         const bool asks = PQconnectionNeedsPassword(pg) && parts.password.isEmpty();
+        // libpq has no error code for it: a password was sent, and the
+        // server's words say that it was refused.
+        const bool refused =
+            PQconnectionUsedPassword(pg) && reason.contains(QLatin1String("authentication failed"));
         PQfinish(pg);
         if (asks)
             throw PasswordNeeded(
                 QStringLiteral("The %1 asks for a password: %2").arg(where_, reason));
+        if (refused)
+            throw PasswordWrong(
+                QStringLiteral("The %1 refused the password: %2").arg(where_, reason));
         throw DbError(QStringLiteral("The %1 could not be opened: %2").arg(where_, reason));
     }
     pg_ = pg;
+    lost_ = false;
     try {
         afterConnect();
     } catch (...) {
@@ -144,6 +209,22 @@ void PgEngine::Connect(const ConnString::Parts& parts) {
 void PgEngine::afterConnect() {
     PQsetNoticeProcessor(
         pg_, [](void*, const char*) {}, nullptr);
+    // The book's shared lock and this desk's, held while the session lasts
+    // (data/desklock.h). It waits (at most the lock timeout) while another
+    // desk restores the book. Not taken, the next action connects again.
+    const QByteArray hold = DeskLock::HoldSql();
+    PGresult* held = call(false, [&hold](PGconn* pg) { return PQsendQuery(pg, hold.constData()); });
+    if (PQresultStatus(held) != PGRES_TUPLES_OK) {
+        lost_ = true;
+        if (qstrcmp(PQresultErrorField(held, PG_DIAG_SQLSTATE), "55P03") == 0) {
+            PQclear(held);
+            throw DbError(QStringLiteral("The address book on the %1 is being restored from a "
+                                         "backup on another desk. Please try again in a minute.")
+                              .arg(where_));
+        }
+        fail(held, QStringLiteral("The address book could not be opened"));
+    }
+    PQclear(held);
     QHash<QString, PgDialect::Kind> columns;
     ResultTable info;
     Run(EngineStatement{QStringLiteral("SELECT column_name, data_type FROM "
@@ -166,6 +247,7 @@ void PgEngine::afterConnect() {
 }
 
 void PgEngine::forgetSession() {
+    cutStream(QStringLiteral("the connection to the %1 was lost").arg(where_));
     reading_ = 0;
     cache_.clear();
     cacheIndex_.clear();
@@ -177,6 +259,7 @@ void PgEngine::forgetSession() {
 }
 
 void PgEngine::Close() {
+    cutStream(QStringLiteral("the connection to the %1 was closed").arg(where_));
     forgetSession();
     translated_.clear();
     if (pg_) PQfinish(pg_);
@@ -185,16 +268,33 @@ void PgEngine::Close() {
 
 // A connection that was lost is opened again by the next action; when the
 // server still cannot be reached, that action fails and says so.
-void PgEngine::ensureConnected() {
+void PgEngine::ensureConnected(bool reads) {
     if (!pg_) throw DbError(QStringLiteral("The database connection is not open."));
     if (PQstatus(pg_) == CONNECTION_OK && !lost_) return;
-    forgetSession();
-    lost_ = false;
-    PQreset(pg_);
-    if (PQstatus(pg_) != CONNECTION_OK)
-        throw DbError(QStringLiteral("The %1 cannot be reached: %2")
-                          .arg(where_, serverMessage(pg_, nullptr)));
-    afterConnect();
+    reconnect(reads);
+}
+
+bool PgEngine::readsOnly(bool query) const {
+    return query && (reading_ > 0 || !InTransaction());
+}
+
+template <class Step> auto PgEngine::againIfLost(bool harmless, Step&& step) -> decltype(step()) {
+    const bool idle = !InTransaction() && !retrying_;
+    try {
+        return step();
+    } catch (const ConnectionLost&) {
+        if (!harmless || !idle) throw;
+        retrying_ = true;
+        try {
+            ensureConnected(true);
+        } catch (...) {
+            retrying_ = false;
+            throw;
+        }
+        retrying_ = false;
+        if (ServerWait* hook = ServerWait::ForThisThread()) hook->Reconnected(where_);
+        return step();
+    }
 }
 
 void PgEngine::fail(PGresult* result, const QString& what) {
@@ -202,20 +302,37 @@ void PgEngine::fail(PGresult* result, const QString& what) {
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const QByteArray code = state ? QByteArray(state) : QByteArray();
     PQclear(result);
+    if (gaveUp_ && code == "57014") {
+        // Stopped as the user asked: a transaction in progress goes now.
+        gaveUp_ = false;
+        if (InTransaction()) {
+            endTransaction();
+            PQclear(call(false, [](PGconn* pg) { return PQsendQuery(pg, "ROLLBACK"); }));
+        }
+        noAnswer(requestReads_);
+    }
+    gaveUp_ = false;
+    committing_ = false;
     // No state from the server (libpq's own failure), a connection error or
     // the server shutting down: the connection is gone.
     if (PQstatus(pg_) != CONNECTION_OK || code.isEmpty() || code.startsWith("08") ||
         code.startsWith("57P")) {
         forgetSession();
         lost_ = true;
-        throw DbError(QStringLiteral("The connection to the %1 was lost (%2). Nothing of this step "
-                                     "was saved; the next action connects again.")
-                          .arg(where_, reason));
+        throw ConnectionLost(
+            QStringLiteral(
+                "The connection to the %1 was lost (%2).%3 The next step connects again.")
+                .arg(where_, reason,
+                     requestReads_ ? QString()
+                                   : QStringLiteral(" Nothing of this step was saved.")),
+            requestReads_);
     }
     if (code == "23505")
         throw DbError(QStringLiteral("Another desk saved a row with the same id at the same "
                                      "moment; nothing was saved. Please try again (%1).")
                           .arg(reason));
+    if (code == "42501")
+        throw DbError(QStringLiteral("%1: %2. %3").arg(what, reason, grantAdvice(pg_)));
     if (code == "40001" || code == "40P01" || code == "55P03")
         throw DbError(QStringLiteral("Another desk was changing the same rows; nothing was saved. "
                                      "Please try again (%1).")
@@ -223,37 +340,58 @@ void PgEngine::fail(PGresult* result, const QString& what) {
     throw DbError(QStringLiteral("%1: %2").arg(what, reason));
 }
 
+// Statements without values: transaction control and the like. A
+// transaction begun on a lost connection is begun again on a new one.
 void PgEngine::exec(const char* sql) {
-    ensureConnected();
-    PGresult* r = PQexec(pg_, sql);
-    const ExecStatusType status = PQresultStatus(r);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        fail(r, QStringLiteral("The statement could not be run [%1]").arg(QLatin1String(sql)));
-    PQclear(r);
+    againIfLost(qstrncmp(sql, "BEGIN", 5) == 0, [&] {
+        PGresult* r = call(reading_ > 0, [sql](PGconn* pg) { return PQsendQuery(pg, sql); });
+        const ExecStatusType status = PQresultStatus(r);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            fail(r, QStringLiteral("The statement could not be run [%1]").arg(QLatin1String(sql)));
+        PQclear(r);
+    });
 }
 
 QStringList PgEngine::MissingTables() {
-    ResultTable r;
-    Run(EngineStatement{QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
-                                       "table_schema = current_schema()"),
-                        {},
-                        {},
-                        false},
-        &r);
-    QSet<QString> present;
-    for (int i = 0; i < r.RowCount(); ++i)
-        present.insert(r.Text(i, 0).toLower());
+    const ResultTable r = tablesAndRights(*this);
     QStringList missing;
-    for (const QString& table : Schema::Tables())
-        if (!present.contains(table)) missing.append(table);
+    for (int i = 0; i < r.RowCount(); ++i)
+        if (r.Value(i, 1).toInt() == 0) missing.append(r.Text(i, 0));
     return missing;
 }
 
 void PgEngine::Verify() {
-    const QStringList missing = MissingTables();
-    if (!missing.isEmpty())
-        throw DbError(QStringLiteral("The %1 is not an address book: it has no table %2.")
-                          .arg(where_, missing.first()));
+    const ResultTable r = tablesAndRights(*this);
+    for (int i = 0; i < r.RowCount(); ++i)
+        if (r.Value(i, 1).toInt() == 0)
+            throw DbError(QStringLiteral("The %1 is not an address book: it has no table %2.")
+                              .arg(where_, r.Text(i, 0)));
+    static const char* const kRights[] = {"SELECT", "INSERT", "UPDATE", "DELETE"};
+    for (int i = 0; i < r.RowCount(); ++i) {
+        QStringList lacking;
+        for (int k = 0; k < 4; ++k)
+            if (r.Value(i, 2 + k).toInt() == 0) lacking << QLatin1String(kRights[k]);
+        if (!lacking.isEmpty())
+            throw DbError(QStringLiteral("The user %1 may not use the %2: permission denied on "
+                                         "table %3 (%4). %5.")
+                              .arg(QString::fromUtf8(PQuser(pg_)), where_, r.Text(i, 0),
+                                   lacking.join(QStringLiteral(", ")), grantAdvice(pg_)));
+    }
+}
+
+// Over TCP without TLS; a Unix socket stays on the server's own machine.
+bool PgEngine::Unencrypted() const {
+    if (!pg_ || PQsslInUse(pg_)) return false;
+    const char* host = PQhost(pg_);
+    return host && *host && *host != '/' && *host != '@';
+}
+
+// A row's version: the transaction that wrote it. Every change by any desk
+// writes its rows under a transaction never seen before, and a delete
+// alone changes the count. Hashed to 44 bits, so that changes do not cancel
+// out in a sum and the sum over a table of 16-bit ids fits a bigint.
+QString PgEngine::RowVersion() const {
+    return QStringLiteral("(hashint8extended(xmin::text::bigint, 0) >> 20)");
 }
 
 void PgEngine::CreateTables(const ConnString::Parts& parts) {
@@ -286,19 +424,28 @@ EngineStatement PgEngine::Translate(const QString& text) const {
 }
 
 PgEngine::Prepared& PgEngine::prepared(const QString& sql) {
-    ensureConnected();
-    auto found = cacheIndex_.find(sql);
-    if (found != cacheIndex_.end()) {
-        cache_.splice(cache_.begin(), cache_, found.value());
-        return cache_.front();
-    }
+    return againIfLost(true, [&]() -> Prepared& {
+        ensureConnected(readsOnly(isQuery(sql)));
+        auto found = cacheIndex_.find(sql);
+        if (found != cacheIndex_.end()) {
+            cache_.splice(cache_.begin(), cache_, found.value());
+            return cache_.front();
+        }
+        return prepare(sql);
+    });
+}
+
+PgEngine::Prepared& PgEngine::prepare(const QString& sql) {
+    const bool reads = readsOnly(isQuery(sql));
     const QByteArray name = "s" + QByteArray::number(++named_);
     const QByteArray utf8 = sql.toUtf8();
-    PGresult* r = PQprepare(pg_, name.constData(), utf8.constData(), 0, nullptr);
+    PGresult* r = call(reads, [&](PGconn* pg) {
+        return PQsendPrepare(pg, name.constData(), utf8.constData(), 0, nullptr);
+    });
     if (PQresultStatus(r) != PGRES_COMMAND_OK)
         fail(r, QStringLiteral("The statement could not be run [%1]").arg(sql));
     PQclear(r);
-    r = PQdescribePrepared(pg_, name.constData());
+    r = call(reads, [&](PGconn* pg) { return PQsendDescribePrepared(pg, name.constData()); });
     if (PQresultStatus(r) != PGRES_COMMAND_OK)
         fail(r, QStringLiteral("The statement could not be run [%1]").arg(sql));
     QStringList names;
@@ -308,10 +455,8 @@ PgEngine::Prepared& PgEngine::prepared(const QString& sql) {
         types.append(PQftype(r, c));
     }
     PQclear(r);
-    static const QRegularExpression select(QStringLiteral("^\\s*select\\b"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    cache_.push_front(Prepared{sql, name, std::make_shared<const ColumnInfo>(names), types,
-                               select.match(sql).hasMatch()});
+    cache_.push_front(
+        Prepared{sql, name, std::make_shared<const ColumnInfo>(names), types, isQuery(sql)});
     cacheIndex_.insert(sql, cache_.begin());
     if (int(cache_.size()) > kCachedStatements) {
         forget(cache_.back().sql);
@@ -323,7 +468,7 @@ void PgEngine::forget(const QString& sql) {
     const auto found = cacheIndex_.find(sql);
     if (found == cacheIndex_.end()) return;
     const QByteArray dealloc = "DEALLOCATE " + found.value()->name;
-    PQclear(PQexec(pg_, dealloc.constData()));
+    PQclear(call(false, [&](PGconn* pg) { return PQsendQuery(pg, dealloc.constData()); }));
     cache_.erase(found.value());
     cacheIndex_.erase(found);
 }
@@ -388,7 +533,11 @@ void PgEngine::lockForNewId(const QString& table) {
 }
 
 qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
-    ensureConnected();
+    return againIfLost(isQuery(statement.sql), [&] { return runOnce(statement, rows); });
+}
+
+qint64 PgEngine::runOnce(const EngineStatement& statement, ResultTable* rows) {
+    ensureConnected(readsOnly(isQuery(statement.sql)));
     const bool inTransaction = InTransaction();
     // A new id is taken while no other desk takes one of the same table:
     // the lock lasts until this transaction ends, and the maximum is read
@@ -417,24 +566,19 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
         reads_.clear();
         lookups_.clear();
     }
-    const int n = int(statement.params.size());
-    QVector<QByteArray> texts(n);
-    QVector<const char*> values(n);
-    for (int i = 0; i < n; ++i) {
-        const QVariant& v = statement.params[i];
-        if (!v.isValid() || v.isNull()) continue; // a Null
-        texts[i] = paramText(v);
-        values[i] = texts[i].constData();
-    }
-    PGresult* r =
-        PQexecPrepared(pg_, p.name.constData(), n, values.constData(), nullptr, nullptr, 0);
+    const ParamTexts values(statement.params);
+    const QByteArray name = p.name;
+    PGresult* r = call(readsOnly(p.reads), [&](PGconn* pg) {
+        return PQsendQueryPrepared(pg, name.constData(), values.count(), values.values.constData(),
+                                   nullptr, nullptr, 0);
+    });
     const ExecStatusType status = PQresultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && !InTransaction() &&
         qstrcmp(PQresultErrorField(r, PG_DIAG_SQLSTATE), "0A000") == 0) {
         // A table was made again with other columns: prepare the statement anew.
         PQclear(r);
         forget(statement.sql);
-        return Run(statement, rows);
+        return runOnce(statement, rows);
     }
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(r, QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
@@ -445,6 +589,16 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
     }
     if (!rows) return 0;
     rows->Reset(p.columns);
+    appendRows(r, p.types, rows);
+    const int tuples = PQntuples(r);
+    if (!readKey.isEmpty() && p.reads && tuples <= kKeptReadRows && reading_ > 0) {
+        if (reads_.size() >= kKeptReads) reads_.clear();
+        reads_.insert(readKey, *rows);
+    }
+    return 0;
+}
+
+void PgEngine::appendRows(PGresult* r, const QVector<unsigned>& types, ResultTable* rows) {
     const int tuples = PQntuples(r), columns = PQnfields(r);
     for (int t = 0; t < tuples; ++t) {
         for (int c = 0; c < columns; ++c) {
@@ -453,7 +607,7 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
                 continue;
             }
             const char* text = PQgetvalue(r, t, c);
-            switch (p.types.value(c)) {
+            switch (types.value(c)) {
             case kInt2:
             case kInt4:
             case kInt8:
@@ -473,11 +627,28 @@ qint64 PgEngine::Run(const EngineStatement& statement, ResultTable* rows) {
             }
         }
     }
-    if (!readKey.isEmpty() && p.reads && tuples <= kKeptReadRows && reading_ > 0) {
-        if (reads_.size() >= kKeptReads) reads_.clear();
-        reads_.insert(readKey, *rows);
-    }
-    return 0;
+}
+
+// A long result is sent row by row (libpq's single-row mode) in the one
+// snapshot of its statement: the first rows now, the rest while the list
+// fills (data/pgengine_rows.cpp). A short one comes whole.
+std::unique_ptr<RowStream> PgEngine::OpenRows(const EngineStatement& statement, ResultTable* rows,
+                                              int first) {
+    return againIfLost(true, [&]() -> std::unique_ptr<RowStream> {
+        const Prepared p = prepared(statement.sql);
+        if (!p.reads)
+            throw DbError(
+                QStringLiteral("Only a query can be read in parts [%1].").arg(statement.sql));
+        const bool reads = readsOnly(true);
+        startRequest(reads);
+        const bool inTransaction = InTransaction();
+        const ParamTexts values(statement.params);
+        if (!PQsendQueryPrepared(pg_, p.name.constData(), values.count(), values.values.constData(),
+                                 nullptr, nullptr, 0))
+            fail(nullptr, QStringLiteral("The statement could not be run [%1]").arg(statement.sql));
+        PQsetSingleRowMode(pg_);
+        return firstRows(p, reads, inTransaction, rows, first);
+    });
 }
 
 QVariant PgEngine::Insert(const QString& table, const QStringList& columns,
@@ -539,21 +710,33 @@ void PgEngine::endTransaction() {
     lookups_.clear();
 }
 
+// The read is counted while it begins and ends, so that a server that
+// fails its first or last step is said to have failed a read.
 void PgEngine::BeginRead() {
     if (reading_ == 0) {
         reads_.clear();
         lookups_.clear();
     }
-    Savepoint(QStringLiteral("one_read"));
     ++reading_;
+    try {
+        Savepoint(QStringLiteral("one_read"));
+    } catch (...) {
+        if (reading_ > 0) --reading_;
+        throw;
+    }
 }
 
 void PgEngine::EndRead() {
-    if (reading_ > 0) --reading_;
-    if (reading_ == 0) {
-        reads_.clear();
-        lookups_.clear();
-    }
+    struct Ended {
+        PgEngine* e;
+        ~Ended() {
+            if (e->reading_ > 0) --e->reading_;
+            if (e->reading_ == 0) {
+                e->reads_.clear();
+                e->lookups_.clear();
+            }
+        }
+    } ended{this};
     Release(QStringLiteral("one_read"));
 }
 
@@ -565,9 +748,12 @@ void PgEngine::Begin() {
 
 void PgEngine::Commit() {
     ensureConnected();
+    drainStream();
     const bool failed = PQtransactionStatus(pg_) == PQTRANS_INERROR;
     endTransaction();
-    PGresult* r = PQexec(pg_, "COMMIT");
+    committing_ = true;
+    PGresult* r = call(reading_ > 0, [](PGconn* pg) { return PQsendQuery(pg, "COMMIT"); });
+    committing_ = false;
     if (PQresultStatus(r) != PGRES_COMMAND_OK)
         fail(r, QStringLiteral("The changes could not be saved"));
     // A transaction that met an error is rolled back by its commit.
@@ -583,9 +769,11 @@ void PgEngine::Rollback() {
     if (pg_ && !lost_ && PQstatus(pg_) == CONNECTION_OK && InTransaction()) exec("ROLLBACK");
 }
 
+// A long result still on its way outside any transaction is none.
 bool PgEngine::InTransaction() const {
     if (!pg_ || lost_) return false;
     const PGTransactionStatusType s = PQtransactionStatus(pg_);
+    if (s == PQTRANS_ACTIVE && streaming_ && !busy_) return streamInTransaction_;
     return s == PQTRANS_INTRANS || s == PQTRANS_INERROR || s == PQTRANS_ACTIVE;
 }
 
@@ -634,4 +822,15 @@ void PgEngine::BeginSnapshot() {
     exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     savepointBegan_ = true;
     savepoints_.append(QStringLiteral("snapshot"));
+}
+
+// The row stays as this transaction reads it until it ends: another desk's
+// change waits for it (and a lock held too long is reported as any other).
+void PgEngine::LockRow(const QString& table, const QString& keyColumn, const QVariant& key) {
+    Run(EngineStatement{QStringLiteral("SELECT 1 FROM %1 WHERE %2 = $1 FOR UPDATE")
+                            .arg(quoteName(table.toLower()), quoteName(keyColumn.toLower())),
+                        {key},
+                        {},
+                        false},
+        nullptr);
 }

@@ -12,7 +12,10 @@
 #include <QHash>
 #include <QSet>
 #include <QVector>
+#include <atomic>
+#include <functional>
 #include <list>
+#include <memory>
 
 struct pg_conn;
 using PGconn = pg_conn;
@@ -37,11 +40,18 @@ class PgEngine : public Engine {
     // The server keeps its own data whole; there is no file to check.
     QString IntegrityCheck() override { return QStringLiteral("ok"); }
     bool ReadOnly() const override { return false; }
+    bool Unencrypted() const override;
+    QString RowVersion() const override;
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
     bool Writes(const EngineStatement& statement) override;
     bool RunPart(const EngineStatement& statement, ResultTable* rows, int skip, int limit) override;
+    // A long result is sent row by row while the list fills (pgengine_rows.cpp).
+    std::unique_ptr<RowStream> OpenRows(const EngineStatement& statement, ResultTable* rows,
+                                        int first) override;
+    // False while a statement of this connection waits on the server.
+    bool CanRead() override { return !busy_; }
     std::shared_ptr<const ColumnInfo> Columns(const EngineStatement& statement) override;
     QVariant Insert(const QString& table, const QStringList& columns,
                     const QVariantList& values) override;
@@ -58,6 +68,7 @@ class PgEngine : public Engine {
     void Release(const QString& name) override;
     void RollbackTo(const QString& name) override;
     void BeginSnapshot() override;
+    void LockRow(const QString& table, const QString& keyColumn, const QVariant& key) override;
 
     // The libpq connection string for the server parts.
     static QByteArray Conninfo(const ConnString::Parts& parts);
@@ -74,9 +85,45 @@ class PgEngine : public Engine {
         bool reads; // a plain select
     };
     Prepared& prepared(const QString& sql);
+    Prepared& prepare(const QString& sql);
     void forget(const QString& sql);
     void exec(const char* sql);
-    void ensureConnected();
+    qint64 runOnce(const EngineStatement& statement, ResultTable* rows);
+    static void appendRows(PGresult* result, const QVector<unsigned>& types, ResultTable* rows);
+    // Whether a step only reads: a query outside any transaction but a
+    // read's (BeginRead). Said to the window when the server fails it.
+    bool readsOnly(bool query) const;
+    // Runs `step`; when it meets a lost connection while none of its own
+    // writes can be lost (`harmless`: a query or the start of a
+    // transaction, outside any transaction), connects again and runs it once
+    // more.
+    template <class Step> auto againIfLost(bool harmless, Step&& step) -> decltype(step());
+    void ensureConnected(bool reads = false);
+
+    // Requests (pgengine_wait.cpp). One request at a time is sent and its
+    // answer awaited without blocking the windows (data/serverwait.h).
+    using Send = std::function<int(PGconn*)>;
+    // Sends, waits, and returns the result (an error's when there is one);
+    // nullptr when libpq could not send it. The caller clears it.
+    PGresult* call(bool reads, const Send& send);
+    // Refuses a request while another waits; a result still being sent is
+    // read whole first.
+    void startRequest(bool reads);
+    // Waits until libpq holds the next result whole.
+    void awaitAnswer(bool reads);
+    // The next result of the request, waited for; nullptr after the last.
+    PGresult* nextResult(bool reads);
+    // Asks the server to stop what the connection runs, without waiting;
+    // the flag is set once the server has taken the request.
+    static std::shared_ptr<std::atomic<bool>> cancel(PGconn* pg);
+    // Lets the windows paint until the flag is set, for at most `ms`.
+    static bool waitFor(const std::atomic<bool>& flag, int ms);
+    // The user gave up waiting: the server is asked to stop; when it does
+    // not in time, the connection is dropped. Throws, unless the answer
+    // came meanwhile.
+    void giveUp(bool reads);
+    void reconnect(bool reads);
+    [[noreturn]] void noAnswer(bool reads);
     void afterConnect();
     void forgetSession();
     void endTransaction();
@@ -85,6 +132,29 @@ class PgEngine : public Engine {
 
     PGconn* pg_ = nullptr;
     bool lost_ = false; // the server went away; the next action connects again
+    bool busy_ = false; // a request waits on the server
+    bool requestReads_ = false;
+    bool committing_ = false; // the request is a COMMIT
+    bool gaveUp_ = false;     // the user gave up on the request; its cancel took
+    bool retrying_ = false;
+
+    // A long result on its way (pgengine_rows.cpp).
+    class Stream;
+    // The first read of a long result waits for this many rows, then takes
+    // what has come.
+    static constexpr int kFirstRowsAtOnce = 128;
+    Stream* streaming_ = nullptr; // the one whose rows are on the wire
+    bool streamInTransaction_ = false;
+    // Rows of the result on the wire into `rows`: at most `limit` (all when
+    // negative), waiting until at least `atLeast` have come (or the end).
+    // True when the result has ended.
+    bool streamRows(ResultTable* rows, int limit, int atLeast);
+    // The result just sent: its first rows into `rows`, and the rest's stream.
+    std::unique_ptr<RowStream> firstRows(const Prepared& p, bool reads, bool inTransaction,
+                                         ResultTable* rows, int first);
+    void drainStream();
+    void dropStream() noexcept;
+    void cutStream(const QString& why);
     QString where_;
     PgDialect dialect_;
     std::list<Prepared> cache_;

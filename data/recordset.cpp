@@ -41,14 +41,14 @@ void Recordset::Open(const QString& source, Connection* connection, int, int, in
     const EngineStatement statement = engine.Translate(source);
     if (options != -1 && (options & adAsyncFetch)) {
         ResultTable rows;
-        const bool ended = engine.RunPart(statement, &rows, 0, kFirstRows);
+        std::unique_ptr<RowStream> rest = engine.OpenRows(statement, &rows, kFirstRows);
         connection_ = connection;
         rows_ = std::move(rows);
         keyed_ = statement.keyed;
         table_ = statement.table;
         open_ = true;
-        if (!ended) {
-            statement_ = statement;
+        if (rest) {
+            rest_ = std::move(rest);
             fetching_ = true;
             Defer(this); // a write first reads the rest, as they are now
         }
@@ -80,10 +80,10 @@ void Recordset::Open(const QString& source, Connection* connection, int, int, in
 
 void Recordset::TakeSnapshot() {
     if (fetching_) {
-        // The rest of the rows, after those read with the statement.
-        Undefer(this);
-        fetching_ = false;
-        connection_->engine().RunPart(statement_, &rows_, rows_.RowCount(), -1);
+        // The rest of the rows, after those read so far.
+        const std::unique_ptr<RowStream> rest = std::move(rest_);
+        endOfRows();
+        rest->Read(connection_->engine(), &rows_, -1);
         return;
     }
     if (!deferred_) return;
@@ -115,6 +115,26 @@ void Recordset::ensureRows() const {
     if (deferred_ || fetching_) const_cast<Recordset*>(this)->TakeSnapshot();
 }
 
+void Recordset::reach(int row) const {
+    auto* self = const_cast<Recordset*>(this);
+    while (fetching_ && row >= rows_.RowCount()) {
+        bool ended = true;
+        try {
+            ended = rest_->Read(self->connection_->engine(), &self->rows_, kMoreRows);
+        } catch (...) {
+            self->endOfRows();
+            throw;
+        }
+        if (ended) self->endOfRows();
+    }
+}
+
+void Recordset::endOfRows() {
+    if (fetching_) Undefer(this);
+    fetching_ = false;
+    rest_.reset();
+}
+
 int Recordset::ReadyRows() const {
     if (!open_ || deferred_) return 0;
     return std::max(0, rows_.RowCount() + added_ - current_);
@@ -126,9 +146,9 @@ const ColumnInfo& Recordset::columns() const {
 
 void Recordset::Close() {
     if (onReuse_) std::exchange(onReuse_, nullptr)();
-    if (deferred_ || fetching_) Undefer(this);
+    if (deferred_) Undefer(this);
     deferred_ = false;
-    fetching_ = false;
+    endOfRows(); // a result left before its end stops its statement
     open_ = false;
     keyed_ = false;
     table_.clear();
@@ -148,7 +168,8 @@ void Recordset::requireOpen() const {
 
 void Recordset::requireRow() const {
     requireOpen();
-    if (current_ >= baseRows() && current_ - baseRows() < added_) return;  // an added row
+    if (current_ >= baseRows() && current_ - baseRows() < added_) return; // an added row
+    reach(current_);
     if (fetching_ && current_ >= 0 && current_ < rows_.RowCount()) return; // read already
     ensureRows();
     if (current_ < 0 || current_ >= RecordCount())
@@ -162,6 +183,7 @@ int Recordset::RecordCount() const {
 }
 
 bool Recordset::Eof() const {
+    reach(current_);
     if (fetching_ && current_ < rows_.RowCount()) return false;
     return current_ >= RecordCount();
 }

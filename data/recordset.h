@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 enum CursorTypeEnum {
     adOpenForwardOnly = 0,
@@ -70,10 +71,12 @@ class Recordset : private DeferredSnapshot {
 
     // Opened with adAsyncFetch, a recordset reads only its first rows (a
     // small result whole, a long one's first screens) with the statement,
-    // and the rest in one go when a row beyond them, the record count or
-    // the end is first asked for, or before anything is written. No read
-    // stays open in between.
+    // and the rest when a row beyond them is first asked for: the file in
+    // one go (no read stays open in between), a server kMoreRows at a time
+    // as it sends them. The record count, or anything written, first reads
+    // all of the rest.
     static constexpr int kFirstRows = 1000;
+    static constexpr int kMoreRows = 512;
     // Rows read and not yet passed by MoveNext: walking them reads nothing.
     int ReadyRows() const;
     // Rows remain that have not been read yet.
@@ -111,6 +114,9 @@ class Recordset : private DeferredSnapshot {
     };
     void TakeSnapshot() override;
     void ensureRows() const;
+    // Reads on until row `row` is there or the rows run out.
+    void reach(int row) const;
+    void endOfRows();
     int baseRows() const { return deferred_ ? 0 : rows_.RowCount(); }
     const ColumnInfo& columns() const;
     void requireOpen() const;
@@ -133,6 +139,7 @@ class Recordset : private DeferredSnapshot {
     // (see DeferredSnapshot); until then only its columns are known.
     bool deferred_ = false;
     bool fetching_ = false; // opened with adAsyncFetch, rows still to read
+    std::unique_ptr<RowStream> rest_;
     std::function<void()> onReuse_;
     std::shared_ptr<const ColumnInfo> columns_;
     QList<QVariant> ownKeys_; // rows this recordset added while deferred

@@ -5,12 +5,14 @@
 #include "data/connmodule.h"
 #include "data/connstring.h"
 #include "data/dberror.h"
+#include "data/desklock.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "data/userfile.h"
 #include "data/wholefile.h"
 
 #include <QFile>
+#include <QThread>
 
 namespace ServerBackup {
 
@@ -69,27 +71,64 @@ void KeepAs(Connection& conn, const QString& kept) {
     writeBook(conn, kept);
 }
 
-int OtherDesks(Connection& conn) {
+namespace {
+// Who else holds the book's lock: other desks, and this desk's other
+// connections.
+struct Others {
+    int desks = 0, own = 0;
+};
+
+Others othersConnected(Connection& conn) {
     Recordset rs;
-    rs.Open(QStringLiteral("Select count(*) from pg_stat_activity where datname = "
-                           "current_database() and pid <> pg_backend_pid() and backend_type = "
-                           "'client backend'"),
-            &conn);
-    return rs.Fields(0).Value().toInt();
+    rs.Open(DeskLock::CountSql(), &conn);
+    return {rs.Fields(0).Value().toInt(), rs.Fields(1).Value().toInt()};
+}
+
+[[noreturn]] void refuse(const Others& others) {
+    const int desks = others.desks, own = others.own;
+    QString who;
+    if (desks > 0)
+        who = QStringLiteral("The address book is open on %1 other desk%2")
+                  .arg(desks)
+                  .arg(desks == 1 ? QString() : QStringLiteral("s"));
+    if (own > 0)
+        who += (who.isEmpty() ? QStringLiteral("This desk has %1 other connection%2 to the "
+                                               "address book open")
+                              : QStringLiteral(", and this desk has %1 other connection%2 to it"))
+                   .arg(own)
+                   .arg(own == 1 ? QString() : QStringLiteral("s"));
+    if (who.isEmpty()) who = QStringLiteral("Another desk has just opened the address book");
+    throw DbError(who + QStringLiteral(". A restore replaces the data of every desk: close the "
+                                       "address book on every other desk first. Nothing has "
+                                       "been changed."));
+}
+} // namespace
+
+void RequireNoOtherDesk(Connection& conn) {
+    Others others = othersConnected(conn);
+    // A connection this desk has just closed ends on the server a moment
+    // later: it is given that moment.
+    for (int tries = 0; others.desks == 0 && others.own > 0 && tries < 30; ++tries) {
+        QThread::msleep(100);
+        others = othersConnected(conn);
+    }
+    if (others.desks > 0 || others.own > 0) refuse(others);
 }
 
 void RestoreFrom(Connection& conn, const QString& book) {
     Connection file;
     file.Open(fileConnection(book));
     Schema::RequireTables(file);
-    const int others = OtherDesks(conn);
-    if (others > 0)
-        throw DbError(QStringLiteral("%1 other connection(s) to the address book are open. A "
-                                     "restore replaces the data of every desk: close the address "
-                                     "book on every other desk first. Nothing has been changed.")
-                          .arg(others));
     InTransaction(conn, [&] {
-        // No other desk may read or write meanwhile; one that connects now waits.
+        // Every connected desk holds the book's lock shared; it is taken
+        // exclusively, whatever login each desk uses, until the restore
+        // ends. A desk that connects meanwhile waits.
+        {
+            Recordset alone;
+            alone.Open(DeskLock::TryExclusiveSql(), &conn);
+            if (alone.Fields(0).Value().toInt() != 1) refuse(othersConnected(conn));
+        }
+        // No other desk may read or write meanwhile.
         QStringList tables = Schema::Tables();
         conn.Execute(QStringLiteral("LOCK TABLE ") + tables.join(QStringLiteral(", ")) +
                      QStringLiteral(" IN ACCESS EXCLUSIVE MODE NOWAIT"));

@@ -19,13 +19,16 @@ void BackupTo(Connection& conn, const QString& target);
 // The same into the copy a restore keeps beside the program.
 void KeepAs(Connection& conn, const QString& kept);
 
-// The number of other desks connected to the database of `conn`.
-int OtherDesks(Connection& conn);
+// Raises a DbError saying how many other desks (and other connections of
+// this desk) have the book open, when any has, whatever their logins
+// (data/desklock.h).
+void RequireNoOtherDesk(Connection& conn);
 
 // Replaces every row on the server with the rows of the book file `book`
-// (one the program made or rebuilt, already checked): locks the four
-// tables, empties them, loads the book and compares counts and digests
-// before committing. Refused when another desk is connected.
+// (one the program made or rebuilt, already checked): takes the book's
+// lock exclusively (refused, with the desks connected, while any other
+// connection has the book open), locks the four tables, empties them,
+// loads the book and compares counts and digests before committing.
 void RestoreFrom(Connection& conn, const QString& book);
 
 } // namespace ServerBackup

@@ -111,6 +111,10 @@ bool SqlCipherEngine::ReadOnly() const {
     return !QFileInfo(QFileInfo(file_).absolutePath()).isWritable();
 }
 
+qint64 SqlCipherEngine::ChangesMade() {
+    return db_ ? sqlite3_total_changes(db_) : 0;
+}
+
 bool SqlCipherEngine::CanRead() {
     if (!db_) return false;
     // A trivial read of the schema takes the shared lock every read needs;

@@ -28,6 +28,7 @@ class SqlCipherEngine : public Engine {
     QString IntegrityCheck() override;
     bool ReadOnly() const override;
     bool CanRead() override;
+    qint64 ChangesMade() override;
 
     EngineStatement Translate(const QString& text) const override;
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;

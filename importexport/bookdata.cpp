@@ -54,7 +54,7 @@ QList<int> BookData::PartiesIn(int groupId) const {
     return ids;
 }
 
-BookData ReadBook(Connection& conn) {
+BookData ReadBook(Connection& conn, const ReadProgress& progress) {
     BookData book;
     InOneRead(conn, [&] {
         book.maxParty = MaxOf(conn, "Select max(adrsid) from adrsmstr");
@@ -113,8 +113,10 @@ BookData ReadBook(Connection& conn) {
         const int idAt = byName.value(QStringLiteral("adrsid"));
         const int cityAt = byName.value(QStringLiteral("adrsctyid"));
         const int addedAt = byName.value(QStringLiteral("adrsaddt"));
-        book.parties.reserve(rs.RecordCount());
+        const int count = rs.RecordCount();
+        book.parties.reserve(count);
         while (!rs.Eof()) {
+            Report(progress, book.parties.size(), book.parties.size(), count);
             BookParty p;
             p.id = rs.Fields(idAt).Value().toInt();
             for (int f = 0; f < 16; ++f)

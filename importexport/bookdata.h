@@ -4,6 +4,7 @@
 // Read once through a connection; everything after that works in memory.
 
 #include "importexport/partyrecord.h"
+#include "importexport/progress.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -48,4 +49,4 @@ struct BookData {
 // book's party of the same id was added at another moment.
 QString PartyUid(int id, const QDateTime& added);
 
-BookData ReadBook(Connection& conn);
+BookData ReadBook(Connection& conn, const ReadProgress& progress = {});

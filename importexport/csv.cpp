@@ -7,6 +7,7 @@ namespace {
 class Reader {
   public:
     Reader(const QString& text, QChar delimiter) : text_(text), delimiter_(delimiter) {}
+    qsizetype Pos() const { return pos_; }
 
     // The next record into `fields`; false at the end of the text.
     bool Next(QStringList& fields, QStringList& warnings) {
@@ -139,7 +140,7 @@ QChar DetectDelimiter(const QString& text) {
     return best;
 }
 
-CsvTable ReadCsv(const QString& text, QChar delimiter) {
+CsvTable ReadCsv(const QString& text, QChar delimiter, const ReadProgress& progress) {
     CsvTable table;
     QChar named;
     const qsizetype skip = SepLine(text, &named);
@@ -147,7 +148,8 @@ CsvTable ReadCsv(const QString& text, QChar delimiter) {
     Reader reader(text, table.delimiter);
     reader.Skip(skip);
     QStringList fields;
-    while (reader.Next(fields, table.warnings)) {
+    for (qsizetype n = 0; reader.Next(fields, table.warnings); ++n) {
+        Report(progress, n, reader.Pos(), text.size());
         if (IsBlank(fields)) continue;
         if (table.records.size() >= kMostCsvRecords) {
             table.warnings.append(

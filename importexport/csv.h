@@ -5,6 +5,8 @@
 // also takes semicolons or tabs (spreadsheets in many countries save with
 // semicolons), detected from the first records, and Excel's "sep=" line.
 
+#include "importexport/progress.h"
+
 #include <QChar>
 #include <QList>
 #include <QString>
@@ -29,7 +31,7 @@ QChar DetectDelimiter(const QString& text);
 
 // Reads every record. A quote opened and never closed ends the reading at
 // the record it opens, with a warning naming its line.
-CsvTable ReadCsv(const QString& text, QChar delimiter = QChar());
+CsvTable ReadCsv(const QString& text, QChar delimiter = QChar(), const ReadProgress& progress = {});
 
 // One record, fields quoted where needed, ended by CR LF.
 QString CsvRecord(const QStringList& fields, QChar delimiter = u',');

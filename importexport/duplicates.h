@@ -38,6 +38,8 @@ class DuplicateIndex {
     void Remove(int id);
     void Clear();
     int Size() const { return size_; }
+    // The keys kept for a party (all empty when it has none).
+    PartyKeys KeysOf(int id) const { return keys_.value(id); }
     // The first party other than `except` that the keys match, trying the
     // rules in the order UID, name, mobile, phone, e-mail.
     DuplicateMatch Find(const PartyKeys& keys, int except = 0) const;

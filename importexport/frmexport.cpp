@@ -25,7 +25,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {} // namespace
@@ -147,6 +146,7 @@ void FrmExport::CmdExport_Click() {
         format == ExportFormat::Csv ? QStringLiteral("CSV files (*.csv);;All files (*)")
                                     : QStringLiteral("vCard files (*.vcf);;All files (*)"));
     if (file.isEmpty()) return;
+    RememberContactsFolder(file);
     try {
         UserFile::Check(file);
     } catch (const WriteRefused& e) {

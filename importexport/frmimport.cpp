@@ -19,15 +19,16 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <climits>
 
 namespace {
 
@@ -71,7 +72,58 @@ class OnlyStop : public QObject {
     QWidget* stop_;
 };
 
+constexpr int kServeEventsEveryMs = 30;
+
 } // namespace
+
+// While the window reads a file or imports: only Cancel (when it may be
+// pressed) takes clicks and keys, the bar says what is done and how far it
+// has come, and the window's events are served now and then, so it paints.
+// Afterwards the buttons are as before and the bar is back at its start.
+class FrmImport::Busy {
+  public:
+    Busy(FrmImport* form, bool cancellable)
+        : form_(form), onlyStop_(cancellable ? form->CmdStop : nullptr) {
+        form_->busy_ = true;
+        form_->stopAsked_ = false;
+        for (QPushButton* b : {form_->CmdImport, form_->CmdBrowse, form_->CmdClos})
+            b->setEnabled(false);
+        form_->CmdStop->setEnabled(cancellable);
+    }
+    ~Busy() {
+        form_->busy_ = false;
+        form_->CmdStop->setEnabled(false);
+        form_->CmdBrowse->setEnabled(true);
+        form_->CmdClos->setEnabled(true);
+        form_->CmdImport->setEnabled(!form_->plan_.isEmpty());
+        form_->PrgBar->setRange(0, 100);
+        form_->PrgBar->setValue(0);
+        form_->PrgBar->resetFormat();
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+    // The bar for one part of the work. Throws ImportCancelled once Cancel
+    // has been pressed.
+    ReadProgress Stage(const QString& what) {
+        form_->PrgBar->setFormat(what + QStringLiteral(": %p%"));
+        served_.invalidate();
+        return [this](qsizetype done, qsizetype total) {
+            form_->PrgBar->setRange(0, int(std::min<qsizetype>(total, INT_MAX)));
+            form_->PrgBar->setValue(int(std::min(done, total)));
+            if (!served_.isValid() || served_.elapsed() >= kServeEventsEveryMs) {
+                QApplication::processEvents();
+                served_.start();
+            }
+            if (form_->stopAsked_) throw ImportCancelled();
+        };
+    }
+
+  private:
+    FrmImport* form_;
+    OnlyStop onlyStop_;
+    QElapsedTimer served_;
+};
 
 FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("FrmImport"));
@@ -181,7 +233,7 @@ void FrmImport::Form_Load() {
 }
 
 void FrmImport::closeEvent(QCloseEvent* e) {
-    if (importing_) {
+    if (busy_) {
         e->ignore();
         return;
     }
@@ -195,18 +247,39 @@ void FrmImport::CmdBrowse_Click() {
                                      QStringLiteral("Contacts (*.csv *.vcf *.txt);;CSV files "
                                                     "(*.csv *.txt);;vCard files (*.vcf);;All "
                                                     "files (*)"));
-    if (!path.isEmpty()) OpenFile(path);
+    if (path.isEmpty()) return;
+    RememberContactsFolder(path);
+    OpenFile(path);
 }
 
+// The file, the book and the plan are read first, with the bar and Cancel;
+// only a reading that came to its end replaces what the window showed.
 void FrmImport::OpenFile(const QString& path) {
-    ContactsFile read = ReadContactsFile(path);
+    ContactsFile read;
+    BookData book;
+    QList<ImportRow> plan;
+    try {
+        Busy busy(this, true);
+        read = ReadContactsFile(path, busy.Stage(QStringLiteral("Reading the file")));
+        if (read.error.isEmpty()) {
+            book = ReadBook(*Conn, busy.Stage(QStringLiteral("Reading the address book")));
+            plan =
+                PlanImport(read.source, book, busy.Stage(QStringLiteral("Checking the records")));
+        }
+    } catch (const ImportCancelled&) {
+        LblCounts->setText(QStringLiteral("Reading %1 was cancelled: nothing of it was read. ")
+                               .arg(QDir::toNativeSeparators(path)) +
+                           LblCounts->text());
+        return;
+    }
     if (!read.error.isEmpty()) {
         MsgBox(read.error, vbCritical, Caption());
         return;
     }
     file_ = std::move(read);
+    book_ = std::move(book);
+    plan_ = std::move(plan);
     LblFile->setText(QDir::toNativeSeparators(path));
-    book_ = ReadBook(*Conn);
     FillGroups();
     filling_ = true;
     CmbxDelim->setEnabled(!file_.vcard);
@@ -214,7 +287,7 @@ void FrmImport::OpenFile(const QString& path) {
         if (!file_.vcard && file_.csv.delimiter == kDelimiters[i]) CmbxDelim->setCurrentIndex(i);
     filling_ = false;
     FillMapping();
-    Replan();
+    ShowPlan();
     if (!file_.source.warnings.isEmpty())
         MsgBox(QStringLiteral("The file was read with these cuts:\n") +
                    file_.source.warnings.mid(0, 10).join(u'\n'),
@@ -246,7 +319,7 @@ void FrmImport::FillMapping() {
         for (int c = 0; c < file_.header.size(); ++c) {
             TblMap->setItem(c, 0, new QTableWidgetItem(file_.header[c]));
             TblMap->setItem(c, 1, new QTableWidgetItem(first.value(c)));
-            auto* field = new QComboBox(TblMap);
+            auto* field = new ScrolledCombo(TblMap);
             field->setObjectName(QStringLiteral("CmbxField%1").arg(c));
             field->addItem(QStringLiteral("(left out)"));
             for (int f = 0; f < kPartyFields; ++f)
@@ -263,9 +336,11 @@ void FrmImport::FillMapping() {
 
 void FrmImport::CmbxDelim_Click() {
     if (filling_ || file_.vcard || file_.text.isEmpty()) return;
-    ApplyDelimiter(file_, kDelimiters[qBound(0, CmbxDelim->currentIndex(), 2)]);
+    const QChar delimiter = kDelimiters[qBound(0, CmbxDelim->currentIndex(), 2)];
+    Replan([&](Busy& busy) {
+        ApplyDelimiter(file_, delimiter, busy.Stage(QStringLiteral("Reading the file")));
+    });
     FillMapping();
-    Replan();
 }
 
 void FrmImport::TblMap_Change() {
@@ -275,12 +350,21 @@ void FrmImport::TblMap_Change() {
         const int at = static_cast<QComboBox*>(TblMap->cellWidget(c, 2))->currentIndex();
         mapping.append(at <= 0 ? PartyField::Count : PartyField(at - 1));
     }
-    ApplyMapping(file_, mapping);
-    Replan();
+    Replan([&](Busy& busy) {
+        ApplyMapping(file_, mapping, busy.Stage(QStringLiteral("Reading the file")));
+    });
 }
 
-void FrmImport::Replan() {
-    plan_ = PlanImport(file_.source, book_);
+void FrmImport::Replan(const std::function<void(Busy&)>& first) {
+    {
+        Busy busy(this, false);
+        if (first) first(busy);
+        plan_ = PlanImport(file_.source, book_, busy.Stage(QStringLiteral("Checking the records")));
+    }
+    ShowPlan();
+}
+
+void FrmImport::ShowPlan() {
     CmbxChoice->setCurrentIndex(int(DuplicateChoice::Skip));
     ChkAll->setChecked(false);
     LblFormat->setText(QStringLiteral("Format :- %1; %2")
@@ -386,21 +470,15 @@ void FrmImport::CmdImport_Click() {
         return;
 
     importing_ = true;
-    stopAsked_ = false;
-    CmdImport->setEnabled(false);
-    CmdBrowse->setEnabled(false);
-    CmdClos->setEnabled(false);
-    CmdStop->setEnabled(true);
-    PrgBar->setRange(0, int(plan_.size()));
-    PrgBar->setValue(0);
     QString outcome;
     int icon = vbInformation;
     try {
-        const OnlyStop onlyStop(CmdStop);
-        const ImportResult done = ApplyImport(*Conn, plan_, options, [this](int n, int) {
-            PrgBar->setValue(n);
-            QApplication::processEvents();
-            return !stopAsked_;
+        // The bar is back at its start before the outcome is told.
+        Busy busy(this, true);
+        const ReadProgress step = busy.Stage(QStringLiteral("Importing"));
+        const ImportResult done = ApplyImport(*Conn, plan_, options, [&](int n, int total) {
+            step(n, total);
+            return true;
         });
         outcome = QStringLiteral("Import finished: %1 added, %2 updated, %3 skipped, %4 "
                                  "invalid; %5 and %6 created.")
@@ -422,14 +500,11 @@ void FrmImport::CmdImport_Click() {
     }
     importing_ = false;
     ForgetDuplicateIndex();
-    CmdStop->setEnabled(false);
-    CmdBrowse->setEnabled(true);
-    CmdClos->setEnabled(true);
     MsgBox(outcome, icon, Caption());
     // The book has changed (or not): the plan is made afresh against it.
-    book_ = ReadBook(*Conn);
     FillGroups();
-    Replan();
+    Replan([&](Busy& busy) {
+        book_ = ReadBook(*Conn, busy.Stage(QStringLiteral("Reading the address book")));
+    });
     LblCounts->setText(outcome + u' ' + LblCounts->text());
-    PrgBar->setValue(0);
 }

@@ -9,6 +9,8 @@
 #include "importexport/importsource.h"
 #include "platform/form.h"
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -61,7 +63,12 @@ class FrmImport : public Form {
 
     void FillMapping();
     void FillGroups();
-    void Replan();
+    class Busy;
+    // Plans the file afresh with the bar, after `first` (the file read
+    // through another delimiter or mapping, or the book read again); then
+    // shows the plan.
+    void Replan(const std::function<void(Busy&)>& first = {});
+    void ShowPlan();
     void FillPreview();
     void ShowCounts();
     void SetChoice(int row, DuplicateChoice choice);
@@ -71,6 +78,7 @@ class FrmImport : public Form {
     QList<ImportRow> plan_;
     QList<int> groupIds_;
     bool importing_ = false;
+    bool busy_ = false; // reading a file or importing: only Cancel answers
     bool stopAsked_ = false;
     bool filling_ = false;
 };

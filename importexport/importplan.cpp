@@ -9,13 +9,15 @@ PartyKeys KeysOf(const PartyRecord& p) {
 
 } // namespace
 
-QList<ImportRow> PlanImport(const ImportSource& source, const BookData& book) {
+QList<ImportRow> PlanImport(const ImportSource& source, const BookData& book,
+                            const ReadProgress& progress) {
     DuplicateIndex index;
     for (const BookParty& p : book.parties)
         index.Add(p.id, KeysOf(p.record));
     QList<ImportRow> rows;
     rows.reserve(source.records.size());
     for (qsizetype i = 0; i < source.records.size(); ++i) {
+        Report(progress, i, i, source.records.size());
         ImportRow row;
         row.line = source.lines.value(i);
         row.fitted = FitParty(source.records[i]);

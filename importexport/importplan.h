@@ -6,6 +6,7 @@
 
 #include "importexport/bookdata.h"
 #include "importexport/duplicates.h"
+#include "importexport/progress.h"
 
 #include <QList>
 
@@ -29,7 +30,8 @@ struct ImportSource {
     QString format;       // "CSV (comma, UTF-8)" / "vCard"
 };
 
-QList<ImportRow> PlanImport(const ImportSource& source, const BookData& book);
+QList<ImportRow> PlanImport(const ImportSource& source, const BookData& book,
+                            const ReadProgress& progress = {});
 
 // Text for the status column.
 QString StatusText(RowStatus status);

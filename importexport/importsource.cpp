@@ -13,7 +13,7 @@ QString DelimiterName(QChar d) {
     return QStringLiteral("\"%1\"").arg(d);
 }
 
-ContactsFile ReadContactsFile(const QString& path) {
+ContactsFile ReadContactsFile(const QString& path, const ReadProgress& progress) {
     ContactsFile file;
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -27,10 +27,11 @@ ContactsFile ReadContactsFile(const QString& path) {
                          .arg(kLargestImportFile / (1024 * 1024));
         return file;
     }
-    return ReadContacts(in.read(kLargestImportFile), path);
+    return ReadContacts(in.read(kLargestImportFile), path, progress);
 }
 
-ContactsFile ReadContacts(const QByteArray& bytes, const QString& name) {
+ContactsFile ReadContacts(const QByteArray& bytes, const QString& name,
+                          const ReadProgress& progress) {
     ContactsFile file;
     const DecodedText decoded = DecodeText(bytes);
     if (!decoded.error.isEmpty()) {
@@ -44,10 +45,13 @@ ContactsFile ReadContacts(const QByteArray& bytes, const QString& name) {
         (QFileInfo(name).suffix().compare(QLatin1String("vcf"), Qt::CaseInsensitive) == 0 &&
          start.contains(QLatin1String("BEGIN:VCARD"), Qt::CaseInsensitive));
     if (file.vcard) {
-        const VCardFile cards = ReadVCards(decoded.text);
+        const VCardFile cards = ReadVCards(decoded.text, Part(progress, 0, 0.7));
+        const ReadProgress records = Part(progress, 0.7, 1);
         file.source.format = QStringLiteral("vCard, %1").arg(decoded.encoding);
         file.source.warnings = cards.warnings;
         for (const VCard& card : cards.cards) {
+            Report(records, file.source.records.size(), file.source.records.size(),
+                   cards.cards.size());
             QString notice;
             file.source.records.append(RecordFromVCard(card, &notice));
             file.source.lines.append(card.line);
@@ -57,26 +61,28 @@ ContactsFile ReadContacts(const QByteArray& bytes, const QString& name) {
         return file;
     }
     file.text = decoded.text;
-    ApplyDelimiter(file, QChar());
+    ApplyDelimiter(file, QChar(), progress);
     if (file.csv.records.isEmpty() && file.error.isEmpty())
         file.error = QStringLiteral("The file holds no records.");
     return file;
 }
 
-void ApplyDelimiter(ContactsFile& file, QChar delimiter) {
-    file.csv = ReadCsv(file.text, delimiter);
+void ApplyDelimiter(ContactsFile& file, QChar delimiter, const ReadProgress& progress) {
+    file.csv = ReadCsv(file.text, delimiter, Part(progress, 0, 0.6));
     file.header = file.csv.records.value(0);
     file.mapping = GuessMapping(file.header);
-    ApplyMapping(file, file.mapping);
+    ApplyMapping(file, file.mapping, Part(progress, 0.6, 1));
 }
 
-void ApplyMapping(ContactsFile& file, const QVector<PartyField>& mapping) {
+void ApplyMapping(ContactsFile& file, const QVector<PartyField>& mapping,
+                  const ReadProgress& progress) {
     file.mapping = mapping;
     ImportSource& s = file.source;
     s = ImportSource();
     s.format = QStringLiteral("CSV, %1, %2").arg(DelimiterName(file.csv.delimiter), file.encoding);
     s.warnings = file.csv.warnings;
     for (qsizetype i = 1; i < file.csv.records.size(); ++i) {
+        Report(progress, i, i, file.csv.records.size());
         s.records.append(RecordFromCsv(file.csv.records[i], mapping));
         s.lines.append(file.csv.lines.value(i));
         s.notices.append(QString());

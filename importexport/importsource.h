@@ -17,11 +17,13 @@ struct ContactsFile {
 };
 
 // Reads and decodes the file; a file too large or not text is refused.
-ContactsFile ReadContactsFile(const QString& path);
+ContactsFile ReadContactsFile(const QString& path, const ReadProgress& progress = {});
 // The same from bytes already read (the name only tells the kind apart).
-ContactsFile ReadContacts(const QByteArray& bytes, const QString& name);
+ContactsFile ReadContacts(const QByteArray& bytes, const QString& name,
+                          const ReadProgress& progress = {});
 // Re-reads the CSV records through another delimiter or mapping.
-void ApplyDelimiter(ContactsFile& file, QChar delimiter);
-void ApplyMapping(ContactsFile& file, const QVector<PartyField>& mapping);
+void ApplyDelimiter(ContactsFile& file, QChar delimiter, const ReadProgress& progress = {});
+void ApplyMapping(ContactsFile& file, const QVector<PartyField>& mapping,
+                  const ReadProgress& progress = {});
 
 QString DelimiterName(QChar delimiter);

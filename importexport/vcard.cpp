@@ -147,7 +147,7 @@ QByteArray DecodeQuotedPrintable(const QByteArray& encoded) {
     return out;
 }
 
-VCardFile ReadVCards(const QString& text) {
+VCardFile ReadVCards(const QString& text, const ReadProgress& progress) {
     VCardFile file;
     // Physical lines first, then logical ones: a line starting with a blank
     // or a tab continues the one before; a quoted-printable line ending in
@@ -198,6 +198,7 @@ VCardFile ReadVCards(const QString& text) {
     };
 
     for (qsizetype i = 0; i < physical.size(); ++i) {
+        Report(progress, i, i, physical.size(), 1024);
         const QString& line = physical[i];
         const bool continues =
             !line.isEmpty() && (line[0] == u' ' || line[0] == u'\t') && !logical.isEmpty();

@@ -4,6 +4,8 @@
 // continues the one before), quoted-printable values of 2.1 are decoded with
 // their soft line breaks, and backslash escapes are undone.
 
+#include "importexport/progress.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -38,7 +40,7 @@ struct VCardFile {
     QStringList warnings;
 };
 
-VCardFile ReadVCards(const QString& text);
+VCardFile ReadVCards(const QString& text, const ReadProgress& progress = {});
 
 // Escapes a text value (backslash, comma, semicolon, line breaks).
 QString VCardEscape(const QString& value);

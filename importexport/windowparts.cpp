@@ -1,14 +1,21 @@
 #include "importexport/windowparts.h"
 
 #include "data/recordset.h"
+#include "platform/dialogfolders.h"
 #include "platform/vb.h"
 
-#include <QDir>
-#include <QStandardPaths>
+#include <QWheelEvent>
+
+namespace {
+const QString kContactsFolders = QStringLiteral("contacts");
+} // namespace
 
 QString ContactsFolder() {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return DialogFolders::Start(kContactsFolders);
+}
+
+void RememberContactsFolder(const QString& chosen) {
+    DialogFolders::Remember(kContactsFolders, chosen);
 }
 
 QList<std::pair<int, QString>> ReadGroups(Connection& conn) {
@@ -20,4 +27,16 @@ QList<std::pair<int, QString>> ReadGroups(Connection& conn) {
         rs.MoveNext();
     }
     return groups;
+}
+
+ScrolledCombo::ScrolledCombo(QWidget* parent) : QComboBox(parent) {
+    // A wheel over it must not take the focus (and with it the wheel).
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ScrolledCombo::wheelEvent(QWheelEvent* e) {
+    if (hasFocus())
+        QComboBox::wheelEvent(e);
+    else
+        e->ignore(); // goes on to the list, which scrolls
 }

@@ -1,7 +1,9 @@
 #pragma once
 // What the import and export windows share: named controls, the folder
-// their file dialogs open in and the list of groups.
+// their file dialogs open in, the list of groups and the combo boxes of a
+// scrolled list.
 
+#include <QComboBox>
 #include <QList>
 #include <QString>
 #include <utility>
@@ -13,8 +15,21 @@ template <class W> W* Named(W* widget, const char* name) {
     return widget;
 }
 
-// The user's documents folder, or the home folder.
+// Where the import and export dialogs open: the folder of the file last
+// imported or exported while it exists, else Documents, else home.
 QString ContactsFolder();
+// Keeps the folder of a file chosen for an import or export.
+void RememberContactsFolder(const QString& chosen);
 
 // Every group as id and name, in name order, as the group lists show them.
 QList<std::pair<int, QString>> ReadGroups(Connection& conn);
+
+// A combo box inside a scrolled list: the mouse wheel changes its choice
+// only when it has the focus; otherwise the wheel scrolls the list.
+class ScrolledCombo : public QComboBox {
+  public:
+    explicit ScrolledCombo(QWidget* parent = nullptr);
+
+  protected:
+    void wheelEvent(QWheelEvent* e) override;
+};

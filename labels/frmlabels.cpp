@@ -100,6 +100,9 @@ FrmLabels::FrmLabels(const QList<AddressBlock>& parties, int copies, bool attent
     CmdPreview->setDefault(true);
     LblStatus = Named(new QLabel(this), "LblStatus");
     LblStatus->setTextFormat(Qt::PlainText);
+    // The window keeps its size whatever the status says: a long text is
+    // cut at the label's edge and shown whole as its tooltip.
+    LblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(LblStatus, 1);
     for (QPushButton* b : {CmdPreview, CmdPrint, CmdPdf, CmdClose})

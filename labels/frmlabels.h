@@ -111,9 +111,17 @@ class FrmLabels : public QDialog {
     QStringList SenderLines() const;
     // Sets the printer's paper for what is printed.
     void PreparePaper(QPrinter* printer) const;
-    // Paints every label or envelope; the number of pages (0: could not
-    // start). `outlines` draws the labels' edges, for the preview only.
-    int Render(QPrinter* printer, QPointF offsetMm, bool outlines = false);
+    // The pages the labels or envelopes take.
+    int PagesToPrint() const;
+    // The run fitted for printing, after asking about more than 100 pages
+    // ("... pages: <doing> them?") and naming the parties that do not fit
+    // whole; nothing when the user says no or stops it.
+    std::optional<LabelRun> PrepareRun(const QString& doing);
+    // Paints every label or envelope of the run with a progress bar; the
+    // number of pages (0: could not start, -1: stopped). `outlines` draws
+    // the labels' edges, for the preview only.
+    int Render(QPrinter* printer, const LabelRun& run, QPointF offsetMm, bool outlines = false);
+    class Progress;
     void ShowStatus(const QString& text);
 
     QList<AddressBlock> parties_;

@@ -4,6 +4,7 @@
 #include "data/userfile.h"
 #include "labels/frmlabels.h"
 #include "labels/labelsettings.h"
+#include "platform/dialogfolders.h"
 #include "platform/errors.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
@@ -20,16 +21,7 @@
 #include <QPrinter>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-
-namespace {
-
-QString Pages(int n) {
-    return n == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(n);
-}
-
-} // namespace
 
 LabelStyle FrmLabels::Style(QPointF offsetMm) const {
     LabelStyle style;
@@ -58,19 +50,9 @@ void FrmLabels::PreparePaper(QPrinter* printer) const {
     }
 }
 
-int FrmLabels::Render(QPrinter* printer, QPointF offsetMm, bool outlines) {
-    PreparePaper(printer);
-    LabelStyle style = Style(offsetMm);
-    style.outlines = outlines;
-    if (OptnEnvelope->isChecked())
-        return PrintEnvelopes(printer, envelopes_[qMax(0, CmbxEnvelope->currentIndex())], parties_,
-                              SpnCopies->value(), SenderLines(), style);
-    return PrintLabelSheet(printer, CurrentSheet(), parties_, SpnCopies->value(),
-                           SpnFirstRow->value(), SpnFirstColumn->value(), style);
-}
-
 void FrmLabels::ShowStatus(const QString& text) {
     LblStatus->setText(text);
+    LblStatus->setToolTip(text);
 }
 
 void FrmLabels::Preview() {
@@ -83,12 +65,14 @@ void FrmLabels::Preview() {
         printer.setPrinterName(name);
     PreparePaper(&printer);
     const QPointF offset(SpnOffsetX->value(), SpnOffsetY->value());
+    const std::optional<LabelRun> run = PrepareRun(QStringLiteral("preview"));
+    if (!run) return;
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName(QStringLiteral("LabelPreview"));
     preview.setWindowTitle(QStringLiteral("Preview: ") + LblParties->text());
     preview.resize(900, 680);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [&](QPrinter* p) { Render(p, offset, true); });
+            [&](QPrinter* p) { Render(p, *run, offset, true); });
     preview.exec();
 }
 
@@ -98,6 +82,8 @@ void FrmLabels::Print() {
     const QString name = CmbxPrinter->currentText();
     if (name != PdfPrinterName()) printer.setPrinterName(name);
     PreparePaper(&printer);
+    const std::optional<LabelRun> run = PrepareRun(QStringLiteral("print"));
+    if (!run) return;
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Print labels"));
     if (dialog.exec() != QDialog::Accepted) return;
@@ -105,19 +91,22 @@ void FrmLabels::Print() {
     // be another one than the list shows.
     const QString chosen =
         printer.outputFormat() == QPrinter::PdfFormat ? PdfPrinterName() : printer.printerName();
-    const int pages = Render(&printer, LabelSettings::Offset(chosen));
+    const int pages = Render(&printer, *run, LabelSettings::Offset(chosen));
+    if (pages < 0) {
+        ShowStatus(QStringLiteral("Stopped: the print job was cancelled."));
+        return;
+    }
     if (pages < 1)
         throw std::runtime_error(
             QStringLiteral("The printer %1 could not be started.").arg(chosen).toStdString());
-    ShowStatus(Pages(pages) + QStringLiteral(" sent to ") + chosen + QStringLiteral("."));
+    ShowStatus(PageCount(pages) + QStringLiteral(" sent to ") + chosen + QStringLiteral("."));
 }
 
 void FrmLabels::SavePdf() {
     SaveChoices();
-    QString folder = LabelSettings::LastPdfFolder();
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const std::optional<LabelRun> run = PrepareRun(QStringLiteral("print"));
+    if (!run) return;
+    const QString folder = DialogFolders::Existing(LabelSettings::LastPdfFolder());
     const QString suggested = QDir(folder).filePath(
         OptnEnvelope->isChecked() ? QStringLiteral("envelopes.pdf") : QStringLiteral("labels.pdf"));
     QString path =
@@ -144,7 +133,11 @@ void FrmLabels::SavePdf() {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(drawn);
         printer.setCreator(QStringLiteral("Address book"));
-        if (work.isValid()) pages = Render(&printer, LabelSettings::Offset(PdfPrinterName()));
+        if (work.isValid()) pages = Render(&printer, *run, LabelSettings::Offset(PdfPrinterName()));
+    }
+    if (pages < 0) {
+        ShowStatus(QStringLiteral("Stopped: nothing was saved."));
+        return;
     }
     QFile in(drawn);
     const QByteArray pdf = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
@@ -163,6 +156,6 @@ void FrmLabels::SavePdf() {
         return;
     }
     LabelSettings::SetLastPdfFolder(QFileInfo(path).absolutePath());
-    ShowStatus(Pages(pages) + QStringLiteral(" saved to ") + QDir::toNativeSeparators(path) +
+    ShowStatus(PageCount(pages) + QStringLiteral(" saved to ") + QDir::toNativeSeparators(path) +
                QStringLiteral("."));
 }

@@ -97,7 +97,7 @@ EnvelopeLayout LayOutEnvelope(const QString& name, QSizeF sizeMm) {
     EnvelopeLayout e;
     e.name = name;
     e.sizeMm = sizeMm;
-    const double left = w * 0.42, top = h * 0.45;
+    const double left = w / 2, top = h / 2; // right of the middle, in the lower half
     e.recipientMm = QRectF(left, top, w - left - kRightEdge, h - top - kBottomEdge);
     e.senderMm = QRectF(kEdge, kEdge, std::max(0.0, w * 0.40 - kEdge), h * 0.30);
     return e;

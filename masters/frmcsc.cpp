@@ -12,6 +12,7 @@
 #include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "platform/vb.h"
+#include "platform/writefailure.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -200,7 +201,7 @@ void FrmCsC::CmdDel_Click() {
     try {
         MarkCityDeleted(now);
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The city could not be deleted."), e);
+        ReportWriteFailure(this, QStringLiteral("The city could not be deleted."), e);
         return;
     }
     MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
@@ -235,6 +236,7 @@ void FrmCsC::LstvewCsc_DblClick() {
     ResumeNext([&] { txtcty->setText(Trim(Rs.Fields("ctyname").Str())); });
     ResumeNext([&] { txtstate->setText(Trim(Rs.Fields("statename").Str())); });
     ResumeNext([&] { txtcontry->setText(Trim(Rs.Fields("contryname").Str())); });
+    ResumeNext([&] { Loaded.Take(Rs, {"ctyname", "statename", "contryname", "delstatus"}); });
     CmdSave->setText(QStringLiteral("&Save"));
     CmdEdt->setText(QStringLiteral("&Edit"));
     CmdDel->setEnabled(true);
@@ -299,36 +301,43 @@ bool FrmCsC::SaveCity() {
         const QDateTime now = QDateTime::currentDateTime();
         // The new id is taken inside the write that adds the row: another
         // program writing meanwhile waits for it, so no two cities share an id.
-        InTransaction(*Conn, [&] {
-            Rs.Open(QStringLiteral("Select max(ctyid) from cscmstr"), Conn, adOpenStatic,
-                    adLockBatchOptimistic);
-            // Only a new city needs an id: a change must not fail because the
-            // register has reached the largest id.
-            const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
-            Rs.Close();
-            Rs.Open(QStringLiteral("Select * from cscmstr"), Conn, adOpenStatic,
-                    adLockBatchOptimistic);
-            if (NewEntry) {
-                Rs.AddNew();
-                Rs.Fields("Ctyid") = QVariant(newId);
-                Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
-                Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
-                Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
-                Rs.Fields("addt") = QVariant(now);
-                Rs.Fields("delstatus") = QVariant(0);
-                Rs.UpdateBatch(adAffectAllChapters);
-            } else {
+        // A change is checked against the city as it was loaded.
+        const bool written = SaveCheckingChanges(Loaded, CityFields(), Caption(), [&] {
+            InTransaction(*Conn, [&] {
+                Rs.Open(QStringLiteral("Select max(ctyid) from cscmstr"), Conn, adOpenStatic,
+                        adLockBatchOptimistic);
+                // Only a new city needs an id: a change must not fail because the
+                // register has reached the largest id.
+                const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
                 Rs.Close();
-                Rs.Open(kSelectCityById + QString::number(CtyId) + QStringLiteral("'"), Conn,
-                        adOpenStatic, adLockBatchOptimistic);
-                Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
-                Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
-                Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
-                Rs.Fields("edtdt") = QVariant(now);
-                Rs.Fields("delstatus") = QVariant(0);
-                Rs.UpdateBatch(adAffectAllChapters);
-            }
+                Rs.Open(QStringLiteral("Select * from cscmstr"), Conn, adOpenStatic,
+                        adLockBatchOptimistic);
+                if (NewEntry) {
+                    Rs.AddNew();
+                    Rs.Fields("Ctyid") = QVariant(newId);
+                    Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
+                    Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
+                    Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
+                    Rs.Fields("addt") = QVariant(now);
+                    Rs.Fields("delstatus") = QVariant(0);
+                    Rs.UpdateBatch(adAffectAllChapters);
+                } else {
+                    Rs.Close();
+                    LockRowForChange(*Conn, QStringLiteral("cscmstr"), QVariant(CtyId));
+                    Rs.Open(kSelectCityById + QString::number(CtyId) + QStringLiteral("'"), Conn,
+                            adOpenStatic, adLockBatchOptimistic);
+                    if (Rs.RecordCount() > 0) Loaded.Require(Rs);
+                    Rs.Fields("ctyname") = QVariant(Trim(txtcty->text()));
+                    Rs.Fields("statename") = QVariant(Trim(txtstate->text()));
+                    Rs.Fields("contryname") = QVariant(Trim(txtcontry->text()));
+                    Rs.Fields("edtdt") = QVariant(now);
+                    Rs.Fields("delstatus") = QVariant(0);
+                    Rs.UpdateBatch(adAffectAllChapters);
+                }
+            });
         });
+        if (!written) return;
+        Loaded.Clear();
         saved = true;
         MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
                         : QStringLiteral("Record has been updated"),
@@ -338,6 +347,14 @@ bool FrmCsC::SaveCity() {
         CmdEdt->setText(QStringLiteral("&Edit"));
     });
     return saved;
+}
+
+// The entry's fields, as a change made elsewhere is told and taken.
+QList<EntryField> FrmCsC::CityFields() {
+    return {TextBoxField(txtcty, QStringLiteral("ctyname"), QStringLiteral("City")),
+            TextBoxField(txtstate, QStringLiteral("statename"), QStringLiteral("State")),
+            TextBoxField(txtcontry, QStringLiteral("contryname"), QStringLiteral("Country")),
+            DeletedMarkField(QStringLiteral("delstatus"))};
 }
 
 // Marks the loaded city deleted. The row stays for the parties that point

@@ -6,7 +6,9 @@
 
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "data/rowcheck.h"
 #include "platform/busynotice.h"
+#include "platform/changedelsewhere.h"
 #include "platform/form.h"
 
 #include <QDateTime>
@@ -52,12 +54,14 @@ class FrmCsC : public Form {
 
     void ValidateEntry();
     bool SaveCity();
+    QList<EntryField> CityFields();
     void MarkCityDeleted(const QDateTime& now);
     void ClearEntry();
     void FillCityList();
     BusyRerun CityListAgain();
 
     Recordset Rs;
+    LoadedRow Loaded; // the city as loaded for change
     bool NewEntry = false;
     Integer ErrCount = 0;
     Integer CtyId = 0;

@@ -6,12 +6,14 @@
 #include "masters/anywheredblclick.h"
 #include "masters/entrycolours.h"
 #include "masters/registerlist.h"
+#include "platform/changedelsewhere.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "platform/vb.h"
+#include "platform/writefailure.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -153,7 +155,7 @@ void FrmGrupMstr::CmdDel_Click() {
     try {
         DeleteGroup();
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The group could not be deleted."), e);
+        ReportWriteFailure(this, QStringLiteral("The group could not be deleted."), e);
         return;
     }
     MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
@@ -186,6 +188,7 @@ void FrmGrupMstr::LstvewGrup_DblClick() {
         return;
     }
     ResumeNext([&] { txtGrup->setText(Trim(Rs.Fields("grpname").Str())); });
+    ResumeNext([&] { Loaded.Take(Rs, {QStringLiteral("grpname")}); });
     CmdSave->setText(QStringLiteral("&Save"));
     CmdEdt->setText(QStringLiteral("&Edit"));
     CmdDel->setEnabled(true);
@@ -243,29 +246,38 @@ bool FrmGrupMstr::SaveGroup() {
             return;
         // The new id is taken inside the write that adds the row: another
         // program writing meanwhile waits for it, so no two groups share an id.
-        InTransaction(*Conn, [&] {
-            Rs.Open(QStringLiteral("Select max(grpid) from adrsgrupmstr"), Conn, adOpenStatic,
-                    adLockBatchOptimistic);
-            // Only a new group needs an id: a rename must not fail because the
-            // register has reached the largest id.
-            const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
-            Rs.Close();
-            Rs.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn, adOpenStatic,
-                    adLockBatchOptimistic);
-            if (NewEntry) {
-                Rs.AddNew();
-                Rs.Fields("grpid") = QVariant(newId);
-                Rs.Fields("grpname") = QVariant(Trim(txtGrup->text()));
-                Rs.UpdateBatch(adAffectAllChapters);
-                Rs.MoveNext();
-            } else {
+        // A rename is checked against the group as it was loaded.
+        const QList<EntryField> fields{
+            TextBoxField(txtGrup, QStringLiteral("grpname"), QStringLiteral("Group"))};
+        const bool written = SaveCheckingChanges(Loaded, fields, Caption(), [&] {
+            InTransaction(*Conn, [&] {
+                Rs.Open(QStringLiteral("Select max(grpid) from adrsgrupmstr"), Conn, adOpenStatic,
+                        adLockBatchOptimistic);
+                // Only a new group needs an id: a rename must not fail because the
+                // register has reached the largest id.
+                const Integer newId = NewEntry ? NextId(Rs) : Integer(0);
                 Rs.Close();
-                Rs.Open(kSelectGroupById + QString::number(GrpId) + QStringLiteral("'"), Conn,
-                        adOpenStatic, adLockBatchOptimistic);
-                Rs.Fields("grpname") = QVariant(Trim(txtGrup->text()));
-                Rs.UpdateBatch(adAffectAllChapters);
-            }
+                Rs.Open(QStringLiteral("Select * from adrsgrupmstr"), Conn, adOpenStatic,
+                        adLockBatchOptimistic);
+                if (NewEntry) {
+                    Rs.AddNew();
+                    Rs.Fields("grpid") = QVariant(newId);
+                    Rs.Fields("grpname") = QVariant(Trim(txtGrup->text()));
+                    Rs.UpdateBatch(adAffectAllChapters);
+                    Rs.MoveNext();
+                } else {
+                    Rs.Close();
+                    LockRowForChange(*Conn, QStringLiteral("adrsgrupmstr"), QVariant(GrpId));
+                    Rs.Open(kSelectGroupById + QString::number(GrpId) + QStringLiteral("'"), Conn,
+                            adOpenStatic, adLockBatchOptimistic);
+                    if (Rs.RecordCount() > 0) Loaded.Require(Rs);
+                    Rs.Fields("grpname") = QVariant(Trim(txtGrup->text()));
+                    Rs.UpdateBatch(adAffectAllChapters);
+                }
+            });
         });
+        if (!written) return;
+        Loaded.Clear();
         saved = true;
         MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
                         : QStringLiteral("Record has been updated"),

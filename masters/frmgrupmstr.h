@@ -6,6 +6,7 @@
 
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "data/rowcheck.h"
 #include "platform/busynotice.h"
 #include "platform/form.h"
 
@@ -51,4 +52,5 @@ class FrmGrupMstr : public Form {
     Integer ErrCount = 0;
     Integer GrpId = 0;
     Recordset Rs;
+    LoadedRow Loaded; // the group as loaded for change
 };

@@ -1,12 +1,10 @@
 #include "platform/busynotice.h"
 
 #include "data/connmodule.h"
+#include "data/serverwait.h"
+#include "platform/edgeline.h"
 #include "platform/errors.h"
-#include "platform/form.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QLabel>
 #include <QPointer>
 #include <QTimer>
 #include <utility>
@@ -18,21 +16,13 @@ const char* const kName = "LblBusy";
 
 // The line itself, with the reads it reported and the probe that watches
 // for the book to be free.
-class BusyLine : public QLabel {
+class BusyLine : public EdgeLine {
   public:
-    explicit BusyLine(QWidget* window) : QLabel(window) {
-        setObjectName(QLatin1String(kName));
-        // It may lie over the window's buttons for a while: clicks go through.
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setWordWrap(true);
+    explicit BusyLine(QWidget* window) : EdgeLine(window, kName, "#ffffc0", "#800000") {
         setText(QStringLiteral("The address book is busy in another program: it could not be "
                                "read just now. The list is read again as soon as it is free."));
-        setStyleSheet(QStringLiteral(
-            "QLabel { background: #ffffc0; color: #800000; border-top: 1px solid #808080; "
-            "padding: 2px 4px; }"));
         probe_.setInterval(kProbeMs);
         connect(&probe_, &QTimer::timeout, this, [this] { Probe(); });
-        window->installEventFilter(this);
     }
 
     void Keep(QWidget* window, const BusyRerun& rerun) {
@@ -42,17 +32,9 @@ class BusyLine : public QLabel {
         reruns_.push_back(Kept{list, rerun.again});
     }
 
-    void Raise() {
-        Place();
-        raise();
-        show();
+    void Show() {
+        Raise();
         probe_.start();
-    }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == parentWidget() && event->type() == QEvent::Resize && isVisible()) Place();
-        return false;
     }
 
   private:
@@ -61,16 +43,10 @@ class BusyLine : public QLabel {
         std::function<void()> again;
     };
 
-    void Place() {
-        const QWidget* window = parentWidget();
-        const int height = heightForWidth(window->width());
-        setGeometry(0, window->height() - height, window->width(), height);
-    }
-
     // The book is free when a read that does not wait succeeds. Inside a
     // transaction (a save waiting on a question) the probe waits for it.
     void Probe() {
-        if (!Conn || Conn->InTransaction() || !Conn->CanRead()) return;
+        if (!Conn || ServerWait::Busy() || Conn->InTransaction() || !Conn->CanRead()) return;
         probe_.stop();
         hide();
         const std::vector<Kept> reruns = std::exchange(reruns_, {});
@@ -87,17 +63,14 @@ class BusyLine : public QLabel {
 } // namespace
 
 QLabel* BusyNotice(QWidget* window) {
-    return window ? window->findChild<QLabel*>(QLatin1String(kName), Qt::FindDirectChildrenOnly)
-                  : nullptr;
+    return EdgeLine::Find(window, kName);
 }
 
 void ShowBusyNotice(QWidget* control, const BusyRerun& rerun) {
-    if (!control) control = QApplication::focusWidget();
-    if (!control) return;
-    QWidget* window = FormOf(control);
-    if (!window) window = control->window();
+    QWidget* window = EdgeLine::WindowOf(control);
+    if (!window) return;
     auto* line = dynamic_cast<BusyLine*>(BusyNotice(window));
     if (!line) line = new BusyLine(window);
     line->Keep(window, rerun);
-    line->Raise();
+    line->Show();
 }

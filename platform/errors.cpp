@@ -3,6 +3,7 @@
 #include "platform/busynotice.h"
 #include "platform/form.h"
 #include "platform/msgbox.h"
+#include "platform/servernotice.h"
 
 #include <QApplication>
 
@@ -21,6 +22,12 @@ void ReportBusyWrite(const BusyError& e) {
            vbExclamation, form ? form->Caption() : QApplication::applicationName());
 }
 
+void ReportServerWrite(const ServerError& e) {
+    const Form* form = FormOf(QApplication::focusWidget());
+    MsgBox(e.message() + QStringLiteral("\n\nThe entry is still on screen."), vbExclamation,
+           form ? form->Caption() : QApplication::applicationName());
+}
+
 namespace {
 QWidget* currentControl = nullptr;
 }
@@ -36,10 +43,23 @@ QWidget* HandlerScope::Current() {
 }
 
 bool NoteIfBusy(QWidget* control, const std::exception& e, const BusyRerun& rerun) {
+    if (!control) control = HandlerScope::Current();
+    if (!control) control = QApplication::focusWidget();
+    if (const auto* server = dynamic_cast<const ServerError*>(&e)) {
+        if (!server->Reading()) return false;
+        const bool again =
+            dynamic_cast<const ConnectionLost*>(server) || dynamic_cast<const ServerBusy*>(server);
+        // A read waiting its turn is simply run when the connection is free.
+        if (!dynamic_cast<const ServerBusy*>(server))
+            ShowServerNotice(control,
+                             again ? server->message() + QStringLiteral(" The list is read again.")
+                                   : server->message());
+        if (again) RerunWhenFree(rerun);
+        return true;
+    }
     const auto* busy = dynamic_cast<const BusyError*>(&e);
     if (!busy || !busy->Reading()) return false;
-    if (!control) control = HandlerScope::Current();
-    ShowBusyNotice(control ? control : QApplication::focusWidget(), rerun);
+    ShowBusyNotice(control, rerun);
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "data/dberror.h"
 #include "platform/busynotice.h"
+#include "platform/writefailure.h"
 
 #include <QString>
 #include <exception>
@@ -23,15 +24,20 @@ QString ErrorText(const std::exception& e);
 // A read that met a lock of another program is not quietly skipped: the
 // window of `control` (the focused one when null) says so in its busy line
 // (see platform/busynotice.h), and `rerun` is run once the book is free.
-// True when `e` was such a read.
+// A read the database server failed is said in the window's server line
+// (platform/servernotice.h); after a lost connection, or when the
+// connection was still busy with another step, `rerun` is run once it is
+// free (and connects again). True when `e` was such a read.
 bool NoteIfBusy(QWidget* control, const std::exception& e, const BusyRerun& rerun = {});
 
 // `rerun`: what to read again when the step met another program's lock.
+// A write that fails is not ignored: it is said in a message box
+// (platform/writefailure.h).
 template <class Step> void ResumeNext(Step&& step, const BusyRerun& rerun = {}) {
     try {
         step();
     } catch (const std::exception& e) {
-        NoteIfBusy(nullptr, e, rerun);
+        if (!NoteIfBusy(nullptr, e, rerun)) NoteIfWriteFailed(e);
     }
 }
 
@@ -40,15 +46,22 @@ void ReportInvalidInput();
 // Says that a save found the book locked by another program and that the
 // entry is still on screen.
 void ReportBusyWrite(const BusyError& e);
+// Says what kept the database server from saving, and that the entry is
+// still on screen.
+void ReportServerWrite(const ServerError& e);
 
 // Runs `work`; any error is reported as "Invalid Input", except a book
-// locked by another program, which is said as such. Returns false then.
+// locked by another program or a server that failed, which are said as
+// such. Returns false then.
 template <class Work> bool TrapInvalidInput(Work&& work) {
     try {
         work();
         return true;
     } catch (const BusyError& e) {
         ReportBusyWrite(e);
+        return false;
+    } catch (const ServerError& e) {
+        ReportServerWrite(e);
         return false;
     } catch (const std::exception&) {
         ReportInvalidInput();

@@ -182,6 +182,12 @@ void DblClick(ListView* list, Handler h) {
     QObject::connect(list, &ListView::doubleClicked, list, guard(list, std::move(h)));
 }
 
+void SelectionChange(ListView* list, Handler h) {
+    auto guarded = guard(list, std::move(h));
+    QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, list, guarded);
+    QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, guarded);
+}
+
 void Change(QLineEdit* box, Handler h) {
     QObject::connect(box, &QLineEdit::textChanged, box, guard(box, std::move(h)));
 }

@@ -40,6 +40,9 @@ void Click(QLabel* label, Handler h);           // the label clicked
 void Click(QAction* menuItem, Handler h);       // a menu command
 void ItemClick(ListView* list, Handler h);      // a row clicked
 void DblClick(ListView* list, Handler h);       // a row double-clicked
+// The selected row changed, chosen with the mouse or the keys, or the list
+// was emptied.
+void SelectionChange(ListView* list, Handler h);
 void Change(QLineEdit* box, Handler h);
 void Change(QComboBox* combo, Handler h);
 void Change(QPlainTextEdit* box, Handler h);

@@ -1,5 +1,6 @@
 #include "platform/form.h"
 
+#include "platform/childplacement.h"
 #include "platform/twips.h"
 #include "platform/typedtext.h"
 
@@ -35,8 +36,15 @@ int Form::Top() const {
 int Form::Left() const {
     return Twips(Frame()->x());
 }
+// A child window that grows wider moves left as far as it must to stay
+// inside the main window's work area, as it was when it opened.
 void Form::SetWidth(int twips) {
-    Frame()->resize(Px(twips), Frame()->height());
+    QWidget* frame = Frame();
+    const QWidget* area = frame != this ? frame->parentWidget() : nullptr;
+    const bool wasInside = area && frame->geometry().right() < area->width();
+    frame->resize(Px(twips), frame->height());
+    if (wasInside && frame->geometry().right() >= area->width())
+        frame->move(LeftInside(frame->x(), frame->width(), area->width()), frame->y());
 }
 void Form::SetHeight(int twips) {
     Frame()->resize(Frame()->width(), Px(twips));
@@ -45,6 +53,7 @@ void Form::SetTop(int twips) {
     Frame()->move(Frame()->x(), Px(twips));
 }
 void Form::SetLeft(int twips) {
+    leftGiven_ = true;
     Frame()->move(Px(twips), Frame()->y());
 }
 

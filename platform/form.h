@@ -24,6 +24,8 @@ class Form : public QWidget {
     void SetHeight(int twips);
     void SetTop(int twips);
     void SetLeft(int twips);
+    // Whether the window's left edge was set (else where it opens is free).
+    bool LeftGiven() const { return leftGiven_; }
 
     // Closes the window; the form is deleted with it.
     void Unload();
@@ -37,6 +39,9 @@ class Form : public QWidget {
 
   protected:
     bool event(QEvent* e) override;
+
+  private:
+    bool leftGiven_ = false;
 };
 
 // The form a control belongs to, or nullptr.

@@ -1,5 +1,7 @@
 #include "platform/listview.h"
 
+#include "data/serverwait.h"
+#include "platform/listrowheight.h"
 #include "platform/twips.h"
 
 #include <QHeaderView>
@@ -146,6 +148,7 @@ QString ListItem::SubItem(int column) const {
 
 void ListItem::SetSubItem(int column, const QString& text) {
     list_->model_.rows_.SetCell(row_, column, text);
+    list_->noteText(text);
     if (row_ < list_->model_.shown_) {
         const QModelIndex i = list_->model_.index(row_, column);
         emit list_->model_.dataChanged(i, i);
@@ -169,10 +172,17 @@ void ListItem::Select() {
     list_->setCurrentIndex(list_->model_.index(row_, 0));
 }
 
+void ListItem::EnsureVisible() {
+    list_->Flush();
+    list_->scrollTo(list_->model_.index(row_, 0));
+}
+
 // ---- ListView ------------------------------------------------------------
 
 ListView::ListView(QWidget* parent) : QTreeView(parent) {
     setModel(&model_);
+    rowHeight_ = new RowHeightDelegate(this);
+    setItemDelegate(rowHeight_);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -221,16 +231,24 @@ int ListView::Count() {
 
 void ListView::Clear() {
     stopFill();
+    rowHeight_->tall = false;
     model_.beginResetModel();
     model_.rows_.Clear();
     model_.shown_ = 0;
     model_.endResetModel();
 }
 
+void ListView::noteText(const QString& text) {
+    if (rowHeight_->tall || !HasTallScript(text)) return;
+    rowHeight_->tall = true;
+    scheduleDelayedItemsLayout(); // every row takes the new height
+}
+
 ListItem ListView::Add(const QString& text) {
     model_.rows_.AddRow();
     const int row = model_.rows_.Count() - 1;
     model_.rows_.SetCell(row, 0, text);
+    noteText(text);
     scheduleFlush();
     return ListItem(this, row);
 }
@@ -293,6 +311,9 @@ void ListView::stopFill() {
 // that clears the list, or starts a new fill, ends this one.
 void ListView::runSlices(qint64 budgetNs) {
     if (!slice_ || inSlice_) return;
+    // While a statement waits on the database server the windows paint, and
+    // the fill waits for its turn.
+    if (budgetNs >= 0 && ServerWait::Busy()) return;
     // The first screen is painted before the fill goes on.
     if (budgetNs >= 0 && !painted_ && isVisible() && fillClock_.nsecsElapsed() < kFirstPaintWaitNs)
         return;

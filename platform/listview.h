@@ -28,6 +28,7 @@
 #include <vector>
 
 class ListView;
+class RowHeightDelegate;
 
 class ListItem {
   public:
@@ -40,6 +41,8 @@ class ListItem {
     bool Checked() const;
     void SetChecked(bool checked);
     void Select();
+    // Scrolls the list so that the row is in sight.
+    void EnsureVisible();
 
   private:
     ListView* list_;
@@ -131,9 +134,11 @@ class ListView : public QTreeView {
   private:
     friend class ListItem;
     void scheduleFlush();
+    void noteText(const QString& text); // taller rows for the text's script
     void runSlices(qint64 budgetNs);
     void stopFill();
     ListItemModel model_;
+    RowHeightDelegate* rowHeight_ = nullptr;
     bool flushPending_ = false;
     std::shared_ptr<Slice> slice_;
     bool inSlice_ = false;

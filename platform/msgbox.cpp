@@ -2,12 +2,20 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 MsgBoxResponder* responder = nullptr;
 
 int ShowRealBox(const MsgBoxCall& call) {
     QMessageBox box(QApplication::activeWindow());
+    QList<QAbstractButton*> choices;
+    for (const QString& choice : call.choices)
+        choices << box.addButton(choice, QMessageBox::ActionRole);
+    if (!choices.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(choices.first()));
+        box.setEscapeButton(choices.first());
+    }
     box.setWindowTitle(call.title.isEmpty() ? QApplication::applicationName() : call.title);
     box.setText(call.prompt);
     switch (call.Icon()) {
@@ -25,6 +33,10 @@ int ShowRealBox(const MsgBoxCall& call) {
         break;
     default:
         box.setIcon(QMessageBox::NoIcon);
+    }
+    if (!choices.isEmpty()) {
+        box.exec();
+        return qMax(0, int(choices.indexOf(box.clickedButton())));
     }
     if (call.YesNo()) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -45,7 +57,12 @@ int ShowRealBox(const MsgBoxCall& call) {
 } // namespace
 
 int MsgBox(const QString& prompt, int buttons, const QString& title) {
-    const MsgBoxCall call{prompt, buttons, title};
+    const MsgBoxCall call{prompt, buttons, title, {}};
+    return responder ? responder->Respond(call) : ShowRealBox(call);
+}
+
+int MsgChoice(const QString& prompt, const QStringList& choices, int style, const QString& title) {
+    const MsgBoxCall call{prompt, style, title, choices};
     return responder ? responder->Respond(call) : ShowRealBox(call);
 }
 
@@ -65,6 +82,7 @@ ScriptedMsgBoxes::~ScriptedMsgBoxes() {
 int ScriptedMsgBoxes::Respond(const MsgBoxCall& call) {
     calls.append(call);
     if (!answers.isEmpty()) return answers.takeFirst();
+    if (!call.choices.isEmpty()) return 0;
     return call.YesNo() ? vbYes : call.YesNoCancel() ? vbCancel : vbOK;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 enum VbMsgBoxStyle {
     vbOKOnly = 0,
@@ -18,11 +19,17 @@ enum VbMsgBoxStyle {
 enum VbMsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
 int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = QString());
+// A box whose buttons say what they do: returns the index of the one
+// pressed (Escape or closing the box: the first, which must be the one that
+// changes nothing). `style` gives the icon.
+int MsgChoice(const QString& prompt, const QStringList& choices, int style = vbOKOnly,
+              const QString& title = QString());
 
 struct MsgBoxCall {
     QString prompt;
     int buttons = vbOKOnly;
     QString title;
+    QStringList choices; // the buttons of a MsgChoice box
     int Icon() const { return buttons & 0x70; }
     bool YesNo() const { return (buttons & 0x7) == vbYesNo; }
     bool YesNoCancel() const { return (buttons & 0x7) == vbYesNoCancel; }
@@ -38,8 +45,8 @@ class MsgBoxResponder {
 void SetMsgBoxResponder(MsgBoxResponder* responder);
 
 // Records every box and answers from a script: queued answers first, then
-// Yes to a Yes/No question, Cancel to a Yes/No/Cancel one and OK to the
-// rest. Installs itself while alive.
+// Yes to a Yes/No question, Cancel to a Yes/No/Cancel one, the first choice
+// of a MsgChoice box and OK to the rest. Installs itself while alive.
 class ScriptedMsgBoxes : public MsgBoxResponder {
   public:
     ScriptedMsgBoxes();

@@ -13,25 +13,54 @@ class Desktop : public Shell::Backend {
         QDesktopServices::openUrl(QUrl(target, QUrl::TolerantMode));
     }
 
-    bool StartHidden(const QString& program) override {
+    bool StartHidden(const QString& program, const Shell::BatchDone& done) override {
         const QFileInfo info(program);
         if (!info.exists()) return false;
-        QProcess process;
-        process.setWorkingDirectory(info.absolutePath());
-        process.setStandardInputFile(QProcess::nullDevice());
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
+        // Not parented: a batch still running when the program ends is left
+        // to finish its work.
+        auto* process = new QProcess;
+        process->setWorkingDirectory(info.absolutePath());
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardOutputFile(QProcess::nullDevice());
 #ifdef Q_OS_WIN
-        process.setProgram(QStringLiteral("cmd.exe"));
-        process.setArguments({QStringLiteral("/c"), info.absoluteFilePath()});
-        process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
+        process->setProgram(QStringLiteral("cmd.exe"));
+        process->setArguments({QStringLiteral("/c"), info.absoluteFilePath()});
+        process->setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
             args->flags |= 0x08000000; // CREATE_NO_WINDOW
         });
 #else
-        process.setProgram(QStringLiteral("/bin/sh"));
-        process.setArguments({info.absoluteFilePath()});
+        process->setProgram(QStringLiteral("/bin/sh"));
+        process->setArguments({info.absoluteFilePath()});
 #endif
-        return process.startDetached();
+        auto ended = [process, done](const Shell::BatchOutcome& outcome) {
+            process->disconnect();
+            process->deleteLater();
+            if (done) done(outcome);
+        };
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, ended](int code, QProcess::ExitStatus status) {
+                             ended(Outcome(process, code, status));
+                         });
+        QObject::connect(
+            process, &QProcess::errorOccurred, process,
+            [process, ended](QProcess::ProcessError error) {
+                if (error != QProcess::FailedToStart) return; // finished follows
+                ended({false,
+                       QStringLiteral("it could not be run (%1)").arg(process->errorString())});
+            });
+        process->start();
+        return true;
+    }
+
+  private:
+    static Shell::BatchOutcome Outcome(QProcess* process, int code, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && code == 0) return {};
+        const QStringList said = QString::fromLocal8Bit(process->readAllStandardError())
+                                     .split(u'\n', Qt::SkipEmptyParts);
+        for (auto line = said.crbegin(); line != said.crend(); ++line)
+            if (!line->trimmed().isEmpty()) return {false, line->trimmed()};
+        if (status != QProcess::NormalExit) return {false, QStringLiteral("it stopped abnormally")};
+        return {false, QStringLiteral("it ended with exit status %1").arg(code)};
     }
 };
 
@@ -52,8 +81,8 @@ void Shell::ShellExecuteOpen(const QString& target) {
     current().Open(target);
 }
 
-bool Shell::StartHidden(const QString& program) {
-    return current().StartHidden(program);
+bool Shell::StartHidden(const QString& program, const BatchDone& done) {
+    return current().StartHidden(program, done);
 }
 
 Shell::Recorder::Recorder() {

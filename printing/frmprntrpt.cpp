@@ -452,6 +452,7 @@ void FrmPrntrpt::txtNoco_LostFocus() {
 
 void FrmPrntrpt::CmdPrnt_Click() {
     ShowStatus(QString()); // what the last print did no longer holds
+    ++PrintRun;
     if (Trim(TxtName->text()).isEmpty()) {
         MsgBox(QStringLiteral("Select a record"), vbInformation, QStringLiteral("Error Handler"));
         LstvewPrnt->setFocus();

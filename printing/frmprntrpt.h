@@ -110,9 +110,11 @@ class FrmPrntrpt : public Form {
     void SaveContactPerson();
     bool ReadPartyForPrint(AddressBlock& party, bool withContact);
     bool WritePrint(const QByteArray& bytes);
-    bool StartPrintBatch();
+    bool StartPrintBatch(const QString& what, const QString& note);
+    static QString UnprintableNote(const QStringList& lines);
 
     Recordset Rs;
     Recordset RsPrint;
     QColor ChkAttnUsualColor;
+    int PrintRun = 0; // counts the prints, so a batch ending late tells only its own
 };

@@ -4,6 +4,7 @@
 #include "platform/apppath.h"
 
 #include <QFile>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -46,6 +47,16 @@ QByteArray EncodeLines(const QStringList& lines, CodePage codePage) {
         out.append("\r\n");
     }
     return out;
+}
+
+int CountUnprintable(const QStringList& texts, CodePage codePage) {
+    int count = 0;
+    for (const QString& text : texts) {
+        const auto chars = text.toUcs4();
+        count += std::any_of(chars.cbegin(), chars.cend(),
+                             [&](char32_t c) { return c != U'?' && byteOf(c, codePage) == '?'; });
+    }
+    return count;
 }
 
 QString PrintFilePath() {

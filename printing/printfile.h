@@ -16,6 +16,10 @@ CodePage SystemCodePage();
 // cannot hold written as "?", each followed by CR LF.
 QByteArray EncodeLines(const QStringList& lines, CodePage codePage = SystemCodePage());
 
+// How many of `texts` hold a character the code page cannot hold, which
+// the file would print as "?".
+int CountUnprintable(const QStringList& texts, CodePage codePage = SystemCodePage());
+
 QString PrintFilePath();  // <application folder>/A.TXT
 QString PrintBatchPath(); // <application folder>/print.bat on Windows, print.sh elsewhere
 

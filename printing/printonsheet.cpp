@@ -3,6 +3,7 @@
 
 #include "labels/frmlabels.h"
 #include "labels/partyblocks.h"
+#include "platform/errors.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
 #include "platform/vb.h"
@@ -20,6 +21,12 @@ void FrmPrntrpt::CmdSheet_Click() {
     }
     AddressBlock party;
     if (!ReadPartyForPrint(party, true)) return;
+    try {
+        ReadCityAndPin(party, AdrsId);
+    } catch (const std::exception& e) {
+        ReportFailure(this, QStringLiteral("The party could not be read for printing."), e);
+        return;
+    }
     const int copies = Copies > 0 ? Copies : qMax(1, Trim(txtNoco->text()).toInt());
     FrmLabels::Open({party}, copies, MarkAttn, LabelSummary({party}, 0), this);
 }

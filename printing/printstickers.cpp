@@ -6,13 +6,16 @@
 #include "platform/msgbox.h"
 #include "platform/shell.h"
 #include "platform/vb.h"
+#include "platform/writefailure.h"
 #include "printing/frmprntrpt.h"
 #include "printing/printfile.h"
 #include "printing/sticker.h"
 #include "printing/stickerrow.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <stdexcept>
 
 void FrmPrntrpt::SaveContactPerson() {
@@ -36,7 +39,7 @@ bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party, bool withContact) {
         try {
             SaveContactPerson();
         } catch (const std::exception& e) {
-            ReportFailure(
+            ReportWriteFailure(
                 this,
                 QStringLiteral("The contact person could not be saved, so nothing was printed."),
                 e);
@@ -72,14 +75,46 @@ bool FrmPrntrpt::WritePrint(const QByteArray& bytes) {
     }
 }
 
-bool FrmPrntrpt::StartPrintBatch() {
+// Hands the print file to the print batch. The status bar says that `what`
+// (when not empty) was sent to the printer once the batch has done so, or
+// that it was written but not printed, and why, followed by `note`. False
+// when the batch could not be started at all (said in a box).
+bool FrmPrntrpt::StartPrintBatch(const QString& what, const QString& note) {
     const QString batch = PrintBatchPath();
-    if (Shell::StartHidden(batch)) return true;
+    const QString file = QDir::toNativeSeparators(PrintFilePath());
+    Shell::BatchDone done;
+    if (!what.isEmpty()) {
+        ShowStatus(what + QStringLiteral(": handing the print file to the printer…"));
+        done = [self = QPointer<FrmPrntrpt>(this), run = PrintRun, what, note,
+                file](const Shell::BatchOutcome& outcome) {
+            // A later Print, or a closed window, has the status bar now.
+            if (!self || self->PrintRun != run) return;
+            self->ShowStatus((outcome.ok ? what + QStringLiteral(" sent to the printer")
+                                         : QStringLiteral("%1 written to %2 but not printed: %3")
+                                               .arg(what, file, outcome.why)) +
+                             note);
+        };
+    }
+    if (Shell::StartHidden(batch, done)) return true;
+    ShowStatus(QString());
     ReportFailure(
         this, QStringLiteral("The print batch could not be started."),
         std::runtime_error(
             QStringLiteral("%1 is missing or could not be run.").arg(batch).toStdString()));
     return false;
+}
+
+// What the status bar adds when the print file had to put "?" for letters
+// the text printer cannot print.
+QString FrmPrntrpt::UnprintableNote(const QStringList& lines) {
+    const int count = CountUnprintable(lines);
+    if (count == 0) return {};
+    return count == 1
+               ? QStringLiteral("; 1 line contains letters the text printer cannot print: use "
+                                "Print on sheet")
+               : QStringLiteral("; %1 lines contain letters the text printer cannot print: use "
+                                "Print on sheet")
+                     .arg(count);
 }
 
 // The copies count stays as the copies field shows it, so Print again
@@ -88,19 +123,21 @@ void FrmPrntrpt::PrintStickers() {
     AddressBlock party;
     if (!ReadPartyForPrint(party, MarkAttn)) return;
     if (!WritePrint(StickerSheet(party, MarkAttn, Copies))) return;
-    if (!StartPrintBatch()) return;
     // A print of nothing must not pass for a print.
-    if (Copies <= 0)
-        ShowStatus(QStringLiteral("Nothing printed: the number of copies is 0"));
-    else if (Copies == 1)
-        ShowStatus(QStringLiteral("1 sticker sent to the printer"));
-    else
-        ShowStatus(QStringLiteral("%1 stickers sent to the printer").arg(Copies));
+    if (Copies <= 0) {
+        if (StartPrintBatch({}, {}))
+            ShowStatus(QStringLiteral("Nothing printed: the number of copies is 0"));
+        return;
+    }
+    StartPrintBatch(Copies == 1 ? QStringLiteral("1 sticker")
+                                : QStringLiteral("%1 stickers").arg(Copies),
+                    UnprintableNote(AddressBlockLines(party, MarkAttn)));
 }
 
 void FrmPrntrpt::PrintEnvelope() {
     AddressBlock party;
     if (!ReadPartyForPrint(party, MarkAttn)) return;
     if (!WritePrint(EncodeLines(EnvelopeLines(party, MarkAttn)))) return;
-    if (StartPrintBatch()) ShowStatus(QStringLiteral("Envelope sent to the printer"));
+    StartPrintBatch(QStringLiteral("Envelope"),
+                    UnprintableNote(AddressBlockLines(party, MarkAttn, false)));
 }

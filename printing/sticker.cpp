@@ -11,9 +11,23 @@ constexpr int kEnvelopeMargin = 40;
 
 // The slots in print order, upper-cased by slot: with the attention line
 // address lines 1 and 2 are in capitals, without it lines 2 and 3.
+QList<BlockLine> SlotParts(const AddressBlock& p, bool markAttn) {
+    using enum BlockPart;
+    if (markAttn)
+        return {{Attention, p.contact}, {Name, p.name},      {Address, UCase(p.adrs1)},
+                {Area, UCase(p.adrs2)}, {LandMark, p.adrs3}, {City, p.cityLine}};
+    return {{Name, p.name},
+            {Address, p.adrs1},
+            {Area, UCase(p.adrs2)},
+            {LandMark, UCase(p.adrs3)},
+            {City, p.cityLine}};
+}
+
 QStringList AddressSlots(const AddressBlock& p, bool markAttn) {
-    if (markAttn) return {p.contact, p.name, UCase(p.adrs1), UCase(p.adrs2), p.adrs3, p.cityLine};
-    return {p.name, p.adrs1, UCase(p.adrs2), UCase(p.adrs3), p.cityLine};
+    QStringList texts;
+    for (const BlockLine& line : SlotParts(p, markAttn))
+        texts.append(line.text);
+    return texts;
 }
 
 } // namespace
@@ -27,12 +41,17 @@ QString PhoneLine(const QString& phone, const QString& mobile) {
     return QString();
 }
 
+QList<BlockLine> AddressBlockParts(const AddressBlock& party, bool markAttn, bool withPhone) {
+    QList<BlockLine> values = SlotParts(party, markAttn);
+    if (withPhone) values.append({BlockPart::Phone, party.phoneLine});
+    values.removeIf([](const BlockLine& line) { return Trim(line.text).isEmpty(); });
+    return values;
+}
+
 QStringList AddressBlockLines(const AddressBlock& party, bool markAttn, bool withPhone) {
-    QStringList values = AddressSlots(party, markAttn);
-    if (withPhone) values.append(party.phoneLine);
     QStringList lines;
-    for (const QString& value : values)
-        if (!Trim(value).isEmpty()) lines.append(value);
+    for (const BlockLine& line : AddressBlockParts(party, markAttn, withPhone))
+        lines.append(line.text);
     return lines;
 }
 

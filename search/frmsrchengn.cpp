@@ -3,6 +3,7 @@
 #include "data/connmodule.h"
 #include "data/fieldlengths.h"
 #include "platform/events.h"
+#include "platform/lineheight.h"
 #include "platform/listview.h"
 #include "platform/twips.h"
 #include "search/searchpanel.h"
@@ -162,6 +163,7 @@ void FrmSrchEngn::WireEvents() {
     On::Change(TxtValue, [this] { TxtValue_Change(); });
     On::GotFocus(LstvewSrch, [this] { LstvewSrch_GotFocus(); });
     On::ItemClick(LstvewSrch, [this] { LstvewSrch_ItemClick(); });
+    On::SelectionChange(LstvewSrch, [this] { ShowSelectedAddress(); });
     On::Click(Label13, [this] { Label13_Click(); });
     On::Click(Label15, [this] { Label15_Click(); });
     On::Click(CmdLabels, [this] { CmdLabels_Click(); });
@@ -194,4 +196,11 @@ void FrmSrchEngn::Form_Load() {
     PlaceTwips(Frame2, 120, listHeight + 1500, 14775, 2775);
     PlaceTwips(TxtValue, 6840, 720, frame1Width - 9120, 285);
     PlaceTwips(CmdLabels, frame1Width - 2160, 675, 2040, 375);
+
+    // Hindi and Punjabi values and names show whole (their signs reach
+    // above and below the line): the boxes grow where they are too low.
+    QList<QWidget*> boxes{CmbxGrup1, Cmbxfiltr, TxtValue};
+    for (const PanelLine& line : kPanelLines)
+        if (this->*line.valueLabel != Label32) boxes << this->*line.valueLabel;
+    FitLineHeights(boxes);
 }

@@ -59,7 +59,7 @@ class FrmSrchEngn : public Form {
     // the fifteen columns.
     ListView* WholeResult();
 
-    // The search spans all groups (decided when the filter box gets the focus).
+    // The search spans all groups (decided from the group box: see DecideAllGroups).
     bool AllGroups = false;
     Integer SelectedGroupId = 0;
 
@@ -79,6 +79,7 @@ class FrmSrchEngn : public Form {
     void ChkAll_Click();
     void ChkAll_KeyPress(int& KeyAscii);
     void Cmbxfiltr_GotFocus();
+    void DecideAllGroups();
     void Cmbxfiltr_KeyPress(int& KeyAscii);
     void Cmbxfiltr_LostFocus();
     void TxtValue_GotFocus();

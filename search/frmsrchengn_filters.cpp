@@ -39,6 +39,7 @@ void FrmSrchEngn::ChkAll_Click() {
         CmbxGrup1->setEditText(QString());
         CmbxGrup1->setEnabled(true);
     }
+    DecideAllGroups();
 }
 
 void FrmSrchEngn::ChkAll_KeyPress(int& KeyAscii) {
@@ -46,6 +47,14 @@ void FrmSrchEngn::ChkAll_KeyPress(int& KeyAscii) {
 }
 
 void FrmSrchEngn::Cmbxfiltr_GotFocus() {
+    DecideAllGroups();
+}
+
+// The search spans all groups when the group box reads "All" or nothing.
+// Decided again whenever the choice may have changed (the filter box
+// entered, "Select All Group" ticked or unticked, the value changed), so
+// that a search always uses the choice on screen.
+void FrmSrchEngn::DecideAllGroups() {
     const QString group = Trim(CmbxGrup1->currentText());
     AllGroups = group == QLatin1String("All") || group.isEmpty();
 }
@@ -84,6 +93,7 @@ void FrmSrchEngn::TxtValue_GotFocus() {
 }
 
 void FrmSrchEngn::TxtValue_Change() {
+    DecideAllGroups();
     if (!AllGroups)
         SearchInGroup();
     else

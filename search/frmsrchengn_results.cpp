@@ -96,15 +96,15 @@ void FrmSrchEngn::AddResultRow(const ResultFields& f) {
         setCell(7 + i, f.columns7to14[i]);
 }
 
-// The panel follows the selected row; with no row (or none selected) it
-// keeps what it showed.
+// The panel follows the selected row, chosen with the mouse or the keys;
+// with no row selected (an empty list) it is empty.
 void FrmSrchEngn::ShowSelectedAddress() {
-    // An empty list has no selected row; a list still filling has its
-    // selected row already, so showing it need not wait for the rest.
+    // A list still filling has its selected row already, so showing it
+    // need not wait for the rest.
     const std::optional<ListItem> selected = LstvewSrch->SelectedItem();
-    if (!selected) return;
     for (int column = 0; column < kResultColumnCount; ++column)
-        (this->*kPanelLines[column].valueLabel)->setText(selected->SubItem(column));
+        (this->*kPanelLines[column].valueLabel)
+            ->setText(selected ? selected->SubItem(column) : QString());
 }
 
 void FrmSrchEngn::LstvewSrch_GotFocus() {

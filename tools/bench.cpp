@@ -1,4 +1,4 @@
-// adrsbook-bench [--runs N] DATABASE
+// adrsbook-bench [--runs N] [--server SETTINGS.ini [--replace]] DATABASE
 // Drives the real windows on a copy of DATABASE (made by adrsbook-gendb)
 // through the event loop, as a user's keys arrive, and reports per case the
 // median and spread of the time from the key (or click) to the first screen
@@ -7,7 +7,9 @@
 //   F1 = the statement(s) alone; F2 = F1 plus one prepared city lookup per
 //   row (what the search engine's result list needs).
 // Headless by default; set QT_QPA_PLATFORM (e.g. xcb with DISPLAY) to run
-// it on a display.
+// it on a display. With --server the book is loaded into the database the
+// settings file names, which must be empty: one that holds rows is
+// refused unless --replace says to replace them.
 
 #include "address/frmadrsmstr1.h"
 #include "app/frmmainmdi.h"
@@ -20,12 +22,16 @@
 #include "data/serversettings.h"
 #include "data/statementlog.h"
 #include "data/unicodecase.h"
+#include "pgfloors.h"
 #include "platform/apppath.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
+#include "platform/serverwaiting.h"
 #include "platform/shell.h"
 #include "printing/frmprntrpt.h"
 #include "search/frmsrchengn.h"
+#include "tools/benchbook.h"
+#include "tools/toolargs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -140,6 +146,7 @@ QStringList mainStatements(const QStringList& log) {
 // The floors are timed on a handle of the engine's own C interface, opened
 // on the same file with the same key and cache: no layer, no windows.
 sqlite3* raw = nullptr;
+std::unique_ptr<PgFloors> pgFloors;
 
 void openRaw(const QString& file) {
     sqlite3_open_v2(file.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
@@ -169,7 +176,16 @@ void stepAll(sqlite3_stmt* stmt, const std::function<void(sqlite3_stmt*)>& row =
 // F1 and F2 for a set of statements (as the engine runs them after
 // translation, with the same bound values).
 void floors(const QStringList& statements, Case& c, bool lookups) {
-    if (!raw) return; // against a server: no floors
+    if (!raw) { // against a server: timed on libpq (tools/pgfloors.h)
+        if (!pgFloors) return;
+        QList<EngineStatement> translated;
+        for (const QString& s : statements)
+            translated << Conn->engine().Translate(s);
+        const PgFloors::Times t = pgFloors->Time(translated, lookups);
+        c.floor1.append(t.f1);
+        c.floor2.append(lookups ? t.f2 : t.f1);
+        return;
+    }
     Engine& engine = Conn->engine();
     double f1 = 0, f2 = 0;
     sqlite3_stmt* city = prepareRaw(QStringLiteral("SELECT * FROM cscmstr WHERE ctyid = ?"));
@@ -432,28 +448,41 @@ qint64 peakRssKiB() {
     return rssKiB("VmHWM:");
 }
 
+// The rows of the book's tables a database holds.
+qint64 rowsIn(Connection& conn) {
+    qint64 rows = 0;
+    for (const QString& table : Schema::Tables()) {
+        Recordset rs;
+        rs.Open(QStringLiteral("Select count(*) from ") + table, &conn);
+        rows += rs.Fields(0).Value().toLongLong();
+    }
+    return rows;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    int runs = 20;
-    const qsizetype r = args.indexOf(QStringLiteral("--runs"));
-    if (r >= 0 && r + 1 < args.size()) {
-        runs = args[r + 1].toInt();
-        args.remove(r, 2);
-    }
-    QString server;
-    const qsizetype sv = args.indexOf(QStringLiteral("--server"));
-    if (sv >= 0 && sv + 1 < args.size()) {
-        server = args[sv + 1];
-        args.remove(sv, 2);
-    }
-    if (args.size() != 1 || !QFile::exists(args[0])) {
-        std::fprintf(stderr, "usage: adrsbook-bench [--runs N] [--server SETTINGS.ini] DATABASE\n");
-        return 2;
-    }
+    WindowsServerWait serverWait; // as the program waits on a server
+    ServerWait::Set(&serverWait);
+    const ToolSyntax tool{
+        "adrsbook-bench",
+        "adrsbook-bench [--runs N] [--server SETTINGS.ini [--replace]] [--] DATABASE",
+        {QStringLiteral("--replace")},
+        {QStringLiteral("--runs"), QStringLiteral("--server")}};
+    int status = 0;
+    const auto given = ReadToolArgs(tool, QCoreApplication::arguments().mid(1), status);
+    if (!given) return status;
+    const QStringList args = given->names;
+    bool counted = true;
+    const int runs = given->Value(QStringLiteral("--runs"), QStringLiteral("20")).toInt(&counted);
+    if (!counted || runs < 1)
+        return RefuseTool(tool, QStringLiteral("--runs takes a number from 1"));
+    const QString server = given->Value(QStringLiteral("--server"));
+    const bool replace = given->Has(QStringLiteral("--replace"));
+    if (const QString why = BenchBookUnreadable(args[0]); !why.isEmpty())
+        return RefuseTool(tool, why);
     QTemporaryDir folder;
     QFile::copy(args[0], folder.filePath(QStringLiteral("adrsbookHXS.mdb")));
     SetAppPathForTesting(folder.path());
@@ -473,18 +502,30 @@ int main(int argc, char* argv[]) {
                 PgEngine::CreateTables(ConnString::Parse(at));
                 target.Open(at);
             }
+            if (const qint64 rows = rowsIn(target); rows > 0 && !replace) {
+                std::fprintf(stderr,
+                             "adrsbook-bench: the %s holds %lld row%s of an address book. "
+                             "The benchmark deletes every row of the database it runs on: give "
+                             "it a separate, empty database (or --replace to replace these "
+                             "rows). Nothing has been changed.\n",
+                             qPrintable(target.Where()), qlonglong(rows), rows == 1 ? "" : "s");
+                return 1;
+            }
             for (const QString& table : Schema::Tables())
                 target.Execute(QStringLiteral("Delete * from ") + table);
             Connection source;
             source.Open(ConnString::ForFile(folder.filePath(QStringLiteral("adrsbookHXS.mdb")),
                                             QString::fromLatin1(kDatabasePassword)));
             BookCopy::CopyRows(source, target);
+            pgFloors = std::make_unique<PgFloors>(PgEngine::Conninfo(ConnString::Parse(at)));
         } catch (const std::exception& e) {
             std::fprintf(stderr, "adrsbook-bench: %s\n", e.what());
             return 1;
         }
         std::printf("the book is on the server: %s\n", qPrintable(ServerWhere()));
     }
+    if (const QString why = BenchBookTooSmall(args[0], runs); !why.isEmpty())
+        return RefuseTool(tool, why);
     ScriptedMsgBoxes boxes; // every question answered Yes, every note OK
     Shell::Recorder shell;  // the print batch is not really started
 

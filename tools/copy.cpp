@@ -1,10 +1,11 @@
-// adrsbook-copy FROM TO
+// adrsbook-copy [--] FROM TO
 // Copies an address book between a keyed book file and a database server:
 // a book file into an empty server database (its tables are made when it
 // has none), or a server database into a new book file. FROM and TO are
 // book files or settings files (*.ini) naming a server, as beside the
 // program. At the end every table's row count and digest is printed for
-// both sides and compared; any difference is an error.
+// both sides and compared; any difference is an error. A FROM that is no
+// address book, or a TO file that exists, is refused with exit status 2.
 
 #include "data/bookcopy.h"
 #include "data/connection.h"
@@ -13,6 +14,7 @@
 #include "data/pgengine.h"
 #include "data/schema.h"
 #include "tools/place.h"
+#include "tools/toolargs.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -21,28 +23,36 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: adrsbook-copy FROM TO   (a book file or a settings .ini "
-                             "naming a server)\n");
-        return 2;
-    }
-    const Place from = PlaceOf(args[0]), to = PlaceOf(args[1]);
+    const ToolSyntax tool{"adrsbook-copy",
+                          "adrsbook-copy [--] FROM TO   (each a book file or a settings .ini "
+                          "naming a server)",
+                          {},
+                          {},
+                          2,
+                          2};
+    int status = 0;
+    const auto args = ReadToolArgs(tool, QCoreApplication::arguments().mid(1), status);
+    if (!args) return status;
+    const QString fromName = args->names[0], toName = args->names[1];
+    const Place from = PlaceOf(fromName), to = PlaceOf(toName);
+    if (!to.server && QFileInfo::exists(toName))
+        return RefuseTool(
+            tool,
+            QStringLiteral("%1 already exists; a copy goes into a new book file").arg(toName));
+    // The book copied from is opened first: one that cannot be used leaves
+    // nothing behind.
+    Connection source;
     try {
-        if (!to.server) {
-            if (QFileInfo::exists(args[1])) {
-                std::fprintf(stderr,
-                             "adrsbook-copy: %s already exists; a copy goes into a new "
-                             "book file\n",
-                             qPrintable(args[1]));
-                return 1;
-            }
-            Schema::CreateDatabase(QFileInfo(args[1]).absoluteFilePath(),
-                                   QString::fromLatin1(kDatabasePassword));
-        }
-        Connection source, target;
         source.Open(from.connectionString);
         Schema::RequireTables(source);
+    } catch (const std::exception& e) {
+        return RefuseTool(tool, QString::fromUtf8(e.what()));
+    }
+    try {
+        if (!to.server)
+            Schema::CreateDatabase(QFileInfo(toName).absoluteFilePath(),
+                                   QString::fromLatin1(kDatabasePassword));
+        Connection target;
         target.Open(to.connectionString);
         if (to.server && target.engine().MissingTables().size() == Schema::Tables().size()) {
             target.Close();
@@ -54,7 +64,7 @@ int main(int argc, char* argv[]) {
             BookCopy::CopyRows(source, target);
         } catch (...) {
             target.Close();
-            if (!to.server) QFile::remove(QFileInfo(args[1]).absoluteFilePath());
+            if (!to.server) QFile::remove(QFileInfo(toName).absoluteFilePath());
             throw;
         }
         const auto a = BookCopy::Summarise(source), b = BookCopy::Summarise(target);
@@ -67,16 +77,11 @@ int main(int argc, char* argv[]) {
                         a[i].digest.left(16).constData(),
                         ok ? "" : qPrintable(QStringLiteral(" != ") + b[i].digest.left(16)));
         }
-        if (!same) {
-            std::fprintf(stderr, "adrsbook-copy: the copy differs from %s\n",
-                         qPrintable(from.shown));
-            return 1;
-        }
+        if (!same) return FailTool(tool, QStringLiteral("the copy differs from ") + from.shown);
         std::printf("copied %s to %s: every table the same\n", qPrintable(from.shown),
                     qPrintable(to.shown));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "adrsbook-copy: %s\n", e.what());
-        return 1;
+        return FailTool(tool, QString::fromUtf8(e.what()));
     }
     return 0;
 }

@@ -1,4 +1,4 @@
-// adrsbook-gendb FILE [PARTIES]
+// adrsbook-gendb [--] FILE [PARTIES]
 // Writes a new address book of realistic size and shape through the
 // program's own data layer: 600 cities (some marked deleted), 40 groups and,
 // by default, 32,767 parties with 1 to 3 memberships each, as far as the
@@ -13,6 +13,7 @@
 #include "data/ids.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "tools/toolargs.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -93,17 +94,24 @@ void progress(const char* what, int done, int total) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty() || args.size() > 2) {
-        std::fprintf(stderr, "usage: adrsbook-gendb FILE [PARTIES]\n");
-        return 2;
-    }
-    const QString file = args[0];
-    const int parties = args.size() > 1 ? args[1].toInt() : kLargestId;
-    if (QFileInfo::exists(file)) {
-        std::fprintf(stderr, "adrsbook-gendb: %s already exists\n", qPrintable(file));
-        return 1;
-    }
+    const ToolSyntax tool{"adrsbook-gendb",
+                          "adrsbook-gendb [--] FILE [PARTIES]   (PARTIES 1 to 32767)",
+                          {},
+                          {},
+                          1,
+                          2};
+    int status = 0;
+    const auto args = ReadToolArgs(tool, QCoreApplication::arguments().mid(1), status);
+    if (!args) return status;
+    const QString file = args->names[0];
+    bool counted = true;
+    const int parties = args->names.size() > 1 ? args->names[1].toInt(&counted) : kLargestId;
+    if (!counted || parties < 1 || parties > kLargestId)
+        return RefuseTool(tool, QStringLiteral("PARTIES must be a number from 1 to %1, not \"%2\"")
+                                    .arg(kLargestId)
+                                    .arg(args->names.value(1)));
+    if (QFileInfo::exists(file))
+        return RefuseTool(tool, QStringLiteral("%1 already exists; it is left as it is").arg(file));
     QElapsedTimer timer;
     timer.start();
     try {

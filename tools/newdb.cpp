@@ -1,8 +1,9 @@
-// adrsbook-newdb [--if-missing] FILE
+// adrsbook-newdb [--if-missing] [--] FILE
 // adrsbook-newdb --server SETTINGS.ini
 // Creates a fresh, empty address book database file with its four tables,
 // keyed with the program's password. An existing file is never touched:
-// with --if-missing that is quietly fine, otherwise it is an error.
+// with --if-missing that is quietly fine, otherwise it is refused (exit
+// status 2, as for a wrong command line).
 // With --server, creates the four tables in the empty database that the
 // settings file names (the server password from ~/.pgpass or PGPASSWORD);
 // a database that already holds them is left as it is.
@@ -12,6 +13,7 @@
 #include "data/pgengine.h"
 #include "data/schema.h"
 #include "tools/place.h"
+#include "tools/toolargs.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -19,41 +21,39 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const bool ifMissing = args.removeAll(QStringLiteral("--if-missing")) > 0;
-    const bool server = args.removeAll(QStringLiteral("--server")) > 0;
-    if (args.size() != 1 || (server && ifMissing)) {
-        std::fprintf(stderr, "usage: adrsbook-newdb [--if-missing] FILE\n"
-                             "       adrsbook-newdb --server SETTINGS.ini\n");
-        return 2;
-    }
+    const ToolSyntax tool{"adrsbook-newdb",
+                          "adrsbook-newdb [--if-missing] [--] FILE\n"
+                          "       adrsbook-newdb --server SETTINGS.ini",
+                          {QStringLiteral("--if-missing"), QStringLiteral("--server")},
+                          {}};
+    int status = 0;
+    const auto args = ReadToolArgs(tool, QCoreApplication::arguments().mid(1), status);
+    if (!args) return status;
+    const bool ifMissing = args->Has(QStringLiteral("--if-missing"));
+    const bool server = args->Has(QStringLiteral("--server"));
+    if (server && ifMissing)
+        return RefuseTool(tool, QStringLiteral("--if-missing is for a book file, not --server"));
     if (server) {
-        const Place place = PlaceOf(args.first());
-        if (!place.server) {
-            std::fprintf(stderr, "adrsbook-newdb: --server takes a settings file (*.ini)\n");
-            return 2;
-        }
+        const Place place = PlaceOf(args->names.first());
+        if (!place.server)
+            return RefuseTool(tool, QStringLiteral("--server takes a settings file (*.ini)"));
         try {
             PgEngine::CreateTables(ConnString::Parse(place.connectionString));
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "adrsbook-newdb: %s\n", e.what());
-            return 1;
+            return FailTool(tool, QString::fromUtf8(e.what()));
         }
         std::printf("created the address book tables in %s\n", qPrintable(place.shown));
         return 0;
     }
-    const QString file = args.first();
+    const QString file = args->names.first();
     if (QFileInfo::exists(file)) {
         if (ifMissing) return 0;
-        std::fprintf(stderr, "adrsbook-newdb: %s already exists; it is left as it is\n",
-                     qPrintable(file));
-        return 1;
+        return RefuseTool(tool, QStringLiteral("%1 already exists; it is left as it is").arg(file));
     }
     try {
         Schema::CreateDatabase(file, QString::fromLatin1(kDatabasePassword));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "adrsbook-newdb: %s\n", e.what());
-        return 1;
+        return FailTool(tool, QString::fromUtf8(e.what()));
     }
     std::printf("created %s\n", qPrintable(file));
     return 0;

@@ -35,12 +35,10 @@ class AddressListTests : public QObject {
         Click(form.CmdEdt);
         TypeText(QStringLiteral("PARTY"));
         PressEnter(); // to the list, on its first row
-        // (A server's list is read whole at once: it never fills in parts.)
-        const bool parts = book.Kind() == BookKind::File;
-        QCOMPARE(form.Lstvewadrs->Filling(), parts);
+        QVERIFY(form.Lstvewadrs->Filling());
         for (int i = 1; i < 50; ++i)
             PressKey(Qt::Key_Down);
-        QCOMPARE(form.Lstvewadrs->Filling(), parts);
+        QVERIFY(form.Lstvewadrs->Filling());
         PressEnter();
         Settle();
         QCOMPARE(form.Txtname->text(), QStringLiteral("PARTY 0050"));

@@ -60,22 +60,17 @@ class AddressSaveTests : public QObject {
         QVERIFY(boxes.calls[0].YesNo() && boxes.calls[0].Icon() == 0);
         QCOMPARE(boxes.calls[1].Icon(), int(vbInformation));
         QCOMPARE(boxes.calls[1].title, form.Caption());
-        // The duplicate check reads the parties' keys once, then the save.
-        // (A server has no change count: its check reads the stamps instead.)
-        QStringList fingerprint{
-            QStringLiteral("Select total_changes(),count(*),max(adrsid) from adrsmstr")};
-        if (book.Kind() == BookKind::Server)
-            fingerprint << QStringLiteral("Select 0,count(*),max(adrsid),max(adrsaddt),"
-                                          "max(adrsedtdt) from adrsmstr");
-        QCOMPARE(
-            statements,
-            fingerprint +
-                (QStringList{QStringLiteral("Select adrsid,adrsname,adrsphno,adrsmobno,adrsemail "
-                                            "from adrsmstr"),
-                             QStringLiteral("Select max(adrsid) from adrsmstr"),
-                             QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"),
-                             QStringLiteral("Select * from adrsmstr"),
-                             QStringLiteral("Select * from adrsgrpdtails")}));
+        // The duplicate check sees how the book stands (one statement) and
+        // reads the parties' keys once, then the save.
+        QVERIFY2(statements.value(0).contains(QStringLiteral("count(*),max(adrsid)")),
+                 qPrintable(statements.value(0)));
+        QCOMPARE(statements.mid(1),
+                 (QStringList{QStringLiteral("Select adrsid,adrsname,adrsphno,adrsmobno,adrsemail "
+                                             "from adrsmstr"),
+                              QStringLiteral("Select max(adrsid) from adrsmstr"),
+                              QStringLiteral("Select max(adrsgrpid) from adrsgrpdtails"),
+                              QStringLiteral("Select * from adrsmstr"),
+                              QStringLiteral("Select * from adrsgrpdtails")}));
         QCOMPARE(book.Rows(QStringLiteral(
                      "select adrsid, adrsname, adrscontact, adrs1, adrs2, adrs3, adrsctyid, "
                      "adrspin, adrscstno, adrsphno, adrsmobno, adrsnotes, adrsedtdt, "

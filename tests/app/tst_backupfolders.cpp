@@ -5,28 +5,13 @@
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
+#include "support/temphome.h"
 #include "support/testmain.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
-
-namespace {
-// HOME (and the desktop's folder settings) in a folder of its own.
-struct TempHome {
-    QTemporaryDir dir;
-    QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
-    TempHome() {
-        qputenv("HOME", dir.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/.config")).toUtf8());
-    }
-    ~TempHome() {
-        qputenv("HOME", home);
-        qputenv("XDG_CONFIG_HOME", config);
-    }
-};
-} // namespace
 
 class BackupFolderTests : public QObject {
     Q_OBJECT

@@ -3,7 +3,8 @@
 // every id is unique, every party has exactly the groups its last save
 // gave it, nothing reported saved is missing, and every desk's search
 // lists the others' parties. ADRSBOOK_DESK_OPS sets the operations per
-// desk (default 25).
+// desk (default 25). Also what a desk is told at start-up, a restore while
+// a desk of another login is open, and the benchmark kept off a live book.
 
 #include "app/frmmainmdi.h"
 #include "app/serverpassword.h"
@@ -11,6 +12,7 @@
 #include "data/connmodule.h"
 #include "data/serversettings.h"
 #include "platform/apppath.h"
+#include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
 #include "support/pgserver.h"
@@ -18,9 +20,28 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+
+namespace {
+// The private server's desk user, over TCP, in the settings file of `folder`,
+// with its password in a password file there (returned, for PGPASSFILE).
+QString DeskSettings(const QString& folder, const QString& database) {
+    const ConnString::Parts tcp = PgServer::Tcp(database);
+    ServerSettings::Write(folder, {tcp.host, tcp.port, tcp.database, tcp.user, {}});
+    const QString pgpass = QDir(folder).filePath(QStringLiteral("pgpass"));
+    QFile f(pgpass);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(QStringLiteral("%1:%2:%3:%4:%5\n")
+                    .arg(tcp.host, tcp.port, tcp.database, tcp.user, tcp.password)
+                    .toUtf8());
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return pgpass;
+}
+} // namespace
 
 class DeskTests : public QObject {
     Q_OBJECT
@@ -120,8 +141,9 @@ class DeskTests : public QObject {
     }
 
     // The settings file names the server; its password is in no file, so the
-    // start-up asks once; a wrong one ends the start with the reason.
-    void startUpAsksOnceForTheServerPassword() {
+    // start-up asks; a wrong one is asked again, saying it was wrong, three
+    // times at most. Over TCP without TLS the status bar says so.
+    void startUpAsksForTheServerPasswordAgainWhenWrong() {
         const QString db = PgServer::NewBook();
         QTemporaryDir folder;
         const ConnString::Parts tcp = PgServer::Tcp(db);
@@ -129,26 +151,40 @@ class DeskTests : public QObject {
         QCOMPARE(ServerSettings::Read(folder.path()).sslMode, QStringLiteral("prefer"));
         qputenv("PGPASSFILE", folder.filePath(QStringLiteral("none")).toLocal8Bit());
         SetAppPathForTesting(folder.path());
-        for (const QString& typed :
-             {QStringLiteral("wrong"), QString::fromLatin1(PgServer::kDeskPassword)}) {
-            int asked = 0;
-            SetServerPasswordAnswerForTesting([&](QString& password) {
-                ++asked;
-                password = typed;
+        const QString right = QString::fromLatin1(PgServer::kDeskPassword);
+        const QString wrong = QStringLiteral("wrong");
+        const struct {
+            QStringList typed;
+            bool started;
+        } cases[] = {
+            {{right}, true},
+            {{wrong, right}, true},
+            {{wrong, wrong, wrong}, false},
+        };
+        for (const auto& c : cases) {
+            QStringList prompts;
+            SetServerPasswordAnswerForTesting([&](const QString& prompt, QString& password) {
+                password = c.typed.value(prompts.size());
+                prompts << prompt;
                 return true;
             });
             ServerPassword.clear();
             ScriptedMsgBoxes boxes;
             FrmMainMdi main;
-            const bool started = main.MDIForm_Load();
-            QCOMPARE(asked, 1);
-            QCOMPARE(started, typed != QLatin1String("wrong"));
-            if (!started)
+            QCOMPARE(main.MDIForm_Load(), c.started);
+            QCOMPARE(prompts.size(), c.typed.size());
+            for (int i = 0; i < prompts.size(); ++i)
+                QCOMPARE(prompts[i].startsWith(QStringLiteral("The password was wrong")), i > 0);
+            if (!c.started) {
                 QVERIFY2(boxes.Prompts().value(0).contains(
                              QStringLiteral("password authentication failed")),
                          qPrintable(boxes.Prompts().join(u'\n')));
-            else
+            } else {
                 QCOMPARE(Conn2->State(), 1);
+                QVERIFY2(main.statusBar()->currentMessage().startsWith(
+                             QStringLiteral("Unencrypted connection to the database")),
+                         qPrintable(main.statusBar()->currentMessage()));
+            }
             CloseConns();
         }
         SetServerPasswordAnswerForTesting(nullptr);
@@ -156,6 +192,78 @@ class DeskTests : public QObject {
         SetAppPathForTesting(QString());
         qunsetenv("PGPASSFILE");
         PgServer::Drop(db);
+    }
+
+    // A restore is refused while a desk of another login (the desk user over
+    // TCP, in a process of its own) has the book open, and runs once it has
+    // closed it.
+    void aRestoreWaitsForADeskOfAnotherLogin() {
+        TestBook book(BookKind::Server); // the superuser over the socket
+        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'KEPT')"));
+        FrmMainMdi main;
+        QVERIFY(main.MDIForm_Load());
+        QCOMPARE(main.statusBar()->currentMessage(), QString()); // a socket stays on this machine
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        const QString backup = book.Path(QStringLiteral("backup.mdb"));
+        dialogs.answers << backup;
+        main.Bak->trigger();
+        QCOMPARE(boxes.Last().Icon(), int(vbInformation));
+        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (2, 'LATER')"));
+
+        QTemporaryDir deskFolder;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PGPASSFILE"), DeskSettings(deskFolder.path(), book.Database()));
+        QProcess desk;
+        desk.setProcessEnvironment(env);
+        desk.start(SaveChildPath(), {QStringLiteral("start"), deskFolder.path()});
+        QByteArray said;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                desk.waitForReadyRead(100);
+                said += desk.readAllStandardOutput();
+                return said.contains("UP\n") || desk.state() == QProcess::NotRunning;
+            },
+            30000));
+        QVERIFY2(said.contains("UP\n"), said.constData());
+
+        const auto restore = [&] {
+            dialogs.answers << backup;
+            main.Rtsr->trigger(); // Yes to the question
+            return boxes.Last();
+        };
+        const MsgBoxCall refused = restore();
+        QCOMPARE(refused.Icon(), int(vbCritical));
+        QVERIFY2(refused.prompt.contains(QStringLiteral("open on 1 other desk.")),
+                 qPrintable(refused.prompt));
+        QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 2);
+
+        desk.closeWriteChannel();
+        QVERIFY(desk.waitForFinished(10000));
+        const MsgBoxCall restored = restore();
+        QVERIFY2(restored.Icon() == vbInformation, qPrintable(restored.prompt));
+        QCOMPARE(book.Rows(QStringLiteral("Select grpname from adrsgrupmstr")),
+                 (QList<QStringList>{{"KEPT"}}));
+    }
+
+    // The benchmark loads a generated book into the database its settings
+    // file names: one that holds rows is refused and left as it was.
+    void theBenchmarkKeepsOffABookWithRows() {
+        TestBook book(BookKind::Server);
+        book.Exec(QStringLiteral("insert into adrsgrupmstr (grpid, grpname) values (1, 'KEPT')"));
+        const QString generated = book.Path(QStringLiteral("generated.mdb"));
+        CreateBookFile(generated);
+        QProcess bench;
+        bench.start(QStringLiteral(ADRSBOOK_BENCH),
+                    {QStringLiteral("--server"), book.Path(ServerSettings::FileName()), generated});
+        QVERIFY(bench.waitForFinished(60000));
+        const QString said = QString::fromLocal8Bit(bench.readAllStandardError());
+        QCOMPARE(bench.exitCode(), 1);
+        QVERIFY2(said.contains(QStringLiteral("holds 1 row")) &&
+                     said.contains(QStringLiteral("separate, empty database")),
+                 qPrintable(said));
+        QCOMPARE(book.Rows(QStringLiteral("Select grpname from adrsgrupmstr")),
+                 (QList<QStringList>{{"KEPT"}}));
     }
 };
 

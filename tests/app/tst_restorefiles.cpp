@@ -315,10 +315,12 @@ class RestoreFileTests : public QObject {
         QVERIFY(main.MDIForm_Load());
         const CheckChild::Limits usual = CheckChild::CurrentLimits();
         CheckChild::SetLimits({2, qint64(256) << 20});
+        CheckChild::SetProgram(QStringLiteral(ADRSBOOK_FAULTYCHILD));
         qputenv("ADRSBOOK_CHECK_FAULT", fault);
         const auto restore = qScopeGuard([&] {
             qunsetenv("ADRSBOOK_CHECK_FAULT");
             CheckChild::SetLimits(usual);
+            CheckChild::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
         });
         QElapsedTimer clock;
         clock.start();

@@ -16,15 +16,18 @@
 #include "support/pgserver.h"
 #include "support/testmain.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
 #include <thread>
 
 namespace {
+// Opens as start-up opens the first connection.
 QString OpenError(const ConnString::Parts& parts) {
     Connection c;
     try {
         c.Open(ConnString::Build(parts));
+        c.Verify();
         Schema::RequireTables(c);
     } catch (const DbError& e) {
         return e.message();
@@ -198,6 +201,90 @@ class ServerTests : public QObject {
         PgServer::Drop(db);
     }
 
+    // A desk user without its rights is told the table, the rights it lacks
+    // and the GRANT that gives them, at the start and at a statement.
+    void aDeskWithoutItsRightsIsToldWhatToGrant() {
+        const QString grant =
+            QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON cscmstr, adrsgrupmstr, "
+                           "adrsmstr, adrsgrpdtails TO adrsdesk");
+        const struct {
+            const char* revoke;
+            const char* said;
+        } cases[] = {
+            {"REVOKE ALL ON adrsmstr FROM adrsdesk",
+             "permission denied on table adrsmstr (SELECT, INSERT, UPDATE, DELETE)"},
+            {"REVOKE UPDATE ON cscmstr FROM adrsdesk",
+             "permission denied on table cscmstr (UPDATE)"},
+        };
+        for (const auto& c : cases) {
+            const QString db = PgServer::NewBook();
+            PgServer::Sql(QString::fromLatin1(c.revoke), db);
+            const QString said = OpenError(PgServer::Tcp(db));
+            QVERIFY2(said.contains(QLatin1String(c.said)) && said.contains(grant),
+                     qPrintable(said));
+            PgServer::Drop(db);
+        }
+        const QString db = PgServer::NewBook();
+        Connection desk;
+        desk.Open(ConnString::Build(PgServer::Tcp(db)));
+        PgServer::Sql(QStringLiteral("REVOKE INSERT ON adrsgrupmstr FROM adrsdesk"), db);
+        try {
+            AddGroup(desk, 1, QStringLiteral("REFUSED"));
+            QFAIL("a row was added without the right to");
+        } catch (const DbError& e) {
+            QVERIFY2(
+                e.message().contains(QStringLiteral("permission denied for table adrsgrupmstr")) &&
+                    e.message().contains(grant),
+                qPrintable(e.message()));
+        }
+        desk.Close();
+        PgServer::Drop(db);
+    }
+
+    // TLS with the server's certificate checked (verify-full): accepted with
+    // the private authority's root certificate, for the address and the name
+    // the certificate is made for; refused with another authority's, or none.
+    void verifyFullChecksTheServersCertificate() {
+        QTemporaryDir folder;
+        struct Plain {
+            ~Plain() {
+                qunsetenv("PGSSLROOTCERT");
+                try {
+                    PgServer::TlsOff();
+                } catch (...) {
+                }
+            }
+        } plainAgain;
+        const QString root = PgServer::TlsOn(folder.path());
+        const QString other = PgServer::MakeAuthority(folder.path(), QStringLiteral("other"));
+        const QString db = PgServer::NewBook();
+        const struct {
+            QString host, rootCertificate, said;
+        } cases[] = {
+            {QStringLiteral("127.0.0.1"), root, {}},
+            {QStringLiteral("localhost"), root, {}},
+            {QStringLiteral("127.0.0.1"), other, QStringLiteral("certificate verify failed")},
+            {QStringLiteral("127.0.0.1"), folder.filePath(QStringLiteral("none.crt")),
+             QStringLiteral("does not exist")},
+        };
+        for (const auto& c : cases) {
+            qputenv("PGSSLROOTCERT", c.rootCertificate.toLocal8Bit());
+            ConnString::Parts parts = PgServer::Tcp(db);
+            parts.host = c.host;
+            parts.sslMode = QStringLiteral("verify-full");
+            Connection conn;
+            QString said;
+            try {
+                conn.Open(ConnString::Build(parts));
+            } catch (const DbError& e) {
+                said = e.message();
+            }
+            QVERIFY2(c.said.isEmpty() ? said.isEmpty() : said.contains(c.said), qPrintable(said));
+            if (said.isEmpty()) QVERIFY(!conn.engine().Unencrypted());
+        }
+        PgServer::Drop(db);
+    }
+
     // The server stops in the middle of a save: nothing of it stays, the
     // desk is told, and its next action after the server is back works.
     void aSaveCutByTheServerStoppingLeavesNothing() {
@@ -262,7 +349,9 @@ class ServerTests : public QObject {
     }
 
     // A backup of the server is a book file; a restore loads one back, all or
-    // nothing, and only while no other desk is connected.
+    // nothing, and only while no other connection has the book open, whatever
+    // its login: here the desk user's over TCP beside the superuser's socket.
+    // (One process is one desk: its connections are counted as this desk's.)
     void backupAndRestoreOnTheServer() {
         TestBook book(BookKind::Server);
         AddGroup(*Conn, 1, QStringLiteral("KEPT"));
@@ -283,6 +372,33 @@ class ServerTests : public QObject {
         }
         QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 2);
         Conn2->Close();
+        Connection desk;
+        desk.Open(ConnString::Build(PgServer::Tcp(book.Database())));
+        const auto refusal = [&] {
+            try {
+                ServerBackup::RestoreFrom(*Conn, file);
+            } catch (const DbError& e) {
+                return e.message();
+            }
+            return QString();
+        };
+        QVERIFY(refusal().contains(QStringLiteral("1 other connection")));
+        // Its session cut, the desk holds the book again once it has connected again.
+        const auto session = [&] {
+            Recordset rs;
+            rs.Open(QStringLiteral("Select pg_backend_pid()"), &desk);
+            return rs.Fields(0).Value().toInt();
+        };
+        const int before = session();
+        PgServer::Sql(QStringLiteral("SELECT pg_terminate_backend(%1, 5000)").arg(before));
+        try {
+            session(); // the cut may be reported first
+        } catch (const DbError&) {
+        }
+        QVERIFY(session() != before);
+        QVERIFY(refusal().contains(QStringLiteral("1 other connection")));
+        QCOMPARE(book.Count(QStringLiteral("adrsgrupmstr")), 2);
+        desk.Close();
         ServerBackup::RestoreFrom(*Conn, file);
         QCOMPARE(book.Rows(QStringLiteral("Select grpid, grpname from adrsgrupmstr")),
                  (QList<QStringList>{{"1", "KEPT"}}));

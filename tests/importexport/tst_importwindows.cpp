@@ -12,6 +12,7 @@
 #include "search/frmsrchengn.h"
 #include "search/searchdriver.h"
 #include "support/smalldisk.h"
+#include "support/temphome.h"
 #include "support/testmain.h"
 
 #include "importexport/vcard.h"
@@ -21,8 +22,11 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSpontaneKeyEvent>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace {
 
@@ -42,6 +46,34 @@ void ClickOption(QRadioButton* option) {
 QString Cell(ListView* list, int row, int column) {
     return column == 0 ? list->Item(row).Text() : list->Item(row).SubItem(column);
 }
+
+// The mouse wheel turned over a widget, delivered as the window system
+// delivers it (to the widget under the pointer, on to its parents).
+void TurnWheel(QWidget* over, int notches) {
+    const QPointF at = QRectF(over->rect()).center();
+    QWheelEvent wheel(at, over->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(over, &wheel);
+    Settle();
+}
+
+// A file of `rows` parties, semicolons between the fields.
+QByteArray ManyParties(int rows) {
+    QByteArray csv = "Name;Address;City;Groups\n";
+    for (int i = 0; i < rows; ++i)
+        csv += "PARTY " + QByteArray::number(i) + ";ROAD;PUNE;NEW GROUP\n";
+    return csv;
+}
+
+// Message boxes that also note what the window shows when each comes up.
+struct WatchingBoxes : ScriptedMsgBoxes {
+    std::function<void()> watch;
+    int Respond(const MsgBoxCall& call) override {
+        if (watch) watch();
+        return ScriptedMsgBoxes::Respond(call);
+    }
+};
 
 struct MainWindow {
     MainWindow() {
@@ -132,14 +164,13 @@ class ImportWindowTests : public QObject {
         TestBook book;
         SeedBook(book);
         MainWindow w;
-        QByteArray csv = "Name;Address;City;Groups\n";
-        for (int i = 0; i < 3000; ++i)
-            csv += "PARTY " + QByteArray::number(i) + ";ROAD;PUNE;NEW GROUP\n";
         FileDialogs::Scripted dialogs;
-        ScriptedMsgBoxes boxes;
-        dialogs.answers << WriteFile(book, "big.csv", csv);
+        WatchingBoxes boxes;
+        dialogs.answers << WriteFile(book, "big.csv", ManyParties(3000));
         w.main.Impt->trigger();
         FrmImport* form = w.main.Child<FrmImport>();
+        QString barAtTheOutcome;
+        boxes.watch = [&] { barAtTheOutcome = form->PrgBar->text(); };
         QCOMPARE(form->CmbxDelim->currentText(), QStringLiteral("Semicolon"));
         int seen = -1;
         bool closeRefused = false;
@@ -155,11 +186,119 @@ class ImportWindowTests : public QObject {
         QVERIFY(seen > 0 && seen < 3000);
         QVERIFY(closeRefused);
         QVERIFY(boxes.Last().prompt.contains(QLatin1String("cancelled")));
+        QCOMPARE(barAtTheOutcome, QStringLiteral("0%")); // not left where it stopped
         QCOMPARE(book.Count("adrsmstr"), 4);
         QCOMPARE(book.Count("adrsgrupmstr"), 2);
         QCOMPARE(book.Count("cscmstr"), 2);
         QVERIFY(!form->Importing());
         QVERIFY(form->CmdClos->isEnabled());
+    }
+
+    // Reading a file shows how far it has come and can be cancelled: the
+    // window is then as it was, its bar back at the start.
+    void readingALargeFileShowsProgressAndCanBeCancelled() {
+        TestBook book;
+        SeedBook(book);
+        MainWindow w;
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        const QString big = WriteFile(book, "big.csv", ManyParties(3000));
+        dialogs.answers << big;
+        QString format;
+        bool onlyCancel = false;
+        QTimer::singleShot(0, this, [&] {
+            FrmImport* form = w.main.Child<FrmImport>();
+            format = form->PrgBar->format();
+            onlyCancel = form->CmdStop->isEnabled() && !form->CmdBrowse->isEnabled() &&
+                         !form->CmdClos->isEnabled();
+            QTest::mouseClick(form->CmdStop, Qt::LeftButton);
+        });
+        w.main.Impt->trigger();
+        FrmImport* form = w.main.Child<FrmImport>();
+        QCOMPARE(format, QStringLiteral("Reading the file: %p%"));
+        QVERIFY(onlyCancel);
+        QCOMPARE(form->LblFile->text(), QStringLiteral("(none chosen)"));
+        QCOMPARE(form->LstvewPrevw->Count(), 0);
+        QVERIFY(form->LblCounts->text().contains(QLatin1String("cancelled")));
+        QCOMPARE(form->PrgBar->text(), QStringLiteral("0%"));
+        QVERIFY(form->CmdBrowse->isEnabled() && form->CmdClos->isEnabled());
+        QVERIFY(!form->CmdStop->isEnabled() && !form->CmdImport->isEnabled());
+        QVERIFY(boxes.calls.isEmpty());
+
+        // Left alone, it reads the whole file.
+        dialogs.answers << big;
+        Click(form->CmdBrowse);
+        QCOMPARE(form->LstvewPrevw->Count(), 3000);
+        QCOMPARE(form->PrgBar->text(), QStringLiteral("0%"));
+        QVERIFY(form->CmdImport->isEnabled());
+    }
+
+    // The wheel over the column mapping scrolls it; a choice changes by the
+    // wheel only once the user has clicked into it.
+    void theWheelOverTheMappingChangesNoChoiceUnlessClicked() {
+        TestBook book;
+        SeedBook(book);
+        MainWindow w;
+        const QByteArray header =
+            "Party Name,Contact Person,Address,Area,Land Mark,City,State,Country,PIN Code,"
+            "VAT/CST No.,Land Line,Mobile No.,Fax No.,E-Mail,Web Site,Notes,Groups,UID\r\n";
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        dialogs.answers << WriteFile(book, "wide.csv",
+                                     header + "Gamma,,1 Ring Road,Fort,,MUMBAI,,,,,,,,,,,,\r\n");
+        w.main.Impt->trigger();
+        FrmImport* form = w.main.Child<FrmImport>();
+        QScrollBar* scroll = form->TblMap->verticalScrollBar();
+        Settle();
+        QVERIFY(scroll->maximum() > 0); // more columns than it shows
+        auto* area = static_cast<QComboBox*>(form->TblMap->cellWidget(3, 2));
+        QCOMPARE(area->currentText(), QStringLiteral("Area"));
+        TurnWheel(area, 2);
+        QCOMPARE(area->currentText(), QStringLiteral("Area"));
+        QVERIFY(!area->hasFocus());
+        QVERIFY(scroll->value() > 0);
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 7), QStringLiteral("FORT"));
+
+        auto* city = static_cast<QComboBox*>(form->TblMap->cellWidget(5, 2));
+        form->TblMap->scrollToItem(form->TblMap->item(5, 0));
+        QTest::mouseClick(city, Qt::LeftButton);
+        if (city->view()->isVisible()) city->hidePopup();
+        QVERIFY(city->hasFocus());
+        TurnWheel(city, 1);
+        QCOMPARE(city->currentText(), QStringLiteral("State"));
+    }
+
+    // The file dialogs open in a folder that exists (home when there is no
+    // Documents folder), then in the folder of the file last imported or
+    // exported, while it exists.
+    void fileDialogsStartInAnExistingFolderThenTheLastOne() {
+        TestBook book;
+        SeedBook(book);
+        TempHome home;
+        MainWindow w;
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        w.main.Impt->trigger(); // cancelled
+        w.main.Expt->trigger();
+        FrmExport* exporter = w.main.Child<FrmExport>();
+        FrmImport* importer = w.main.Child<FrmImport>();
+        const auto startedIn = [&] {
+            Click(importer->CmdBrowse);
+            Click(exporter->CmdExport);
+            const QString exportFolder = QFileInfo(dialogs.suggested.last()).absolutePath();
+            return exportFolder == dialogs.folders.last() ? exportFolder : QStringLiteral("differ");
+        };
+        QCOMPARE(dialogs.folders.first(), home.dir.path()); // no Documents folder
+        QCOMPARE(startedIn(), home.dir.path());
+        QCOMPARE(QFileInfo(dialogs.suggested.last()).fileName(), QStringLiteral("parties.csv"));
+
+        QTemporaryDir elsewhere;
+        dialogs.answers << elsewhere.filePath(QStringLiteral("out.csv"));
+        Click(exporter->CmdExport);
+        QVERIFY(QFileInfo::exists(elsewhere.filePath(QStringLiteral("out.csv"))));
+        QCOMPARE(startedIn(), elsewhere.path());
+        QVERIFY(elsewhere.remove()); // gone since: home again
+        QCOMPARE(startedIn(), home.dir.path());
     }
 
     void exportAGroupAndTheSearchResult() {

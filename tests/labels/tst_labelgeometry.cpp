@@ -1,8 +1,10 @@
 // Label sheets, label places and envelope boxes as measures, and the
 // fitting of a block into a box: pure functions, no printer.
 
+#include "labeldesk.h"
 #include "labels/blockfit.h"
 #include "labels/labelgeometry.h"
+#include "labels/labelprint.h"
 #include "support/testmain.h"
 
 #include <QImage>
@@ -18,7 +20,8 @@ class LabelGeometryTests : public QObject {
     void sheetProblems();
     void placing_startsAtTheFirstFreeLabelAndBreaksPages();
     void envelopes_recipientRightOfMiddleLowerHalf();
-    void fitting_shrinksThenElidesAndNeverLeavesTheBox();
+    void fitting_oneSizeThenWrapThenTheLeastImportantLinesOut();
+    void labelLines_pinAfterTheCity();
 };
 
 void LabelGeometryTests::standardSheets_data() {
@@ -100,6 +103,11 @@ void LabelGeometryTests::placing_startsAtTheFirstFreeLabelAndBreaksPages() {
     QCOMPARE(PlaceLabels(sheet, 1, 9, 1).first().rectMm, sheet.LabelRect(1, 1));
     QCOMPARE(PlaceLabels(sheet, 1, 1, 0).first().rectMm, sheet.LabelRect(1, 1));
     QVERIFY(PlaceLabels(sheet, 0, 1, 1).isEmpty());
+    // The pages a run takes, as the placing makes them.
+    QCOMPARE(SheetPages(sheet, 5, 7, 2), 2);
+    QCOMPARE(SheetPages(sheet, 21, 1, 1), 1);
+    QCOMPARE(SheetPages(sheet, 22, 1, 1), 2);
+    QCOMPARE(SheetPages(sheet, 21, 1, 2), 2);
 }
 
 void LabelGeometryTests::envelopes_recipientRightOfMiddleLowerHalf() {
@@ -110,43 +118,128 @@ void LabelGeometryTests::envelopes_recipientRightOfMiddleLowerHalf() {
         const QRectF paper(QPointF(0, 0), e.sizeMm);
         QVERIFY2(e.sizeMm.width() > e.sizeMm.height(), qPrintable(e.name));
         QVERIFY(paper.contains(e.recipientMm) && paper.contains(e.senderMm));
-        QVERIFY(e.recipientMm.left() > e.sizeMm.width() * 0.35);
-        QVERIFY(e.recipientMm.top() > e.sizeMm.height() * 0.4);
+        // Right of the middle, in the lower half.
+        QVERIFY(e.recipientMm.left() >= e.sizeMm.width() / 2);
+        QVERIFY(e.recipientMm.top() >= e.sizeMm.height() / 2);
         QVERIFY(e.recipientMm.height() > 35); // room for a full block
         QVERIFY(!e.senderMm.intersects(e.recipientMm));
     }
 }
 
-void LabelGeometryTests::fitting_shrinksThenElidesAndNeverLeavesTheBox() {
+namespace {
+
+// Lines of a block by what they hold, in the sticker's order.
+QList<BlockLine> Block(const QString& name, const QString& address = QStringLiteral("12 MAIN ROAD"),
+                       bool attention = true) {
+    QList<BlockLine> block;
+    if (attention) block.append({BlockPart::Attention, QStringLiteral("RAVI")});
+    block += {{BlockPart::Name, name},
+              {BlockPart::Address, address},
+              {BlockPart::Area, QStringLiteral("PARK AREA")},
+              {BlockPart::LandMark, QStringLiteral("NEAR TEMPLE")},
+              {BlockPart::City, QStringLiteral("MUMBAI - 400001 (MH), INDIA")},
+              {BlockPart::Phone, QStringLiteral("(M) 98200")}};
+    return block;
+}
+
+QStringList Texts(const QList<BlockLine>& block, std::initializer_list<BlockPart> without = {}) {
+    QStringList texts;
+    for (const BlockLine& line : block)
+        if (std::find(without.begin(), without.end(), line.part) == without.end())
+            texts.append(line.text);
+    return texts;
+}
+
+} // namespace
+
+// One size for every block, the size the widest needs; then wrapping; then
+// the phone, attention and land mark lines left out, in that order; the
+// name and the city line with its PIN always kept, and nothing beyond the box.
+void LabelGeometryTests::fitting_oneSizeThenWrapThenTheLeastImportantLinesOut() {
     QImage device(10, 10, QImage::Format_RGB32);
     device.setDotsPerMeterX(11811); // 300 dpi
     device.setDotsPerMeterY(11811);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(12);
-    const QSizeF box(600, 300); // 2 x 1 inches
-    const QStringList lines = {"ACME", "12 MAIN ROAD", "MUMBAI (MH), INDIA"};
+    const QFontMetricsF at12(font, &device);
+    const double width = 900; // 3 inches
+    const QList<BlockLine> plain = Block(QStringLiteral("ACME"));
+    const QList<BlockLine> wide = Block(QStringLiteral("ACME TRADERS AND GENERAL SUPPLIERS"));
+    QVERIFY(at12.horizontalAdvance(wide[1].text) > width);
 
-    const FittedBlock roomy = FitBlock(lines, font, 6, box, &device);
-    QCOMPARE(roomy.font.pointSizeF(), 12.0);
-    QCOMPARE(roomy.lines, lines);
+    BlockFitter roomy(font, QSizeF(width, 1000), &device);
+    roomy.ShrinkFor({plain}, 6);
+    QCOMPARE(roomy.Font().pointSizeF(), 12.0);
+    BlockFitter shared(font, QSizeF(width, 1000), &device);
+    shared.ShrinkFor({plain, wide}, 6);
+    const double size = shared.Font().pointSizeF();
+    QVERIFY2(size < 12 && size >= 6, qPrintable(QString::number(size)));
+    for (const QList<BlockLine>& block : {plain, wide}) {
+        const FittedBlock fitted = shared.Fit(block);
+        QCOMPARE(fitted.lines, Texts(block)); // whole and unwrapped, both at one size
+        QVERIFY(!fitted.cutShort);
+    }
 
-    QStringList longer = lines;
-    longer[0] = QStringLiteral("ACME TRADERS AND GENERAL SUPPLIERS");
-    const FittedBlock shrunk = FitBlock(longer, font, 6, box, &device);
-    QVERIFY(shrunk.font.pointSizeF() < 12 && shrunk.font.pointSizeF() >= 6);
-    QCOMPARE(shrunk.lines, longer);
+    font.setPointSizeF(8);
+    const QFontMetricsF fm(font, &device);
+    auto rows = [&](int n) { return fm.height() + (n - 1) * fm.lineSpacing() + 0.5; };
+    using enum BlockPart;
+    const struct Case {
+        const char* what;
+        QSizeF box;
+        QList<BlockLine> block;
+        QStringList lines;
+        bool cutShort;
+    } cases[] = {
+        {"all seven", {width, rows(7)}, plain, Texts(plain), false},
+        {"no phone", {width, rows(6)}, plain, Texts(plain, {Phone}), false},
+        {"nor attention", {width, rows(5)}, plain, Texts(plain, {Phone, Attention}), false},
+        {"nor land mark",
+         {width, rows(4)},
+         plain,
+         Texts(plain, {Phone, Attention, LandMark}),
+         false},
+        {"cut short", {width, rows(2)}, plain, {"ACME", "MUMBAI - 400001 (MH), INDIA"}, true},
+        {"wrapped",
+         {width, rows(8)},
+         Block("ACME", "1 VERY LONG ROAD BEHIND THE OLD GRAIN MARKET NEAR THE RIVER"),
+         {},
+         false},
+    };
+    for (const Case& c : cases) {
+        const FittedBlock fitted = BlockFitter(font, c.box, &device).Fit(c.block);
+        if (!c.lines.isEmpty()) QCOMPARE(fitted.lines, c.lines);
+        QVERIFY2(fitted.cutShort == c.cutShort, c.what);
+        QVERIFY2(fm.height() + (fitted.lines.size() - 1) * fm.lineSpacing() <= c.box.height(),
+                 c.what);
+        for (const QString& line : fitted.lines)
+            QVERIFY2(fm.horizontalAdvance(line) <= c.box.width(), qPrintable(line));
+    }
+    // The long address wraps onto two lines and nothing is left out.
+    const FittedBlock wrapped = BlockFitter(font, cases[5].box, &device).Fit(cases[5].block);
+    QCOMPARE(wrapped.lines.size(), 8);
+    QCOMPARE(wrapped.lines.mid(2, 2).join(u' '), cases[5].block[2].text);
+}
 
-    QStringList tooLong = lines;
-    tooLong[0] = QString(200, u'W');
-    const QSizeF small(600, 100);
-    const FittedBlock elided = FitBlock(tooLong + lines + lines, font, 6, small, &device);
-    QCOMPARE(elided.font.pointSizeF(), 6.0);
-    QVERIFY(elided.lines.first().endsWith(QChar(0x2026)));
-    QVERIFY(elided.lines.size() < 9); // the lines without room are left off
-    const QFontMetricsF fm(elided.font, &device);
-    for (const QString& line : elided.lines)
-        QVERIFY(fm.horizontalAdvance(line) <= box.width());
-    QVERIFY(elided.height <= small.height());
+// The label's block is the sticker's, with the PIN after the city's name.
+void LabelGeometryTests::labelLines_pinAfterTheCity() {
+    AddressBlock party = MadeUpParty(1);
+    party.adrs2.clear();
+    LabelStyle style;
+    const auto texts = [&] {
+        QStringList out;
+        for (const BlockLine& line : LabelLines(party, style))
+            out.append(line.text);
+        return out.join(u'|');
+    };
+    QCOMPARE(texts(), QStringLiteral("PARTY01|12 Main road|NEAR TEMPLE|MUMBAI (MH), INDIA|"
+                                     "(Ph)022-2345 (M)98200 12345"));
+    party.city = QStringLiteral("MUMBAI");
+    party.pin = QStringLiteral("400001");
+    style.attention = true;
+    style.phone = false;
+    QCOMPARE(texts(), QStringLiteral("CONTACT01|PARTY01|12 MAIN ROAD|near Temple|"
+                                     "MUMBAI - 400001 (MH), INDIA"));
 }
 
 ADRSBOOK_TEST(LabelGeometryTests)

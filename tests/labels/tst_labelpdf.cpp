@@ -10,7 +10,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QRadioButton>
+#include <QTimer>
 
 namespace {
 
@@ -19,6 +21,24 @@ constexpr double kTolMm = 0.3;
 bool Inside(const QRectF& inner, const QRectF& outer) {
     return inner.left() >= outer.left() - kTolMm && inner.right() <= outer.right() + kTolMm &&
            inner.top() >= outer.top() - kTolMm && inner.bottom() <= outer.bottom() + kTolMm;
+}
+
+// The words inside a label, in reading order.
+QStringList WordsIn(const QList<PdfWord>& words, const QRectF& label, int page = 0) {
+    QStringList inside;
+    for (const PdfWord& w : words)
+        if (w.page == page && Inside(w.rectMm, label)) inside.append(w.text);
+    return inside;
+}
+
+// Parties with their city's name and a PIN, as the label window gets them.
+QList<AddressBlock> PartiesWithPins(int count) {
+    QList<AddressBlock> parties = MadeUpParties(count);
+    for (int i = 0; i < count; ++i) {
+        parties[i].city = QStringLiteral("MUMBAI");
+        parties[i].pin = QStringLiteral("4000%1").arg(i + 1, 2, 10, QLatin1Char('0'));
+    }
+    return parties;
 }
 
 const PdfWord* Find(const QList<PdfWord>& words, const QString& text) {
@@ -40,6 +60,9 @@ class LabelPdfTests : public QObject {
     void copiesAndAttention_repeatTheStickersBlock();
     void offset_movesEveryWordByItsMeasure();
     void savePdf_neverOverTheBookNorDoneWhenNotWritten();
+    void smallLabels_oneSizeAndNeverWithoutTheCityOrPin();
+    void partiesThatCannotFit_areNamedBeforePrinting();
+    void largeRun_askedFirstThenShowsProgressAndStops();
 
   private:
     FrmLabels* Window(const QList<AddressBlock>& parties, int copies = 1, bool attention = false) {
@@ -243,6 +266,109 @@ void LabelPdfTests::savePdf_neverOverTheBookNorDoneWhenNotWritten() {
              qPrintable(boxes.Last().prompt));
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), before);
+}
+
+// Every label of a sheet is printed at one size, the one the widest block
+// needs; on labels too small for the whole block the phone line goes
+// first, and the name, the city and the PIN are always there.
+void LabelPdfTests::smallLabels_oneSizeAndNeverWithoutTheCityOrPin() {
+    QList<AddressBlock> parties = PartiesWithPins(3);
+    parties[1].name = QStringLiteral("PARTY02 GENERAL TRADING COMPANY");
+    std::unique_ptr<FrmLabels> w(Window(parties));
+    ChooseSheet(w.get(), 1); // A4 3 x 8, 70 x 37 mm
+    for (const double height : {37.0, 12.0}) {
+        EnterNumber(w->SpnLabelHeight, QString::number(height));
+        const QString pdf = dir.filePath(QStringLiteral("small%1.pdf").arg(height));
+        SavePdfAs(w.get(), pdf);
+        const QList<PdfWord> words = PdfWords(pdf);
+        const LabelSheet s = w->CurrentSheet();
+        qsizetype inLabels = 0;
+        for (int column = 1; column <= 3; ++column) {
+            const QStringList inside = WordsIn(words, s.LabelRect(1, column));
+            inLabels += inside.size();
+            const AddressBlock& p = parties[column - 1];
+            const QString cityAndPin = QStringLiteral(" MUMBAI - %1 (MH), INDIA").arg(p.pin);
+            QCOMPARE(inside.join(u' '),
+                     height > 30 ? p.name + QStringLiteral(" 12 Main road PARK AREA NEAR TEMPLE") +
+                                       cityAndPin + QStringLiteral(" (Ph)022-2345 (M)98200 12345")
+                                 : p.name + QStringLiteral(" 12 Main road PARK AREA") + cityAndPin);
+        }
+        QCOMPARE(inLabels, words.size()); // nothing outside its label
+        double smallest = 1e9, largest = 0;
+        for (const PdfWord& word : words) {
+            smallest = std::min(smallest, word.rectMm.height());
+            largest = std::max(largest, word.rectMm.height());
+        }
+        QVERIFY2(largest - smallest < 0.05,
+                 qPrintable(QStringLiteral("%1 to %2 mm high").arg(smallest).arg(largest)));
+    }
+}
+
+// A party whose block cannot fit even without its least important lines
+// is named before anything is printed; No prints nothing.
+void LabelPdfTests::partiesThatCannotFit_areNamedBeforePrinting() {
+    QList<AddressBlock> parties = PartiesWithPins(3);
+    parties[1].name = QStringLiteral("PARTY02 GENERAL TRADING COMPANY");
+    std::unique_ptr<FrmLabels> w(Window(parties));
+    ChooseSheet(w.get(), 1);
+    EnterNumber(w->SpnLabelWidth, QStringLiteral("30"));
+    EnterNumber(w->SpnLabelHeight, QStringLiteral("16"));
+    ScriptedMsgBoxes boxes;
+    boxes.Answer(vbNo);
+    const QString pdf = dir.filePath(QStringLiteral("misfit.pdf"));
+    SavePdfAs(w.get(), pdf);
+    QCOMPARE(boxes.calls.size(), 1);
+    QCOMPARE(boxes.Last().prompt,
+             QStringLiteral("1 party does not fit, even at 6 pt without the phone, attention and "
+                            "land mark lines: PARTY02 GENERAL TRADING COMPANY.\n\nPrinted, it is "
+                            "cut short. Print anyway?"));
+    QVERIFY(!QFile::exists(pdf));
+    QCOMPARE(w->LblStatus->text(), QStringLiteral("Nothing printed: 1 party does not fit."));
+
+    SavePdfAs(w.get(), pdf); // Yes
+    QVERIFY2(w->LblStatus->text().startsWith(QStringLiteral("1 page saved")),
+             qPrintable(w->LblStatus->text()));
+    const QList<PdfWord> words = PdfWords(pdf);
+    const QString cut = WordsIn(words, w->CurrentSheet().LabelRect(1, 2)).join(u' ');
+    QVERIFY2(cut.startsWith(QStringLiteral("PARTY02 GENERAL TRADING COMPANY")), qPrintable(cut));
+    QVERIFY2(cut.endsWith(QStringLiteral("MUMBAI - 400002 (MH), INDIA")), qPrintable(cut));
+    qsizetype inLabels = 0;
+    for (int column = 1; column <= 3; ++column)
+        inLabels += WordsIn(words, w->CurrentSheet().LabelRect(1, column)).size();
+    QCOMPARE(inLabels, words.size());
+}
+
+// More than 100 pages are asked about first; then a bar with Cancel shows
+// how far it is, the program's events are served, and Cancel stops it:
+// nothing is saved.
+void LabelPdfTests::largeRun_askedFirstThenShowsProgressAndStops() {
+    std::unique_ptr<FrmLabels> w(Window(MadeUpParties(22), 999));
+    ChooseSheet(w.get(), 0); // 21 a sheet: 21,978 labels
+    ScriptedMsgBoxes boxes;
+    boxes.Answer(vbNo);
+    const QString pdf = dir.filePath(QStringLiteral("large.pdf"));
+    SavePdfAs(w.get(), pdf);
+    QCOMPARE(boxes.Prompts(), QStringList{"1,047 pages: print them?"});
+    QVERIFY(!QFile::exists(pdf));
+
+    // The timer runs only while the job serves the program's events.
+    int shownAt = -1;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        auto* progress = w->findChild<QProgressDialog*>(QStringLiteral("LabelProgress"));
+        if (shownAt < 0 && progress && progress->isVisible() && progress->value() > 0) {
+            shownAt = progress->value();
+            QVERIFY(progress->labelText().contains(QLatin1String("1,047 pages")));
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        }
+    });
+    ticker.start(20);
+    SavePdfAs(w.get(), pdf); // Yes
+    ticker.stop();
+    QVERIFY2(shownAt > 0 && shownAt < 21978, qPrintable(QString::number(shownAt)));
+    QCOMPARE(w->LblStatus->text(), QStringLiteral("Stopped: nothing was saved."));
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(w->CmdPdf->isEnabled());
 }
 
 ADRSBOOK_TEST(LabelPdfTests)

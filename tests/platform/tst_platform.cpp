@@ -211,6 +211,26 @@ class PlatformTests : public QObject {
         QCOMPARE(boxes.Last().Icon(), int(vbCritical));
     }
 
+    // A write that fails inside a step whose errors are ignored is said;
+    // a read under the same lock is not (its list's busy line says it).
+    void anIgnoredStepNeverHidesAFailedWrite() {
+        ScriptedMsgBoxes boxes;
+        ResumeNext([] { throw BusyError(QStringLiteral("busy reading"), true); });
+        QVERIFY(boxes.calls.isEmpty());
+        for (const bool server : {false, true}) {
+            ResumeNext([&] {
+                if (server) throw ServerError(QStringLiteral("the server went away"), false);
+                throw BusyError(QStringLiteral("busy writing"), false);
+            });
+            QVERIFY(
+                boxes.Last().prompt.startsWith(QStringLiteral("A change could not be written.")));
+            QVERIFY(boxes.Last().prompt.contains(server ? QStringLiteral("the server went away")
+                                                        : QStringLiteral("busy writing")));
+            QCOMPARE(boxes.Last().Icon(), int(vbExclamation));
+        }
+        QCOMPARE(boxes.calls.size(), 2);
+    }
+
     void listViewFillsSelectsAndChecks() {
         ListView list;
         list.AddColumn(QStringLiteral("Group Name"), 1500);

@@ -2,6 +2,7 @@
 // Shared by the printing tests: parties seeded with SQL, and the printing
 // form driven as a person uses it.
 
+#include "app/frmmainmdi.h"
 #include "data/sqltext.h"
 #include "data/statementlog.h"
 #include "platform/listview.h"
@@ -124,3 +125,19 @@ class PrintDesk {
     QStringList log;
     FrmPrntrpt* form = nullptr;
 };
+
+// The printing form opened from the main window's menu, with the party
+// found by `search` loaded; nullptr when the main window could not load.
+inline FrmPrntrpt* OpenWithParty(FrmMainMdi& main, const QString& search) {
+    if (!main.MDIForm_Load()) return nullptr;
+    ShowAndActivate(&main);
+    main.prnt->trigger();
+    Settle();
+    auto* form = main.Child<FrmPrntrpt>();
+    Click(form->Txtsrch);
+    TypeText(search);
+    PressEnter(); // to the list
+    PressEnter(); // loads the selected party
+    Settle();
+    return form;
+}

@@ -1,5 +1,6 @@
 // The print batch: the shipped script hands A.TXT to the printer, and the
-// program starts the batch beside it without waiting.
+// program starts the batch beside it without waiting, then says in the
+// status bar whether it printed.
 
 #include "platform/msgbox.h"
 #include "printdesk.h"
@@ -7,7 +8,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -48,8 +51,9 @@ class PrintBatchTests : public QObject {
     Q_OBJECT
   private slots:
     void shippedScript_sendsTheFileToLp();
-    void shippedScript_quietWithoutLpOrWithNothingToPrint();
+    void shippedScript_quietWithNothingToPrint();
     void print_startsTheBatchBesideTheProgram();
+    void print_saysWhenTheFileWasNotPrinted();
 };
 
 void PrintBatchTests::shippedScript_sendsTheFileToLp() {
@@ -72,17 +76,16 @@ void PrintBatchTests::shippedScript_sendsTheFileToLp() {
         QVERIFY(args.endsWith("A.TXT\n"));
 }
 
-void PrintBatchTests::shippedScript_quietWithoutLpOrWithNothingToPrint() {
+// (Without a print system it no longer keeps quiet: see
+// print_saysWhenTheFileWasNotPrinted.)
+void PrintBatchTests::shippedScript_quietWithNothingToPrint() {
 #ifdef Q_OS_WIN
     QSKIP("print.sh is for systems other than Windows");
 #endif
-    QTemporaryDir app, bin, empty;
+    QTemporaryDir app, bin;
     WriteFile(bin.filePath("lp"), "#!/bin/sh\ntouch \"$LPLOG.called\"\n");
     QFile::setPermissions(bin.filePath("lp"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    WriteFile(app.filePath("A.TXT"), "     X\r\n");
-    QCOMPARE(RunShippedScript(app.path(), empty.path()), QByteArray()); // no print system at all
 
     WriteFile(app.filePath("A.TXT"), QByteArray()); // no copies: nothing to print
     QCOMPARE(RunShippedScript(app.path(), bin.path() + ":/usr/bin:/bin"), QByteArray());
@@ -114,6 +117,57 @@ void PrintBatchTests::print_startsTheBatchBesideTheProgram() {
     desk.Print();
     QCOMPARE(desk.boxes.calls.size(), 1);
     QVERIFY(desk.boxes.Last().prompt.startsWith("The print batch could not be started."));
+}
+
+// The shipped script beside the program, with a failing lp, with none, and
+// with one that takes the file: the status bar says each outcome once the
+// script has ended, and the window is never held up meanwhile.
+void PrintBatchTests::print_saysWhenTheFileWasNotPrinted() {
+#ifdef Q_OS_WIN
+    QSKIP("print.sh is for systems other than Windows");
+#endif
+    TestBook book;
+    SeedCity(book, 1, "MUMBAI", "MH", "INDIA");
+    SeedParty(book, Party{});
+    QVERIFY(QFile::copy(SourceDir() + "/printing/print.sh", PrintBatchPath()));
+    QTemporaryDir failing, working, none;
+    WriteFile(failing.filePath("lp"),
+              "#!/bin/sh\necho 'lp: Error - No default destination.' >&2\nexit 1\n");
+    WriteFile(working.filePath("lp"), "#!/bin/sh\ncat > \"$0.took\"\n");
+    for (const QTemporaryDir* bin : {&failing, &working})
+        QFile::setPermissions(bin->filePath("lp"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    const auto putBack = qScopeGuard([&] { qputenv("PATH", path); });
+
+    FrmMainMdi main;
+    ScriptedMsgBoxes boxes;
+    auto* form = OpenWithParty(main, "acme");
+    QVERIFY(form);
+    Click(form->OptnStiker);
+    Click(form->txtNoco);
+    TypeText("3");
+    PressEnter();
+    const QString file = QDir::toNativeSeparators(PrintFilePath());
+    const struct {
+        QString path;
+        QString said;
+    } cases[] = {
+        {failing.path(), "3 stickers written to " + file +
+                             " but not printed: lp could not take the file (exit status 1): lp: "
+                             "Error - No default destination."},
+        {none.path(), "3 stickers written to " + file +
+                          " but not printed: no print system: the lp command was not found "
+                          "(install CUPS, package cups-client)"},
+        {working.path() + ":/usr/bin:/bin", "3 stickers sent to the printer"},
+    };
+    for (const auto& c : cases) {
+        qputenv("PATH", c.path.toLocal8Bit());
+        Click(form->CmdPrnt);
+        QTRY_COMPARE_WITH_TIMEOUT(main.statusBar()->currentMessage(), c.said, 10000);
+    }
+    QCOMPARE(ReadFile(working.filePath("lp.took")).count("\r\n"), 27);
+    QVERIFY(boxes.calls.isEmpty());
 }
 
 ADRSBOOK_TEST(PrintBatchTests)

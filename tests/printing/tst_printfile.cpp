@@ -12,6 +12,7 @@ class PrintFileTests : public QObject {
   private slots:
     void encodeLines_singleByteWithQuestionMarks();
     void writePrintFile_replacesOrSaysWhyNot();
+    void countUnprintable_linesThatGetQuestionMarks();
 };
 
 void PrintFileTests::encodeLines_singleByteWithQuestionMarks() {
@@ -42,6 +43,17 @@ void PrintFileTests::writePrintFile_replacesOrSaysWhyNot() {
     } catch (const std::runtime_error& e) {
         QVERIFY2(QString::fromUtf8(e.what()).startsWith(nowhere), e.what());
     }
+}
+
+// A line counts once however many of its letters are replaced; a question
+// mark typed by the user is no replacement.
+void PrintFileTests::countUnprintable_linesThatGetQuestionMarks() {
+    const QStringList lines{QStringLiteral("What? Caf\u00e9"),
+                            QStringLiteral("\u0936\u0930\u094d\u092e\u093e \u0924\u0947\u0932"),
+                            QStringLiteral("\u20ac5"), QString()};
+    QCOMPARE(CountUnprintable(lines, CodePage::Latin1), 2);
+    QCOMPARE(CountUnprintable(lines, CodePage::Windows1252), 1); // the euro sign is in it
+    QCOMPARE(CountUnprintable({}, CodePage::Latin1), 0);
 }
 
 ADRSBOOK_TEST(PrintFileTests)

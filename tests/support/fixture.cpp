@@ -87,7 +87,10 @@ void TypeText(const QString& text) {
     for (const QChar c : text) {
         QWidget* w = Focused();
         if (!w) return;
-        QTest::keyClicks(w, QString(c));
+        if (c.unicode() < 0x100)
+            QTest::keyClicks(w, QString(c));
+        else // a letter of another script: the key carries its text alone
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 }
 

@@ -270,4 +270,100 @@ void Sql(const QString& sql, const QString& database) {
             QStringLiteral("test server: %1 [%2]").arg(why, sql).toStdString());
 }
 
+QString LogFile() {
+    return server().dir ? server().dir->filePath(QStringLiteral("log")) : QString();
+}
+
+namespace {
+void openssl(const QString& folder, const QStringList& args) {
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("openssl"), args);
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw std::runtime_error(QStringLiteral("openssl %1 failed: %2")
+                                     .arg(args.join(u' '), QString::fromLocal8Bit(p.readAll()))
+                                     .toStdString());
+}
+
+const QStringList kNewKey{QStringLiteral("-newkey"), QStringLiteral("ec"),
+                          QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:P-256"),
+                          QStringLiteral("-nodes")};
+
+// The server's own setting, read in a new session (after a reload, new
+// sessions have the new settings).
+QString setting(const QString& name) {
+    PGconn* pg = superuser(QStringLiteral("postgres"));
+    PGresult* r = PQexec(pg, ("SHOW " + name).toUtf8().constData());
+    const QString value =
+        PQresultStatus(r) == PGRES_TUPLES_OK ? QString::fromUtf8(PQgetvalue(r, 0, 0)) : QString();
+    PQclear(r);
+    PQfinish(pg);
+    return value;
+}
+
+void reloadUntil(const QString& ssl) {
+    Sql(QStringLiteral("SELECT pg_reload_conf()"));
+    for (int i = 0; i < 100 && setting(QStringLiteral("ssl")) != ssl; ++i)
+        ::usleep(50000);
+    if (setting(QStringLiteral("ssl")) != ssl)
+        throw std::runtime_error(QStringLiteral("the test server did not turn ssl %1 (see %2)")
+                                     .arg(ssl, LogFile())
+                                     .toStdString());
+}
+} // namespace
+
+QString MakeAuthority(const QString& folder, const QString& name) {
+    openssl(folder, QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + kNewKey +
+                        QStringList{QStringLiteral("-days"), QStringLiteral("2"),
+                                    QStringLiteral("-subj"), QStringLiteral("/CN=") + name,
+                                    QStringLiteral("-keyout"), name + QStringLiteral(".key"),
+                                    QStringLiteral("-out"), name + QStringLiteral(".crt")});
+    return QDir(folder).filePath(name + QStringLiteral(".crt"));
+}
+
+QString TlsOn(const QString& folder) {
+    Start();
+    const QString root = MakeAuthority(folder, QStringLiteral("root"));
+    QFile names(QDir(folder).filePath(QStringLiteral("names.cnf")));
+    if (!names.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write names.cnf");
+    names.write("subjectAltName = IP:127.0.0.1, DNS:localhost\n");
+    names.close();
+    openssl(folder, QStringList{QStringLiteral("req"), QStringLiteral("-new")} + kNewKey +
+                        QStringList{QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
+                                    QStringLiteral("-keyout"), QStringLiteral("server.key"),
+                                    QStringLiteral("-out"), QStringLiteral("server.csr")});
+    openssl(folder,
+            {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+             QStringLiteral("server.csr"), QStringLiteral("-CA"), QStringLiteral("root.crt"),
+             QStringLiteral("-CAkey"), QStringLiteral("root.key"),
+             QStringLiteral("-CAcreateserial"), QStringLiteral("-days"), QStringLiteral("2"),
+             QStringLiteral("-extfile"), QStringLiteral("names.cnf"), QStringLiteral("-out"),
+             QStringLiteral("server.crt")});
+    // The server reads them from its own folder, as their owner; the key
+    // readable by it alone.
+    const Server& s = server();
+    const passwd* pw = s.asPostgres ? ::getpwnam("postgres") : nullptr;
+    for (const QString& name : {QStringLiteral("server.crt"), QStringLiteral("server.key")}) {
+        const QString to = QDir(s.data()).filePath(name);
+        QFile::remove(to);
+        if (!QFile::copy(QDir(folder).filePath(name), to))
+            throw std::runtime_error(("cannot copy " + name + " to " + to).toStdString());
+        QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (pw && ::chown(QFile::encodeName(to).constData(), pw->pw_uid, pw->pw_gid) != 0)
+            throw std::runtime_error(("cannot give " + to + " to postgres").toStdString());
+    }
+    Sql(QStringLiteral("ALTER SYSTEM SET ssl_cert_file = 'server.crt'"));
+    Sql(QStringLiteral("ALTER SYSTEM SET ssl_key_file = 'server.key'"));
+    Sql(QStringLiteral("ALTER SYSTEM SET ssl = on"));
+    reloadUntil(QStringLiteral("on"));
+    return root;
+}
+
+void TlsOff() {
+    if (!server().running) return;
+    Sql(QStringLiteral("ALTER SYSTEM RESET ssl"));
+    reloadUntil(QStringLiteral("off"));
+}
+
 } // namespace PgServer

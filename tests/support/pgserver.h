@@ -52,4 +52,16 @@ ConnString::Parts Tcp(const QString& database, const QString& password = kDeskPa
 // Runs SQL as the superuser in `database` (the default: postgres); throws on failure.
 void Sql(const QString& sql, const QString& database = QStringLiteral("postgres"));
 
+// The server's log.
+QString LogFile();
+
+// Turns TLS on in the running server: openssl makes, in `folder`, a private
+// certificate authority (root.crt) and a certificate for 127.0.0.1 and
+// localhost signed by it (server.crt), which the server then presents.
+// Returns root.crt's path; throws when it cannot. TlsOff() turns it off.
+QString TlsOn(const QString& folder);
+void TlsOff();
+// Makes a certificate authority of its own in `folder`: `name`.crt and .key.
+QString MakeAuthority(const QString& folder, const QString& name);
+
 } // namespace PgServer

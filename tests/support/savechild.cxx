@@ -29,7 +29,8 @@
 //     and a restore, or only the actions named (a comma-separated list).
 //     Lines: "ACTION <name>", one "BOX <name>\t<icon>\t<prompt>"
 //     per message box, "OPEN <name>" when a transaction was left open,
-//     "END" when all ran.
+//     "END" when all ran. ADRSBOOK_KILL_AT=<step> stops it dead at that
+//     step of a backup or a restore (see Backup::SetStepHook).
 //
 //   adrsbook-savechild desk <folder> <desk> <operations> <seed>
 //     One desk of several sharing a database server: saves new parties,
@@ -42,6 +43,7 @@
 
 #include "address/frmadrsmstr1.h"
 #include "app/frmmainmdi.h"
+#include "data/backup.h"
 #include "data/checkchild.h"
 #include "data/connmodule.h"
 #include "data/recordset.h"
@@ -471,6 +473,11 @@ void DropToNobody() {
 }
 
 int RunFaults(const QString& fault, const QString& backupTarget, const QString& restoreSource) {
+    // ADRSBOOK_KILL_AT=<step>: stopped dead at that step of a backup or restore.
+    if (const QByteArray at = qgetenv("ADRSBOOK_KILL_AT"); !at.isEmpty())
+        Backup::SetStepHook([at](const char* step) {
+            if (at == step) ::raise(SIGKILL);
+        });
     FaultBoxes boxes;
     SetMsgBoxResponder(&boxes);
     Shell::Recorder shell;

@@ -1,6 +1,7 @@
 #include "support/testmain.h"
 
 #include "data/checkchild.h"
+#include "platform/serverwaiting.h"
 
 #include <QApplication>
 #include <QTest>
@@ -27,6 +28,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVANE ADDRESS BOOK"));
     CheckChild::SetProgram(QStringLiteral(ADRSBOOK_PROGRAM));
+    // The windows wait on a database server as the program's do.
+    WindowsServerWait serverWait;
+    ServerWait::Set(&serverWait);
     // One class, or several separated by commas.
     const QList<QByteArray> only = qgetenv("ADRSBOOK_TEST_CLASS").split(',');
     int failed = 0;
