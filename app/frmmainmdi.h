@@ -2,6 +2,8 @@
 // The main window: a multiple-document window with the menu from which
 // every register opens as a child window.
 
+#include "app/labelhandover.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -37,6 +39,7 @@ class FrmMainMdi : public QMainWindow {
             return static_cast<F*>(open);
         }
         auto* form = new F;
+        if constexpr (requires { HandLabelsOver(form); }) HandLabelsOver(form);
         place(form);
         return form;
     }

@@ -2,7 +2,7 @@
 
 #include "data/dberror.h"
 #include "data/desklock.h"
-#include "data/schema.h"
+#include "data/tables.h"
 #include "data/serverwait.h"
 
 #include <QDateTime>

@@ -7,7 +7,6 @@
 #include "data/sqlcipherengine.h"
 
 #include <QFile>
-#include <QHash>
 
 namespace {
 // Texts compare and sort without regard to letter case; dates are stored as
@@ -36,21 +35,6 @@ const char* const kCreate[] = {
     "CREATE INDEX adrsgrpdtails_adrsgrupid ON adrsgrpdtails (adrsgrupid)",
 };
 } // namespace
-
-const QStringList& Schema::Tables() {
-    static const QStringList tables{QStringLiteral("cscmstr"), QStringLiteral("adrsgrupmstr"),
-                                    QStringLiteral("adrsmstr"), QStringLiteral("adrsgrpdtails")};
-    return tables;
-}
-
-QString Schema::KeyColumn(const QString& table) {
-    static const QHash<QString, QString> keys{
-        {QStringLiteral("cscmstr"), QStringLiteral("ctyid")},
-        {QStringLiteral("adrsgrupmstr"), QStringLiteral("grpid")},
-        {QStringLiteral("adrsmstr"), QStringLiteral("adrsid")},
-        {QStringLiteral("adrsgrpdtails"), QStringLiteral("adrsgrpid")}};
-    return keys.value(table.toLower());
-}
 
 void Schema::CreateDatabase(const QString& file, const QString& password) {
     SqlCipherEngine::CreateFile(file, password);

@@ -1,17 +1,14 @@
 #pragma once
 // The four tables of the address book and the checks that a file holds them.
 
+#include "data/tables.h"
+
 #include <QString>
 #include <QStringList>
 
 class Connection;
 
 namespace Schema {
-// The tables every address book file must hold.
-const QStringList& Tables();
-// The column that keys the rows of `table` (any letter case): its id.
-// Empty for a table that is not the address book's.
-QString KeyColumn(const QString& table);
 // Creates a new, empty, keyed database file with the four tables and their
 // indexes. Fails if the file exists. Used by the set-up tool and the tests.
 void CreateDatabase(const QString& file, const QString& password);

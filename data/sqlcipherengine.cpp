@@ -2,7 +2,7 @@
 
 #include "data/dberror.h"
 #include "data/privatefile.h"
-#include "data/schema.h"
+#include "data/tables.h"
 #include "data/unicodecase.h"
 
 #include <QDateTime>

@@ -7,7 +7,7 @@
 // (with the PIN) are never left out: a block that cannot fit even so is
 // cut short, and says so. Nothing leaves the box.
 
-#include "printing/sticker.h"
+#include "party/addressblock.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -5,7 +5,7 @@
 
 #include "labels/labelgeometry.h"
 #include "labels/labelprint.h"
-#include "printing/sticker.h"
+#include "party/addressblock.h"
 
 #include <QDialog>
 

@@ -4,7 +4,7 @@
 // blocks are fitted first, for the whole run at once (labels/blockfit.h).
 
 #include "labels/labelgeometry.h"
-#include "printing/sticker.h"
+#include "party/addressblock.h"
 
 #include <QFont>
 #include <QPageLayout>

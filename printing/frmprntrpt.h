@@ -4,6 +4,7 @@
 
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "party/addressblock.h"
 #include "platform/busynotice.h"
 #include "platform/form.h"
 
@@ -16,7 +17,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class ListView;
-struct AddressBlock;
 
 class FrmPrntrpt : public Form {
     Q_OBJECT
@@ -93,6 +93,13 @@ class FrmPrntrpt : public Form {
     void txtNoco_LostFocus();
     void CmdPrnt_Click();
     void CmdSheet_Click();
+
+  signals:
+    // Parties to print on a sheet of labels or on envelopes, with the copies
+    // of each, the attention line preset and whose labels they are: the
+    // main window hands them to the label window.
+    void LabelsWanted(const QList<AddressBlock>& parties, int copies, bool attention,
+                      const QString& summary);
 
   private:
     void CreateControls();

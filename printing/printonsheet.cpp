@@ -1,8 +1,7 @@
 // The printing form's labels: the loaded party on a sheet of labels or an
-// envelope, through the label window.
+// envelope, handed to the label window.
 
-#include "labels/frmlabels.h"
-#include "labels/partyblocks.h"
+#include "party/partyblocks.h"
 #include "platform/errors.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
@@ -28,5 +27,5 @@ void FrmPrntrpt::CmdSheet_Click() {
         return;
     }
     const int copies = Copies > 0 ? Copies : qMax(1, Trim(txtNoco->text()).toInt());
-    FrmLabels::Open({party}, copies, MarkAttn, LabelSummary({party}, 0), this);
+    emit LabelsWanted({party}, copies, MarkAttn, LabelSummary({party}, 0));
 }

@@ -2,9 +2,11 @@
 # Installs the Debian packages the address book needs, when any is missing.
 set -euo pipefail
 # The Lohit fonts draw Hindi (Devanagari) and Punjabi (Gurmukhi) names;
-# openssl makes the certificates of the tests' TLS server.
+# openssl makes the certificates of the tests' TLS server; uchardet and
+# libphonenumber read imported contact files.
 packages=(cmake g++ pkg-config qt6-base-dev libsqlcipher-dev sqlcipher fonts-dejavu-core
-    poppler-utils fonts-lohit-deva fonts-lohit-guru postgresql libpq-dev openssl)
+    poppler-utils fonts-lohit-deva fonts-lohit-guru postgresql libpq-dev openssl
+    libuchardet-dev libphonenumber-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

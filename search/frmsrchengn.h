@@ -6,6 +6,7 @@
 
 #include "data/ids.h"
 #include "data/recordset.h"
+#include "party/addressblock.h"
 #include "platform/busynotice.h"
 #include "platform/form.h"
 
@@ -66,6 +67,13 @@ class FrmSrchEngn : public Form {
     // Every party of the current result, each once, in the result's order:
     // the last search's statement read again, whatever the list shows.
     QList<Integer> ResultPartyIds();
+
+  signals:
+    // Parties to print on a sheet of labels or on envelopes, with the copies
+    // of each, the attention line preset and whose labels they are: the
+    // main window hands them to the label window.
+    void LabelsWanted(const QList<AddressBlock>& parties, int copies, bool attention,
+                      const QString& summary);
 
   private:
     void CreateFilterArea();

@@ -1,9 +1,8 @@
 // Labels for the whole result: every party the last search found, on a
-// sheet of labels or on envelopes, through the label window.
+// sheet of labels or on envelopes, handed to the label window.
 
 #include "data/connmodule.h"
-#include "labels/frmlabels.h"
-#include "labels/partyblocks.h"
+#include "party/partyblocks.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
 #include "search/frmsrchengn.h"
@@ -38,5 +37,5 @@ void FrmSrchEngn::CmdLabels_Click() {
     }
     int leftOut = 0;
     const QList<AddressBlock> parties = ReadPartyBlocks(ids, leftOut);
-    FrmLabels::Open(parties, 1, false, LabelSummary(parties, leftOut), this);
+    emit LabelsWanted(parties, 1, false, LabelSummary(parties, leftOut));
 }

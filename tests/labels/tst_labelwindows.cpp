@@ -2,6 +2,7 @@
 // and from the search engine, with its preview, its PDF and the choices it
 // keeps between runs.
 
+#include "app/labelhandover.h"
 #include "labeldesk.h"
 #include "labels/frmsender.h"
 #include "labels/labelsettings.h"
@@ -66,6 +67,7 @@ void LabelWindowTests::printingForm_sheetButtonOpensTheLoadedPartysLabels() {
     SeedParty(book, Party{});
     book.Exec("update adrsmstr set adrspin = '400001'");
     PrintDesk desk;
+    HandLabelsOver(desk.form);
     desk.Pick(QStringLiteral("ACME"));
     desk.Sticker();
     desk.Copies(QStringLiteral("2"));
@@ -118,6 +120,7 @@ void LabelWindowTests::searchEngine_oneLabelForEveryPartyOfTheResult() {
               "(5, 5, '3'), (6, 1, '3')"); // ACME is linked twice: one label
     book.Exec("update adrsmstr set adrspin = '11000' || adrsid");
     SearchWindow search;
+    HandLabelsOver(search.form.data());
     ChooseGroupAndFilter(search.form, QStringLiteral("CUSTOMERS"), QStringLiteral("Name Wise"));
     QCOMPARE(Names(search->LstvewSrch),
              QStringList({"ACME TRADERS", "ACME TRADERS", "BETA STORES", "OMEGA"}));

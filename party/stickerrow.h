@@ -3,7 +3,7 @@
 // stored pieces, and the address block read from its row.
 
 #include "data/ids.h"
-#include "printing/sticker.h"
+#include "party/addressblock.h"
 
 class Recordset;
 

@@ -1,4 +1,4 @@
-#include "printing/stickerrow.h"
+#include "party/stickerrow.h"
 
 #include "data/recordset.h"
 #include "platform/vb.h"

@@ -1,9 +1,9 @@
-#include "labels/partyblocks.h"
+#include "party/partyblocks.h"
 
 #include "data/connmodule.h"
 #include "data/recordset.h"
+#include "party/stickerrow.h"
 #include "platform/vb.h"
-#include "printing/stickerrow.h"
 
 #include <QHash>
 

@@ -4,7 +4,7 @@
 // labels, the city's name and the PIN too.
 
 #include "data/ids.h"
-#include "printing/sticker.h"
+#include "party/addressblock.h"
 
 #include <QList>
 
