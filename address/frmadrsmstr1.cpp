@@ -160,6 +160,7 @@ void FrmAdrsMstr1::BuildControls() {
 
     CmdSave = AddButton(this, QStringLiteral("CmdSave"), QStringLiteral("&New"), 120);
     CmdEdt = AddButton(this, QStringLiteral("CmdEdt"), QStringLiteral("&Edit"), 1560);
+    Buttons.Attach(CmdSave, CmdEdt);
     CmdDel = AddButton(this, QStringLiteral("CmdDel"), QStringLiteral("&Delete"), 3000);
     CmdDel->setEnabled(false);
     CmdClos = AddButton(this, QStringLiteral("CmdClos"), QStringLiteral("&Close"), 4440);

@@ -15,6 +15,7 @@
 #include "data/recordset.h"
 #include "data/rowcheck.h"
 #include "platform/changedelsewhere.h"
+#include "platform/entrybuttons.h"
 #include "platform/form.h"
 
 #include <exception>
@@ -70,6 +71,7 @@ class FrmAdrsMstr1 : public Form {
 
     // The form's state, readable for the tests.
     bool NewEntry = false; // a new party is being entered
+    EntryButtons Buttons;  // New/Save and Edit/Cancel, and the captions
     Integer ErrCount = 0;  // fields that failed the last validation
     Integer AdrsId = 0;    // the party loaded for change; 0 when none
     Integer CtyId = 0;     // the chosen city

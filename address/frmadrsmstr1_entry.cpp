@@ -289,10 +289,9 @@ void FrmAdrsMstr1::ClearEntry() {
 }
 
 void FrmAdrsMstr1::CmdSave_Click() {
-    if (CmdSave->text() == QStringLiteral("&New")) {
+    if (Buttons.Save() == SaveState::New) {
         NewEntry = true;
-        CmdSave->setText(QStringLiteral("&Save"));
-        CmdEdt->setText(QStringLiteral("&Cancel"));
+        Buttons.Set(SaveState::Save, EditState::Cancel);
         CmbxCty->show();
         KeepShownCity();
         FrameAdrs->setEnabled(true);
@@ -300,7 +299,7 @@ void FrmAdrsMstr1::CmdSave_Click() {
         Lstvewadrs->hide();
         LblCty->hide();
         SetWidth(kNarrowWidth);
-    } else if (CmdSave->text() == QStringLiteral("&Save")) {
+    } else if (Buttons.Save() == SaveState::Save) {
         ValidateEntry();
         if (ErrCount != 0) {
             ErrCount = 0;
@@ -313,19 +312,19 @@ void FrmAdrsMstr1::CmdSave_Click() {
 }
 
 void FrmAdrsMstr1::CmdEdt_Click() {
-    if (CmdEdt->text() == QStringLiteral("&Edit")) {
+    if (Buttons.Edit() == EditState::Edit) {
         SetWidth(kWideWidth);
         Lstvewadrs->show();
         TxtSrchadrs->setFocus();
         CmbxCty->hide();
         LblCty->show();
         NewEntry = false;
-        CmdEdt->setText(QStringLiteral("&Cancel"));
-    } else if (CmdEdt->text() == QStringLiteral("&Cancel")) {
+        Buttons.Set(EditState::Cancel);
+    } else if (Buttons.Edit() == EditState::Cancel) {
         // Cancelled while choosing a party: nothing stays loaded. With Save
         // still showing (from an earlier New or load) the entry goes back to
         // a new party, whose groups and city can be chosen and saved.
-        if (!NewEntry && CmdSave->text() == QStringLiteral("&Save")) {
+        if (!NewEntry && Buttons.Save() == SaveState::Save) {
             NewEntry = true;
             AdrsId = 0;
             LblCty->hide();
@@ -335,7 +334,7 @@ void FrmAdrsMstr1::CmdEdt_Click() {
         FrameAdrs->setEnabled(true);
         SetWidth(kNarrowWidth);
         Txtname->setFocus();
-        CmdEdt->setText(QStringLiteral("&Edit"));
+        Buttons.Set(EditState::Edit);
     }
     ClearEntry();
     if (NewEntry && !CmbxCty->isHidden()) KeepShownCity();

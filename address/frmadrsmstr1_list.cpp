@@ -116,8 +116,7 @@ void FrmAdrsMstr1::LoadAddress(const QString& id) {
     }
     const QList<Integer> lostGroups = LoadGroups();
 
-    CmdSave->setText(QStringLiteral("&Save"));
-    CmdEdt->setText(QStringLiteral("&Edit"));
+    Buttons.Set(SaveState::Save, EditState::Edit);
     CmdDel->setEnabled(true);
     Lstvewadrs->hide();
     FrameAdrs->setEnabled(true);

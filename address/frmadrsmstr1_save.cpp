@@ -145,8 +145,7 @@ bool FrmAdrsMstr1::SaveAddress() {
         return false;
     }
     ClearEntry();
-    CmdSave->setText(QStringLiteral("&New"));
-    CmdEdt->setText(QStringLiteral("&Edit"));
+    Buttons.Set(SaveState::New, EditState::Edit);
     return true;
 }
 
@@ -224,8 +223,7 @@ void FrmAdrsMstr1::CmdDel_Click() {
     }
     MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
     ClearEntry();
-    CmdSave->setText(QStringLiteral("&New"));
-    CmdEdt->setText(QStringLiteral("&Edit"));
+    Buttons.Set(SaveState::New, EditState::Edit);
     CmdDel->setEnabled(false);
     AdrsId = 0;
 }

@@ -69,6 +69,7 @@ FrmCsC::FrmCsC(QWidget* parent) : Form(parent) {
     CmdSave = NewButton(this, "CmdSave", QStringLiteral("&New"));
     PlaceTwips(CmdSave, 120, 2160, 855, 375);
     CmdEdt = NewButton(this, "CmdEdt", QStringLiteral("&Edit"));
+    Buttons.Attach(CmdSave, CmdEdt);
     PlaceTwips(CmdEdt, 1200, 2160, 855, 375);
     CmdDel = NewButton(this, "CmdDel", QStringLiteral("&Delete"));
     PlaceTwips(CmdDel, 2280, 2160, 855, 375);
@@ -152,15 +153,14 @@ void FrmCsC::txtcontry_KeyPress(int& KeyAscii) {
 // ---- Buttons ---------------------------------------------------------------
 
 void FrmCsC::CmdSave_Click() {
-    if (CmdSave->text() == QLatin1String("&New")) {
+    if (Buttons.Save() == SaveState::New) {
         NewEntry = true;
-        CmdSave->setText(QStringLiteral("&Save"));
-        CmdEdt->setText(QStringLiteral("&Cancel"));
+        Buttons.Set(SaveState::Save, EditState::Cancel);
         FrameCsC->setEnabled(true);
         txtcty->setFocus();
         LstvewCsc->hide();
         SetWidth(kNarrowWidth);
-    } else if (CmdSave->text() == QLatin1String("&Save")) {
+    } else if (Buttons.Save() == SaveState::Save) {
         ValidateEntry();
         if (ErrCount != 0) {
             ErrCount = 0;
@@ -173,15 +173,15 @@ void FrmCsC::CmdSave_Click() {
 }
 
 void FrmCsC::CmdEdt_Click() {
-    if (CmdEdt->text() == QLatin1String("&Edit")) {
+    if (Buttons.Edit() == EditState::Edit) {
         SetWidth(kWideWidth);
         LstvewCsc->show();
         ResumeNext([&] { FillCityList(); }, CityListAgain());
         LstvewCsc->setFocus();
         NewEntry = false;
-        CmdEdt->setText(QStringLiteral("&Cancel"));
-    } else if (CmdEdt->text() == QLatin1String("&Cancel")) {
-        CmdEdt->setText(QStringLiteral("&Edit"));
+        Buttons.Set(EditState::Cancel);
+    } else if (Buttons.Edit() == EditState::Cancel) {
+        Buttons.Set(EditState::Edit);
         LstvewCsc->hide();
         SetWidth(kNarrowWidth);
         txtcty->setFocus();
@@ -206,8 +206,7 @@ void FrmCsC::CmdDel_Click() {
     }
     MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
     ClearEntry();
-    CmdSave->setText(QStringLiteral("&New"));
-    CmdEdt->setText(QStringLiteral("&Edit"));
+    Buttons.Set(SaveState::New, EditState::Edit);
     CmdDel->setEnabled(false);
 }
 
@@ -237,8 +236,7 @@ void FrmCsC::LstvewCsc_DblClick() {
     ResumeNext([&] { txtstate->setText(Trim(Rs.Fields("statename").Str())); });
     ResumeNext([&] { txtcontry->setText(Trim(Rs.Fields("contryname").Str())); });
     ResumeNext([&] { Loaded.Take(Rs, {"ctyname", "statename", "contryname", "delstatus"}); });
-    CmdSave->setText(QStringLiteral("&Save"));
-    CmdEdt->setText(QStringLiteral("&Edit"));
+    Buttons.Set(SaveState::Save, EditState::Edit);
     CmdDel->setEnabled(true);
     LstvewCsc->hide();
     FrameCsC->setEnabled(true);
@@ -343,8 +341,7 @@ bool FrmCsC::SaveCity() {
                         : QStringLiteral("Record has been updated"),
                vbInformation, Caption());
         ClearEntry();
-        CmdSave->setText(QStringLiteral("&New"));
-        CmdEdt->setText(QStringLiteral("&Edit"));
+        Buttons.Set(SaveState::New, EditState::Edit);
     });
     return saved;
 }

@@ -9,6 +9,7 @@
 #include "data/rowcheck.h"
 #include "platform/busynotice.h"
 #include "platform/changedelsewhere.h"
+#include "platform/entrybuttons.h"
 #include "platform/form.h"
 
 #include <QDateTime>
@@ -63,6 +64,7 @@ class FrmCsC : public Form {
     Recordset Rs;
     LoadedRow Loaded; // the city as loaded for change
     bool NewEntry = false;
+    EntryButtons Buttons; // New/Save and Edit/Cancel, and the captions
     Integer ErrCount = 0;
     Integer CtyId = 0;
 };

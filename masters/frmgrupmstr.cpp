@@ -53,6 +53,7 @@ FrmGrupMstr::FrmGrupMstr(QWidget* parent) : Form(parent) {
     CmdSave = NewButton(this, "CmdSave", QStringLiteral("&New"));
     PlaceTwips(CmdSave, 120, 2040, 855, 375);
     CmdEdt = NewButton(this, "CmdEdt", QStringLiteral("&Edit"));
+    Buttons.Attach(CmdSave, CmdEdt);
     PlaceTwips(CmdEdt, 1200, 2040, 855, 375);
     CmdDel = NewButton(this, "CmdDel", QStringLiteral("&Delete"));
     PlaceTwips(CmdDel, 2280, 2040, 855, 375);
@@ -107,15 +108,14 @@ void FrmGrupMstr::txtGrup_KeyPress(int& KeyAscii) {
 // ---- Buttons ---------------------------------------------------------------
 
 void FrmGrupMstr::CmdSave_Click() {
-    if (CmdSave->text() == QLatin1String("&New")) {
+    if (Buttons.Save() == SaveState::New) {
         NewEntry = true;
-        CmdSave->setText(QStringLiteral("&Save"));
-        CmdEdt->setText(QStringLiteral("&Cancel"));
+        Buttons.Set(SaveState::Save, EditState::Cancel);
         FrameCsC->setEnabled(true);
         txtGrup->setFocus();
         LstvewGrup->hide();
         SetWidth(kNarrowWidth);
-    } else if (CmdSave->text() == QLatin1String("&Save")) {
+    } else if (Buttons.Save() == SaveState::Save) {
         ValidateEntry();
         if (ErrCount != 0) {
             ErrCount = 0;
@@ -128,15 +128,15 @@ void FrmGrupMstr::CmdSave_Click() {
 }
 
 void FrmGrupMstr::CmdEdt_Click() {
-    if (CmdEdt->text() == QLatin1String("&Edit")) {
+    if (Buttons.Edit() == EditState::Edit) {
         SetWidth(kWideWidth);
         LstvewGrup->show();
         ResumeNext([&] { FillGroupList(); }, GroupListAgain());
         LstvewGrup->setFocus();
         NewEntry = false;
-        CmdEdt->setText(QStringLiteral("&Cancel"));
-    } else if (CmdEdt->text() == QLatin1String("&Cancel")) {
-        CmdEdt->setText(QStringLiteral("&Edit"));
+        Buttons.Set(EditState::Cancel);
+    } else if (Buttons.Edit() == EditState::Cancel) {
+        Buttons.Set(EditState::Edit);
         LstvewGrup->hide();
         SetWidth(kNarrowWidth);
         txtGrup->setFocus();
@@ -160,8 +160,7 @@ void FrmGrupMstr::CmdDel_Click() {
     }
     MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
     ClearEntry();
-    CmdSave->setText(QStringLiteral("&New"));
-    CmdEdt->setText(QStringLiteral("&Edit"));
+    Buttons.Set(SaveState::New, EditState::Edit);
     CmdDel->setEnabled(false);
 }
 
@@ -189,8 +188,7 @@ void FrmGrupMstr::LstvewGrup_DblClick() {
     }
     ResumeNext([&] { txtGrup->setText(Trim(Rs.Fields("grpname").Str())); });
     ResumeNext([&] { Loaded.Take(Rs, {QStringLiteral("grpname")}); });
-    CmdSave->setText(QStringLiteral("&Save"));
-    CmdEdt->setText(QStringLiteral("&Edit"));
+    Buttons.Set(SaveState::Save, EditState::Edit);
     CmdDel->setEnabled(true);
     LstvewGrup->hide();
     FrameCsC->setEnabled(true);
@@ -283,8 +281,7 @@ bool FrmGrupMstr::SaveGroup() {
                         : QStringLiteral("Record has been updated"),
                vbInformation, Caption());
         ClearEntry();
-        CmdSave->setText(QStringLiteral("&New"));
-        CmdEdt->setText(QStringLiteral("&Edit"));
+        Buttons.Set(SaveState::New, EditState::Edit);
     });
     return saved;
 }

@@ -8,6 +8,7 @@
 #include "data/recordset.h"
 #include "data/rowcheck.h"
 #include "platform/busynotice.h"
+#include "platform/entrybuttons.h"
 #include "platform/form.h"
 
 class QGroupBox;
@@ -49,6 +50,8 @@ class FrmGrupMstr : public Form {
     BusyRerun GroupListAgain();
 
     bool NewEntry = false;
+
+    EntryButtons Buttons; // New/Save and Edit/Cancel, and the captions
     Integer ErrCount = 0;
     Integer GrpId = 0;
     Recordset Rs;

@@ -1,0 +1,28 @@
+#include "platform/entrybuttons.h"
+
+#include <QPushButton>
+
+void EntryButtons::Attach(QPushButton* save, QPushButton* edit) {
+    saveButton_ = save;
+    editButton_ = edit;
+    Set(save_, edit_);
+}
+
+void EntryButtons::Set(SaveState save, EditState edit) {
+    Set(save);
+    Set(edit);
+}
+
+void EntryButtons::Set(SaveState save) {
+    save_ = save;
+    if (saveButton_)
+        saveButton_->setText(save == SaveState::New ? QStringLiteral("&New")
+                                                    : QStringLiteral("&Save"));
+}
+
+void EntryButtons::Set(EditState edit) {
+    edit_ = edit;
+    if (editButton_)
+        editButton_->setText(edit == EditState::Edit ? QStringLiteral("&Edit")
+                                                     : QStringLiteral("&Cancel"));
+}
