@@ -224,103 +224,131 @@ QString wholeNumberProblem(int type) {
     }
 }
 
+// One value of the row being copied: read from column `c` of `from`, bound
+// to parameter c + 1 of `to`.
+struct Cell {
+    sqlite3_stmt* from;
+    int c;
+    sqlite3_stmt* to;
+    int Type() const { return sqlite3_column_type(from, c); }
+    void BindNull() const { sqlite3_bind_null(to, c + 1); }
+};
+
+// Each check returns the reason the value is refused, or an empty text,
+// and binds what is to be written for it.
+
+// An id: a whole number in range; a key once only in its table.
+QString takeId(const Column& column, const QString& name, const Cell& cell,
+               QHash<qint64, int>& keys, int row, qint64& key) {
+    const int type = cell.Type();
+    if (type == SQLITE_NULL && column.kind == Kind::Ref && !column.required) {
+        cell.BindNull();
+        return {};
+    }
+    if (type != SQLITE_INTEGER)
+        return QStringLiteral("the id %1 %2").arg(name, wholeNumberProblem(type));
+    const qint64 id = sqlite3_column_int64(cell.from, cell.c);
+    if (id < 1 || id > kLargestId)
+        return QStringLiteral("the id %1 is %2, outside 1 to %3").arg(name).arg(id).arg(kLargestId);
+    if (column.kind == Kind::Key) {
+        const auto first = keys.constFind(id);
+        if (first != keys.constEnd())
+            return QStringLiteral("the id %1 %2 is used twice (also in row %3)")
+                .arg(name)
+                .arg(id)
+                .arg(*first);
+        keys.insert(id, row);
+        key = id;
+    }
+    sqlite3_bind_int64(cell.to, cell.c + 1, id);
+    return {};
+}
+
+// Written by the windows as the group id's digits, and found by them with a
+// text comparison: only that exact form can be found.
+QString takeGroupRef(const QString& name, const Cell& cell) {
+    const int type = cell.Type();
+    const QByteArray text =
+        type == SQLITE_TEXT || type == SQLITE_INTEGER
+            ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(cell.from, cell.c)),
+                         sqlite3_column_bytes(cell.from, cell.c))
+            : QByteArray();
+    bool ok = false;
+    const int id = text.size() <= 5 ? text.toInt(&ok) : 0;
+    if (!ok || id < 1 || id > kLargestId || QByteArray::number(id) != text)
+        return QStringLiteral("the group id %1 is not a group id (a whole number from 1 to "
+                              "%2 written in digits)")
+            .arg(name)
+            .arg(kLargestId);
+    sqlite3_bind_text(cell.to, cell.c + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    return {};
+}
+
+QString takeFlag(const QString& name, const Cell& cell) {
+    const int type = cell.Type();
+    if (type == SQLITE_NULL) {
+        cell.BindNull();
+        return {};
+    }
+    const qint64 flag = sqlite3_column_int64(cell.from, cell.c);
+    if (type != SQLITE_INTEGER || (flag != 0 && flag != 1))
+        return QStringLiteral("the flag %1 is not 0 or 1").arg(name);
+    sqlite3_bind_int64(cell.to, cell.c + 1, flag);
+    return {};
+}
+
+// Text of at most the column's length, or a date as the windows write it.
+QString takeText(const Column& column, const QString& name, const Cell& cell) {
+    const int type = cell.Type();
+    if (type == SQLITE_NULL) {
+        cell.BindNull();
+        return {};
+    }
+    if (type == SQLITE_BLOB) return QStringLiteral("the field %1 holds binary data").arg(name);
+    if (column.kind == Kind::Date && type != SQLITE_TEXT)
+        return QStringLiteral("the date %1 is not a date and time").arg(name);
+    const char* bytes = reinterpret_cast<const char*>(sqlite3_column_text(cell.from, cell.c));
+    const int size = sqlite3_column_bytes(cell.from, cell.c);
+    const int most = column.kind == Kind::Date ? 19 : column.length;
+    QString text;
+    if (size <= most * 4) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        text = utf8.decode(QByteArrayView(bytes, size));
+        if (utf8.hasError()) return QStringLiteral("the field %1 is not valid text").arg(name);
+    }
+    if (column.kind == Kind::Date) {
+        if (size > 0 &&
+            !QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid())
+            return QStringLiteral("the date %1 is not a date and time (yyyy-MM-dd HH:mm:ss)")
+                .arg(name);
+    } else if (size > most * 4 || text.size() > most) {
+        return QStringLiteral("the field %1 holds %2 characters; at most %3 are allowed")
+            .arg(name)
+            .arg(size > most * 4 ? QStringLiteral("more than %1").arg(most * 4)
+                                 : QString::number(text.size()))
+            .arg(most);
+    }
+    sqlite3_bind_text(cell.to, cell.c + 1, bytes, size, SQLITE_TRANSIENT);
+    return {};
+}
+
 // Checks one value and binds what is to be written for it. Returns the
 // reason the value is refused, or an empty text.
 QString takeValue(const Column& column, sqlite3_stmt* from, int c, sqlite3_stmt* to,
                   QHash<qint64, int>& keys, int row, qint64& key) {
     const QString name = QString::fromLatin1(column.name);
-    const int type = sqlite3_column_type(from, c);
+    const Cell cell{from, c, to};
     switch (column.kind) {
     case Kind::Key:
-    case Kind::Ref: {
-        if (type == SQLITE_NULL && column.kind == Kind::Ref && !column.required) {
-            sqlite3_bind_null(to, c + 1);
-            return {};
-        }
-        if (type != SQLITE_INTEGER)
-            return QStringLiteral("the id %1 %2").arg(name, wholeNumberProblem(type));
-        const qint64 id = sqlite3_column_int64(from, c);
-        if (id < 1 || id > kLargestId)
-            return QStringLiteral("the id %1 is %2, outside 1 to %3")
-                .arg(name)
-                .arg(id)
-                .arg(kLargestId);
-        if (column.kind == Kind::Key) {
-            const auto first = keys.constFind(id);
-            if (first != keys.constEnd())
-                return QStringLiteral("the id %1 %2 is used twice (also in row %3)")
-                    .arg(name)
-                    .arg(id)
-                    .arg(*first);
-            keys.insert(id, row);
-            key = id;
-        }
-        sqlite3_bind_int64(to, c + 1, id);
-        return {};
-    }
-    case Kind::GroupRef: {
-        // Written by the windows as the group id's digits, and found by them
-        // with a text comparison: only that exact form can be found.
-        const QByteArray text =
-            type == SQLITE_TEXT || type == SQLITE_INTEGER
-                ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(from, c)),
-                             sqlite3_column_bytes(from, c))
-                : QByteArray();
-        bool ok = false;
-        const int id = text.size() <= 5 ? text.toInt(&ok) : 0;
-        if (!ok || id < 1 || id > kLargestId || QByteArray::number(id) != text)
-            return QStringLiteral("the group id %1 is not a group id (a whole number from 1 to "
-                                  "%2 written in digits)")
-                .arg(name)
-                .arg(kLargestId);
-        sqlite3_bind_text(to, c + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        return {};
-    }
-    case Kind::Flag: {
-        if (type == SQLITE_NULL) {
-            sqlite3_bind_null(to, c + 1);
-            return {};
-        }
-        const qint64 flag = sqlite3_column_int64(from, c);
-        if (type != SQLITE_INTEGER || (flag != 0 && flag != 1))
-            return QStringLiteral("the flag %1 is not 0 or 1").arg(name);
-        sqlite3_bind_int64(to, c + 1, flag);
-        return {};
-    }
+    case Kind::Ref:
+        return takeId(column, name, cell, keys, row, key);
+    case Kind::GroupRef:
+        return takeGroupRef(name, cell);
+    case Kind::Flag:
+        return takeFlag(name, cell);
     case Kind::Date:
-    case Kind::Text: {
-        if (type == SQLITE_NULL) {
-            sqlite3_bind_null(to, c + 1);
-            return {};
-        }
-        if (type == SQLITE_BLOB) return QStringLiteral("the field %1 holds binary data").arg(name);
-        if (column.kind == Kind::Date && type != SQLITE_TEXT)
-            return QStringLiteral("the date %1 is not a date and time").arg(name);
-        const char* bytes = reinterpret_cast<const char*>(sqlite3_column_text(from, c));
-        const int size = sqlite3_column_bytes(from, c);
-        const int most = column.kind == Kind::Date ? 19 : column.length;
-        QString text;
-        if (size <= most * 4) {
-            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            text = utf8.decode(QByteArrayView(bytes, size));
-            if (utf8.hasError()) return QStringLiteral("the field %1 is not valid text").arg(name);
-        }
-        if (column.kind == Kind::Date) {
-            if (size > 0 &&
-                !QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss")).isValid())
-                return QStringLiteral("the date %1 is not a date and time "
-                                      "(yyyy-MM-dd HH:mm:ss)")
-                    .arg(name);
-        } else if (size > most * 4 || text.size() > most) {
-            return QStringLiteral("the field %1 holds %2 characters; at most %3 are allowed")
-                .arg(name)
-                .arg(size > most * 4 ? QStringLiteral("more than %1").arg(most * 4)
-                                     : QString::number(text.size()))
-                .arg(most);
-        }
-        sqlite3_bind_text(to, c + 1, bytes, size, SQLITE_TRANSIENT);
-        return {};
-    }
+    case Kind::Text:
+        return takeText(column, name, cell);
     }
     return {};
 }

@@ -188,10 +188,6 @@ bool Recordset::Eof() const {
     return current_ >= RecordCount();
 }
 
-bool Recordset::Bof() const {
-    return current_ < 0 || RecordCount() == 0;
-}
-
 void Recordset::MoveNext() {
     requireRow();
     ++current_;

@@ -87,7 +87,6 @@ class Recordset : private DeferredSnapshot {
 
     int RecordCount() const;
     bool Eof() const;
-    bool Bof() const;
     void MoveNext();
     void MoveFirst();
     int FieldCount() const;

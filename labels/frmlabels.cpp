@@ -4,6 +4,7 @@
 #include "labels/labelsettings.h"
 #include "platform/errors.h"
 #include "platform/msgbox.h"
+#include "platform/named.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,11 +33,6 @@ const Paper kPapers[] = {{"A4", kA4Mm},
                          {"US Letter", kLetterMm},
                          {"A5", QSizeF(148, 210)},
                          {"US Legal", QSizeF(8.5 * kMmPerInch, 14 * kMmPerInch)}};
-
-template <class W> W* Named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QDoubleSpinBox* MmBox(QWidget* parent, const char* name, double min = 0, double max = 400) {
     auto* box = Named(new QDoubleSpinBox(parent), name);

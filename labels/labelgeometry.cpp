@@ -7,22 +7,6 @@ namespace {
 
 constexpr double kFitSlackMm = 0.01; // rounding in the published measures
 
-LabelSheet Sheet(const QString& name, QSizeF paper, int rows, int columns, double width,
-                 double height, double left, double top, double columnGap, double rowGap) {
-    LabelSheet s;
-    s.name = name;
-    s.paperMm = paper;
-    s.rows = rows;
-    s.columns = columns;
-    s.labelWidth = width;
-    s.labelHeight = height;
-    s.leftMargin = left;
-    s.topMargin = top;
-    s.columnGap = columnGap;
-    s.rowGap = rowGap;
-    return s;
-}
-
 } // namespace
 
 QRectF LabelSheet::LabelRect(int row, int column) const {
@@ -30,20 +14,63 @@ QRectF LabelSheet::LabelRect(int row, int column) const {
                   topMargin + (row - 1) * (labelHeight + rowGap), labelWidth, labelHeight);
 }
 
+// As the makers publish them: label size, the first label's corner, the
+// gaps between labels.
 QList<LabelSheet> StandardSheets() {
     const double in = kMmPerInch;
     return {
-        Sheet(QStringLiteral("A4, 3 x 7 labels of 63.5 x 38.1 mm"), kA4Mm, 7, 3, 63.5, 38.1, 7.25,
-              15.15, 2.5, 0),
-        Sheet(QStringLiteral("A4, 3 x 8 labels of 70 x 37 mm"), kA4Mm, 8, 3, 70, 37, 0, 0.5, 0, 0),
-        Sheet(QStringLiteral("A4, 2 x 7 labels of 99.1 x 38.1 mm"), kA4Mm, 7, 2, 99.1, 38.1, 4.65,
-              15.15, 2.5, 0),
-        Sheet(QStringLiteral("A4, 2 x 4 labels of 99.1 x 67.7 mm"), kA4Mm, 4, 2, 99.1, 67.7, 4.65,
-              13.1, 2.5, 0),
-        Sheet(QStringLiteral("US Letter, 3 x 10 labels of 2.625 x 1 in"), kLetterMm, 10, 3,
-              2.625 * in, 1 * in, 0.1875 * in, 0.5 * in, 0.125 * in, 0),
-        Sheet(QStringLiteral("US Letter, 2 x 10 labels of 4 x 1 in"), kLetterMm, 10, 2, 4 * in,
-              1 * in, 0.15625 * in, 0.5 * in, 0.1875 * in, 0),
+        {.name = QStringLiteral("A4, 3 x 7 labels of 63.5 x 38.1 mm"),
+         .paperMm = kA4Mm,
+         .rows = 7,
+         .columns = 3,
+         .labelWidth = 63.5,
+         .labelHeight = 38.1,
+         .leftMargin = 7.25,
+         .topMargin = 15.15,
+         .columnGap = 2.5},
+        {.name = QStringLiteral("A4, 3 x 8 labels of 70 x 37 mm"),
+         .paperMm = kA4Mm,
+         .rows = 8,
+         .columns = 3,
+         .labelWidth = 70,
+         .labelHeight = 37,
+         .topMargin = 0.5},
+        {.name = QStringLiteral("A4, 2 x 7 labels of 99.1 x 38.1 mm"),
+         .paperMm = kA4Mm,
+         .rows = 7,
+         .columns = 2,
+         .labelWidth = 99.1,
+         .labelHeight = 38.1,
+         .leftMargin = 4.65,
+         .topMargin = 15.15,
+         .columnGap = 2.5},
+        {.name = QStringLiteral("A4, 2 x 4 labels of 99.1 x 67.7 mm"),
+         .paperMm = kA4Mm,
+         .rows = 4,
+         .columns = 2,
+         .labelWidth = 99.1,
+         .labelHeight = 67.7,
+         .leftMargin = 4.65,
+         .topMargin = 13.1,
+         .columnGap = 2.5},
+        {.name = QStringLiteral("US Letter, 3 x 10 labels of 2.625 x 1 in"),
+         .paperMm = kLetterMm,
+         .rows = 10,
+         .columns = 3,
+         .labelWidth = 2.625 * in,
+         .labelHeight = 1 * in,
+         .leftMargin = 0.1875 * in,
+         .topMargin = 0.5 * in,
+         .columnGap = 0.125 * in},
+        {.name = QStringLiteral("US Letter, 2 x 10 labels of 4 x 1 in"),
+         .paperMm = kLetterMm,
+         .rows = 10,
+         .columns = 2,
+         .labelWidth = 4 * in,
+         .labelHeight = 1 * in,
+         .leftMargin = 0.15625 * in,
+         .topMargin = 0.5 * in,
+         .columnGap = 0.1875 * in},
     };
 }
 

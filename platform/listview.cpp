@@ -138,9 +138,6 @@ Qt::ItemFlags ListItemModel::flags(const QModelIndex& index) const {
 QString ListItem::Text() const {
     return SubItem(0);
 }
-void ListItem::SetText(const QString& text) {
-    SetSubItem(0, text);
-}
 
 QString ListItem::SubItem(int column) const {
     return list_->model_.rows_.Cell(row_, column);

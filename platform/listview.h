@@ -35,7 +35,6 @@ class ListItem {
     ListItem(ListView* list, int row) : list_(list), row_(row) {}
     int Index() const { return row_ + 1; } // 1-based, as the old lists counted
     QString Text() const;
-    void SetText(const QString& text);
     QString SubItem(int column) const; // column 1 is the first sub-item
     void SetSubItem(int column, const QString& text);
     bool Checked() const;

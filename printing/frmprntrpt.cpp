@@ -7,6 +7,7 @@
 #include "platform/events.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
+#include "platform/named.h"
 #include "platform/twips.h"
 #include "platform/vb.h"
 
@@ -19,11 +20,6 @@
 #include <QRegularExpressionValidator>
 
 namespace {
-
-template <class W> W* Named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QLabel* CaptionLabel(QWidget* parent, const char* name, const QString& text) {
     return Named(new QLabel(text, parent), name);

@@ -459,6 +459,179 @@ qint64 rowsIn(Connection& conn) {
     return rows;
 }
 
+// Loads the book in `folder` into the server database the settings file
+// `server` names (its rows replaced only with `replace`); the windows then
+// run against the server. False, having said why, when it cannot.
+bool loadOntoServer(const QTemporaryDir& folder, const QString& server, bool replace) {
+    QFile::copy(server, folder.filePath(ServerSettings::FileName()));
+    const ServerSettings::Server s = ServerSettings::Read(folder.path());
+    const QString at = ConnString::ForServer(s.host, s.port, s.database, s.user, s.sslMode);
+    try {
+        Connection target;
+        target.Open(at);
+        if (!target.engine().MissingTables().isEmpty()) {
+            target.Close();
+            PgEngine::CreateTables(ConnString::Parse(at));
+            target.Open(at);
+        }
+        if (const qint64 rows = rowsIn(target); rows > 0 && !replace) {
+            std::fprintf(stderr,
+                         "adrsbook-bench: the %s holds %lld row%s of an address book. "
+                         "The benchmark deletes every row of the database it runs on: give "
+                         "it a separate, empty database (or --replace to replace these "
+                         "rows). Nothing has been changed.\n",
+                         qPrintable(target.Where()), qlonglong(rows), rows == 1 ? "" : "s");
+            return false;
+        }
+        for (const QString& table : Schema::Tables())
+            target.Execute(QStringLiteral("Delete * from ") + table);
+        Connection source;
+        source.Open(ConnString::ForFile(folder.filePath(QStringLiteral("adrsbookHXS.mdb")),
+                                        QString::fromLatin1(kDatabasePassword)));
+        BookCopy::CopyRows(source, target);
+        pgFloors = std::make_unique<PgFloors>(PgEngine::Conninfo(ConnString::Parse(at)));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "adrsbook-bench: %s\n", e.what());
+        return false;
+    }
+    return true;
+}
+
+// Start-up to the main window shown, with both keyed connections.
+std::unique_ptr<FrmMainMdi> startUp() {
+    std::unique_ptr<FrmMainMdi> main;
+    for (int i = 0; i < 5; ++i) {
+        main.reset();
+        CloseConns();
+        Case& c = caseNamed(QStringLiteral("start-up to main window shown"));
+        c.ms.append(timed([&] {
+            main = std::make_unique<FrmMainMdi>();
+            if (!main->MDIForm_Load()) std::exit(1);
+            main->show();
+            if (!QTest::qWaitForWindowExposed(main.get())) std::exit(1);
+        }));
+        CloseConns();
+        c.floor1.append(timed([] {
+            OpenConn();
+            OpenConn2();
+        }));
+        c.floor2.append(c.floor1.last());
+    }
+    return main;
+}
+
+// Memory with the full result shown, before anything else is measured.
+struct Memory {
+    qint64 idle = 0, shown = 0, peak = 0, closed = 0;
+};
+Memory memoryWithFullResult(FrmMainMdi& main) {
+    Memory m;
+    m.idle = rssKiB("VmRSS:");
+    {
+        main.srchengn->trigger();
+        auto* f = main.Child<FrmSrchEngn>();
+        f->ChkAll->setChecked(true);
+        f->Cmbxfiltr->setFocus();
+        f->Cmbxfiltr->setEditText(QStringLiteral("Name Wise "));
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        waitForList(f->LstvewSrch, clock);
+        std::printf("full result shown: %d rows\n", f->LstvewSrch->Count());
+        m.shown = rssKiB("VmRSS:");
+        f->Unload();
+        QCoreApplication::processEvents();
+    }
+    m.peak = peakRssKiB();
+    m.closed = rssKiB("VmRSS:");
+    return m;
+}
+
+// The address master: its list, loading a party, saving a new one.
+void addressMaster(FrmMainMdi& main, int runs) {
+    main.adrs->trigger();
+    auto* adrs = main.Child<FrmAdrsMstr1>();
+    QTest::mouseClick(adrs->CmdEdt, Qt::LeftButton);
+    partyList(QStringLiteral("address master"), adrs->Lstvewadrs, adrs->TxtSrchadrs,
+              adrs->Lstvewadrs, runs);
+    for (int run = 0; run < runs; ++run) {
+        adrs->TxtSrchadrs->setFocus();
+        adrs->TxtSrchadrs->clear();
+        key(u'S');
+        adrs->Lstvewadrs->setFocus();
+        adrs->Lstvewadrs->Item(1 + run).Select();
+        measure(
+            QStringLiteral("address master: load a party"), nullptr,
+            [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }, false);
+        QTest::mouseClick(adrs->CmdEdt, Qt::LeftButton); // back to the list
+    }
+    adrs->Unload();
+    QCoreApplication::processEvents();
+    main.adrs->trigger();
+    adrs = main.Child<FrmAdrsMstr1>();
+    for (int run = 0; run < runs; ++run) {
+        QTest::mouseClick(adrs->CmdSave, Qt::LeftButton); // New
+        adrs->Txtname->setText(QStringLiteral("BENCH PARTY %1").arg(run));
+        adrs->TxtAddrs->setText(QStringLiteral("1, MALL ROAD"));
+        adrs->LstvewGrup1->setFocus();
+        for (int g = 1; g <= 3; ++g)
+            adrs->LstvewGrup1->Item(g * 5).SetChecked(true);
+        adrs->CmbxCty->setFocus();
+        adrs->CmbxCty->setCurrentIndex(3);
+        QMetaObject::invokeMethod(adrs->CmbxCty, "activated", Q_ARG(int, 3));
+        measure(
+            QStringLiteral("save a new party with 3 groups"), nullptr,
+            [&] { QTest::mouseClick(adrs->CmdSave, Qt::LeftButton); }, false, false);
+    }
+    adrs->Unload();
+}
+
+// The printing form: its list and writing stickers.
+void printingForm(FrmMainMdi& main, int runs) {
+    main.prnt->trigger();
+    auto* prnt = main.Child<FrmPrntrpt>();
+    partyList(QStringLiteral("printing form"), prnt->LstvewPrnt, prnt->Txtsrch, prnt->LstvewPrnt,
+              runs);
+    prnt->LstvewPrnt->setFocus();
+    prnt->LstvewPrnt->Item(1).Select();
+    QTest::keyClick(prnt->LstvewPrnt, Qt::Key_Return);
+    prnt->OptnStiker->setChecked(true);
+    prnt->txtNoco->setFocus();
+    QTest::keyClicks(prnt->txtNoco, QStringLiteral("3"));
+    QTest::keyClick(prnt->txtNoco, Qt::Key_Return);
+    for (int run = 0; run < runs; ++run)
+        measure(
+            QStringLiteral("write 3 stickers"), nullptr,
+            [&] { QTest::mouseClick(prnt->CmdPrnt, Qt::LeftButton); }, false, false);
+}
+
+void printCases() {
+    std::printf("\n| case | rows | first screen ms, median (p10-p90) | complete ms, median "
+                "(p10-p90) | F1 ms | F2 ms | complete / F2 |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
+    for (const Case& c : cases) {
+        const double m = median(c.ms), f2 = median(c.floor2);
+        auto floorText = [](const QVector<double>& v) {
+            return v.isEmpty() ? QStringLiteral("-") : QString::number(median(v), 'f', 1);
+        };
+        auto spread = [](const QVector<double>& v) {
+            return v.isEmpty() ? QStringLiteral("-")
+                               : QStringLiteral("%1 (%2-%3)")
+                                     .arg(median(v), 0, 'f', 1)
+                                     .arg(percentile(v, 0.1), 0, 'f', 1)
+                                     .arg(percentile(v, 0.9), 0, 'f', 1);
+        };
+        QString name = c.name;
+        if (!c.fromFirstKey.isEmpty())
+            name += QStringLiteral(" (from the last key; from the first: %1)")
+                        .arg(spread(c.fromFirstKey));
+        std::printf("| %s | %.0f | %s | %s | %s | %s | %s |\n", qPrintable(name), median(c.rows),
+                    qPrintable(spread(c.first)), qPrintable(spread(c.ms)),
+                    qPrintable(floorText(c.floor1)), qPrintable(floorText(c.floor2)),
+                    f2 > 0.05 ? qPrintable(QString::number(m / f2, 'f', 2)) : "-");
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -489,39 +662,7 @@ int main(int argc, char* argv[]) {
     if (server.isEmpty()) {
         openRaw(folder.filePath(QStringLiteral("adrsbookHXS.mdb")));
     } else {
-        // The same book loaded into the server database the settings name
-        // (its rows replaced); the windows then run against the server.
-        QFile::copy(server, folder.filePath(ServerSettings::FileName()));
-        const ServerSettings::Server s = ServerSettings::Read(folder.path());
-        const QString at = ConnString::ForServer(s.host, s.port, s.database, s.user, s.sslMode);
-        try {
-            Connection target;
-            target.Open(at);
-            if (!target.engine().MissingTables().isEmpty()) {
-                target.Close();
-                PgEngine::CreateTables(ConnString::Parse(at));
-                target.Open(at);
-            }
-            if (const qint64 rows = rowsIn(target); rows > 0 && !replace) {
-                std::fprintf(stderr,
-                             "adrsbook-bench: the %s holds %lld row%s of an address book. "
-                             "The benchmark deletes every row of the database it runs on: give "
-                             "it a separate, empty database (or --replace to replace these "
-                             "rows). Nothing has been changed.\n",
-                             qPrintable(target.Where()), qlonglong(rows), rows == 1 ? "" : "s");
-                return 1;
-            }
-            for (const QString& table : Schema::Tables())
-                target.Execute(QStringLiteral("Delete * from ") + table);
-            Connection source;
-            source.Open(ConnString::ForFile(folder.filePath(QStringLiteral("adrsbookHXS.mdb")),
-                                            QString::fromLatin1(kDatabasePassword)));
-            BookCopy::CopyRows(source, target);
-            pgFloors = std::make_unique<PgFloors>(PgEngine::Conninfo(ConnString::Parse(at)));
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "adrsbook-bench: %s\n", e.what());
-            return 1;
-        }
+        if (!loadOntoServer(folder, server, replace)) return 1;
         std::printf("the book is on the server: %s\n", qPrintable(ServerWhere()));
     }
     if (const QString why = BenchBookTooSmall(args[0], runs); !why.isEmpty())
@@ -529,25 +670,7 @@ int main(int argc, char* argv[]) {
     ScriptedMsgBoxes boxes; // every question answered Yes, every note OK
     Shell::Recorder shell;  // the print batch is not really started
 
-    // Start-up to the main window shown, with both keyed connections.
-    std::unique_ptr<FrmMainMdi> main;
-    for (int i = 0; i < 5; ++i) {
-        main.reset();
-        CloseConns();
-        Case& c = caseNamed(QStringLiteral("start-up to main window shown"));
-        c.ms.append(timed([&] {
-            main = std::make_unique<FrmMainMdi>();
-            if (!main->MDIForm_Load()) std::exit(1);
-            main->show();
-            if (!QTest::qWaitForWindowExposed(main.get())) std::exit(1);
-        }));
-        CloseConns();
-        c.floor1.append(timed([] {
-            OpenConn();
-            OpenConn2();
-        }));
-        c.floor2.append(c.floor1.last());
-    }
+    std::unique_ptr<FrmMainMdi> main = startUp();
     QApplication::setActiveWindow(main.get());
     if (!QTest::qWaitForWindowActive(main.get()))
         std::fprintf(stderr, "warning: main window not active\n");
@@ -555,26 +678,7 @@ int main(int argc, char* argv[]) {
     Conn->Execute(QStringLiteral("delete from adrsgrpdtails where adrsconcrnid > 32000"));
     Conn->Execute(QStringLiteral("delete from adrsmstr where adrsid > 32000"));
 
-    // Memory with the full result shown, before anything else is measured.
-    const qint64 idle = rssKiB("VmRSS:");
-    qint64 shown = 0;
-    {
-        main->srchengn->trigger();
-        auto* f = main->Child<FrmSrchEngn>();
-        f->ChkAll->setChecked(true);
-        f->Cmbxfiltr->setFocus();
-        f->Cmbxfiltr->setEditText(QStringLiteral("Name Wise "));
-        QElapsedTimer clock;
-        clock.start();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        waitForList(f->LstvewSrch, clock);
-        std::printf("full result shown: %d rows\n", f->LstvewSrch->Count());
-        shown = rssKiB("VmRSS:");
-        f->Unload();
-        QCoreApplication::processEvents();
-    }
-    const qint64 peak = peakRssKiB();
-    const qint64 closed = rssKiB("VmRSS:");
+    const Memory memory = memoryWithFullResult(*main);
     searchEngine(*main, runs, false, QStringLiteral("Name Wise "),
                  QStringLiteral("search, all groups, Name Wise"), QStringLiteral("SHARM"));
     searchEngine(*main, runs, false, QStringLiteral("City Wise"),
@@ -584,85 +688,13 @@ int main(int argc, char* argv[]) {
     searchEngine(*main, runs, true, QStringLiteral("City Wise"),
                  QStringLiteral("search, one group, City Wise"), QStringLiteral("PATIA"));
 
-    main->adrs->trigger();
-    auto* adrs = main->Child<FrmAdrsMstr1>();
-    QTest::mouseClick(adrs->CmdEdt, Qt::LeftButton);
-    partyList(QStringLiteral("address master"), adrs->Lstvewadrs, adrs->TxtSrchadrs,
-              adrs->Lstvewadrs, runs);
-    for (int run = 0; run < runs; ++run) {
-        adrs->TxtSrchadrs->setFocus();
-        adrs->TxtSrchadrs->clear();
-        key(u'S');
-        adrs->Lstvewadrs->setFocus();
-        adrs->Lstvewadrs->Item(1 + run).Select();
-        measure(
-            QStringLiteral("address master: load a party"), nullptr,
-            [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }, false);
-        QTest::mouseClick(adrs->CmdEdt, Qt::LeftButton); // back to the list
-    }
-    adrs->Unload();
-    QCoreApplication::processEvents();
-    main->adrs->trigger();
-    adrs = main->Child<FrmAdrsMstr1>();
-    for (int run = 0; run < runs; ++run) {
-        QTest::mouseClick(adrs->CmdSave, Qt::LeftButton); // New
-        adrs->Txtname->setText(QStringLiteral("BENCH PARTY %1").arg(run));
-        adrs->TxtAddrs->setText(QStringLiteral("1, MALL ROAD"));
-        adrs->LstvewGrup1->setFocus();
-        for (int g = 1; g <= 3; ++g)
-            adrs->LstvewGrup1->Item(g * 5).SetChecked(true);
-        adrs->CmbxCty->setFocus();
-        adrs->CmbxCty->setCurrentIndex(3);
-        QMetaObject::invokeMethod(adrs->CmbxCty, "activated", Q_ARG(int, 3));
-        measure(
-            QStringLiteral("save a new party with 3 groups"), nullptr,
-            [&] { QTest::mouseClick(adrs->CmdSave, Qt::LeftButton); }, false, false);
-    }
-    adrs->Unload();
-
-    main->prnt->trigger();
-    auto* prnt = main->Child<FrmPrntrpt>();
-    partyList(QStringLiteral("printing form"), prnt->LstvewPrnt, prnt->Txtsrch, prnt->LstvewPrnt,
-              runs);
-    prnt->LstvewPrnt->setFocus();
-    prnt->LstvewPrnt->Item(1).Select();
-    QTest::keyClick(prnt->LstvewPrnt, Qt::Key_Return);
-    prnt->OptnStiker->setChecked(true);
-    prnt->txtNoco->setFocus();
-    QTest::keyClicks(prnt->txtNoco, QStringLiteral("3"));
-    QTest::keyClick(prnt->txtNoco, Qt::Key_Return);
-    for (int run = 0; run < runs; ++run)
-        measure(
-            QStringLiteral("write 3 stickers"), nullptr,
-            [&] { QTest::mouseClick(prnt->CmdPrnt, Qt::LeftButton); }, false, false);
-
-    std::printf("\n| case | rows | first screen ms, median (p10-p90) | complete ms, median "
-                "(p10-p90) | F1 ms | F2 ms | complete / F2 |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
-    for (const Case& c : cases) {
-        const double m = median(c.ms), f2 = median(c.floor2);
-        auto floorText = [](const QVector<double>& v) {
-            return v.isEmpty() ? QStringLiteral("-") : QString::number(median(v), 'f', 1);
-        };
-        auto spread = [](const QVector<double>& v) {
-            return v.isEmpty() ? QStringLiteral("-")
-                               : QStringLiteral("%1 (%2-%3)")
-                                     .arg(median(v), 0, 'f', 1)
-                                     .arg(percentile(v, 0.1), 0, 'f', 1)
-                                     .arg(percentile(v, 0.9), 0, 'f', 1);
-        };
-        QString name = c.name;
-        if (!c.fromFirstKey.isEmpty())
-            name += QStringLiteral(" (from the last key; from the first: %1)")
-                        .arg(spread(c.fromFirstKey));
-        std::printf("| %s | %.0f | %s | %s | %s | %s | %s |\n", qPrintable(name), median(c.rows),
-                    qPrintable(spread(c.first)), qPrintable(spread(c.ms)),
-                    qPrintable(floorText(c.floor1)), qPrintable(floorText(c.floor2)),
-                    f2 > 0.05 ? qPrintable(QString::number(m / f2, 'f', 2)) : "-");
-    }
+    addressMaster(*main, runs);
+    printingForm(*main, runs);
+    printCases();
     std::printf("\nmemory (RSS): idle %lld MiB; full search result shown %lld MiB; window closed "
                 "%lld MiB; peak %lld MiB; at the end %lld MiB\n",
-                idle / 1024, shown / 1024, closed / 1024, peak / 1024, peakRssKiB() / 1024);
+                memory.idle / 1024, memory.shown / 1024, memory.closed / 1024, memory.peak / 1024,
+                peakRssKiB() / 1024);
     readStrategies();
     std::printf("messages shown: %lld\n", qlonglong(boxes.calls.size()));
     for (const MsgBoxCall& c : boxes.calls)
