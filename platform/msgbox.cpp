@@ -70,25 +70,6 @@ void SetMsgBoxResponder(MsgBoxResponder* r) {
     responder = r;
 }
 
-ScriptedMsgBoxes::ScriptedMsgBoxes() {
-    previous = responder;
-    responder = this;
-}
-
-ScriptedMsgBoxes::~ScriptedMsgBoxes() {
-    responder = previous;
-}
-
-int ScriptedMsgBoxes::Respond(const MsgBoxCall& call) {
-    calls.append(call);
-    if (!answers.isEmpty()) return answers.takeFirst();
-    if (!call.choices.isEmpty()) return 0;
-    return call.YesNo() ? vbYes : call.YesNoCancel() ? vbCancel : vbOK;
-}
-
-QStringList ScriptedMsgBoxes::Prompts() const {
-    QStringList out;
-    for (const MsgBoxCall& c : calls)
-        out.append(c.prompt);
-    return out;
+MsgBoxResponder* CurrentMsgBoxResponder() {
+    return responder;
 }

@@ -43,25 +43,4 @@ class MsgBoxResponder {
 
 // nullptr puts the real message boxes back.
 void SetMsgBoxResponder(MsgBoxResponder* responder);
-
-// Records every box and answers from a script: queued answers first, then
-// Yes to a Yes/No question, Cancel to a Yes/No/Cancel one, the first choice
-// of a MsgChoice box and OK to the rest. Installs itself while alive.
-class ScriptedMsgBoxes : public MsgBoxResponder {
-  public:
-    ScriptedMsgBoxes();
-    ~ScriptedMsgBoxes() override;
-    ScriptedMsgBoxes(const ScriptedMsgBoxes&) = delete;
-    ScriptedMsgBoxes& operator=(const ScriptedMsgBoxes&) = delete;
-
-    void Answer(int result) { answers.append(result); }
-    int Respond(const MsgBoxCall& call) override;
-
-    // The prompts shown, in order.
-    QStringList Prompts() const;
-    const MsgBoxCall& Last() const { return calls.last(); }
-
-    QList<MsgBoxCall> calls;
-    QList<int> answers;
-    MsgBoxResponder* previous = nullptr;
-};
+MsgBoxResponder* CurrentMsgBoxResponder();

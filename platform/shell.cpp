@@ -77,19 +77,14 @@ void Shell::SetBackend(Backend* b) {
     backend = b;
 }
 
+Shell::Backend* Shell::CurrentBackend() {
+    return backend;
+}
+
 void Shell::ShellExecuteOpen(const QString& target) {
     current().Open(target);
 }
 
 bool Shell::StartHidden(const QString& program, const BatchDone& done) {
     return current().StartHidden(program, done);
-}
-
-Shell::Recorder::Recorder() {
-    previous = backend;
-    backend = this;
-}
-
-Shell::Recorder::~Recorder() {
-    backend = previous;
 }

@@ -28,32 +28,12 @@ class Backend {
 };
 
 void SetBackend(Backend* backend); // nullptr: the real desktop
+Backend* CurrentBackend();         // nullptr: the real desktop
 
 // ShellExecute(0, "open", target, null, "", 0): hand the target to its handler.
 void ShellExecuteOpen(const QString& target);
 // Starts a batch file (or shell script) in its own folder, hidden, without
 // waiting; `done` hears how it ended.
 bool StartHidden(const QString& program, const BatchDone& done = {});
-
-// Records the calls instead of making them; installs itself while alive.
-class Recorder : public Backend {
-  public:
-    Recorder();
-    ~Recorder() override;
-    Recorder(const Recorder&) = delete;
-    Recorder& operator=(const Recorder&) = delete;
-    void Open(const QString& target) override { opened.append(target); }
-    // A batch that starts ends at once, as `outcome` says.
-    bool StartHidden(const QString& program, const BatchDone& done) override {
-        started.append(program);
-        if (startSucceeds && done) done(outcome);
-        return startSucceeds;
-    }
-    QStringList opened;
-    QStringList started;
-    bool startSucceeds = true;
-    BatchOutcome outcome;
-    Backend* previous = nullptr;
-};
 
 } // namespace Shell

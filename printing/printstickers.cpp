@@ -2,6 +2,7 @@
 // written to the print file and handed to the print batch.
 
 #include "data/connmodule.h"
+#include "party/stickerrow.h"
 #include "platform/errors.h"
 #include "platform/msgbox.h"
 #include "platform/shell.h"
@@ -10,7 +11,6 @@
 #include "printing/frmprntrpt.h"
 #include "printing/printfile.h"
 #include "printing/sticker.h"
-#include "printing/stickerrow.h"
 
 #include <QDir>
 #include <QLabel>

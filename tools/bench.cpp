@@ -30,6 +30,7 @@
 #include "platform/shell.h"
 #include "printing/frmprntrpt.h"
 #include "search/frmsrchengn.h"
+#include "tests/support/scripted.h"
 #include "tools/benchbook.h"
 #include "tools/toolargs.h"
 

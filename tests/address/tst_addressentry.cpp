@@ -7,6 +7,7 @@
 #include "app/frmmainmdi.h"
 #include "data/connmodule.h"
 #include "platform/msgbox.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QAction>

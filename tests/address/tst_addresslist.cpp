@@ -6,6 +6,7 @@
 #include "data/connmodule.h"
 #include "data/statementlog.h"
 #include "platform/msgbox.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QLabel>

@@ -6,6 +6,7 @@
 #include "addressdriver.h"
 
 #include "platform/msgbox.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QLabel>

@@ -6,6 +6,7 @@
 
 #include "platform/msgbox.h"
 #include "support/inkrows.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QGroupBox>

@@ -10,6 +10,7 @@
 #include "platform/msgbox.h"
 #include "support/fixture.h"
 #include "support/pgserver.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QFile>

@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "search/frmsrchengn.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QDir>

@@ -6,6 +6,7 @@
 #include "data/schema.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QCryptographicHash>

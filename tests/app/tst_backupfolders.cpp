@@ -5,6 +5,7 @@
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/temphome.h"
 #include "support/testmain.h"
 

@@ -13,6 +13,7 @@
 #include "search/searchdriver.h"
 #include "support/fixture.h"
 #include "support/lockingprogram.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QLabel>

@@ -22,6 +22,7 @@
 #include "printing/printfile.h"
 #include "search/frmsrchengn.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QAbstractItemView>

@@ -8,6 +8,7 @@
 #include "masters/frmgrupmstr.h"
 #include "platform/msgbox.h"
 #include "search/frmsrchengn.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QMenu>

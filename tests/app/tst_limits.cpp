@@ -8,6 +8,7 @@
 #include "masters/frmgrupmstr.h"
 #include "masters/masterdriver.h"
 #include "platform/msgbox.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 namespace {

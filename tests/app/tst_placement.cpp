@@ -14,6 +14,7 @@
 #include "printing/frmprntrpt.h"
 #include "search/frmsrchengn.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QAction>

@@ -14,6 +14,7 @@
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QDir>

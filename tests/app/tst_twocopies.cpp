@@ -18,6 +18,7 @@
 #include "search/searchdriver.h"
 #include "support/fixture.h"
 #include "support/lockingprogram.h"
+#include "support/scripted.h"
 #include "support/smalldisk.h"
 #include "support/testmain.h"
 

@@ -6,6 +6,7 @@
 #include "labels/frmlabels.h"
 #include "platform/filedialogs.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

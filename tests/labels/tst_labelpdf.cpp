@@ -5,6 +5,7 @@
 #include "labels/labelsettings.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/smalldisk.h"
 #include "support/testmain.h"
 

@@ -3,6 +3,7 @@
 #include "masterdriver.h"
 #include "masters/frmcsc.h"
 #include "platform/msgbox.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QGroupBox>

@@ -4,6 +4,7 @@
 #include "masters/frmgrupmstr.h"
 #include "platform/msgbox.h"
 #include "platform/twips.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QGroupBox>

@@ -6,6 +6,7 @@
 #include "masters/frmcsc.h"
 #include "masters/frmgrupmstr.h"
 #include "platform/msgbox.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QPushButton>

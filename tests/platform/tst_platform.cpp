@@ -9,6 +9,7 @@
 #include "platform/twips.h"
 #include "platform/vb.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QApplication>

@@ -10,6 +10,7 @@
 #include "printing/frmprntrpt.h"
 #include "printing/printfile.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QCheckBox>

@@ -4,6 +4,7 @@
 
 #include "platform/msgbox.h"
 #include "printdesk.h"
+#include "support/scripted.h"
 
 #include <QDir>
 #include <QFileInfo>

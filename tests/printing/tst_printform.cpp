@@ -6,6 +6,7 @@
 #include "platform/msgbox.h"
 #include "platform/shell.h"
 #include "printdesk.h"
+#include "support/scripted.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -7,6 +7,7 @@
 #include "platform/shell.h"
 #include "printdesk.h"
 #include "support/lockingprogram.h"
+#include "support/scripted.h"
 
 #include <QStatusBar>
 

@@ -7,6 +7,7 @@
 #include "platform/busynotice.h"
 #include "platform/msgbox.h"
 #include "support/lockingprogram.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QElapsedTimer>

@@ -5,6 +5,7 @@
 
 #include "app/frmmainmdi.h"
 #include "platform/msgbox.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QAction>

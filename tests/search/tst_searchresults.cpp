@@ -7,6 +7,7 @@
 #include "platform/msgbox.h"
 #include "platform/shell.h"
 #include "platform/twips.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QAction>

@@ -8,6 +8,7 @@
 #include "platform/servernotice.h"
 #include "support/pgpause.h"
 #include "support/pgserver.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QElapsedTimer>

@@ -4,6 +4,7 @@
 #include "searchdriver.h"
 
 #include "platform/msgbox.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 
 #include <QLineEdit>

@@ -57,6 +57,7 @@
 #include "printing/frmprntrpt.h"
 #include "search/frmsrchengn.h"
 #include "support/fixture.h"
+#include "support/scripted.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
