@@ -26,8 +26,19 @@ QString PartyUid(int id, const QDateTime& added) {
            QUuid::createUuidV5(kBooks, seed).toString(QUuid::WithoutBraces);
 }
 
-int BookData::CityNamed(const QString& name) const {
-    return cityByName_.value(name.trimmed().toCaseFolded(), 0);
+bool CityFits(const BookCity& city, const QString& name, const QString& state,
+              const QString& country) {
+    auto same = [](const QString& a, const QString& b) {
+        return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+    };
+    return same(city.name, name) && (state.trimmed().isEmpty() || same(city.state, state)) &&
+           (country.trimmed().isEmpty() || same(city.country, country));
+}
+
+int BookData::CityFor(const QString& name, const QString& state, const QString& country) const {
+    for (int id : citiesByName_.value(name.trimmed().toCaseFolded()))
+        if (CityFits(cities.value(id), name, state, country)) return id;
+    return 0;
 }
 
 int BookData::GroupNamed(const QString& name) const {
@@ -70,9 +81,7 @@ BookData ReadBook(Connection& conn, const ReadProgress& progress) {
                        rs.Fields("delstatus").Value().toInt() == 0};
             const int id = rs.Fields("ctyid").Value().toInt();
             book.cities.insert(id, c);
-            // The first live city of a name is the one a lookup finds.
-            if (c.live && !book.cityByName_.contains(c.name.toCaseFolded()))
-                book.cityByName_.insert(c.name.toCaseFolded(), id);
+            if (c.live) book.citiesByName_[c.name.toCaseFolded()].append(id);
             rs.MoveNext();
         }
         rs.Close();
@@ -113,6 +122,7 @@ BookData ReadBook(Connection& conn, const ReadProgress& progress) {
         const int idAt = byName.value(QStringLiteral("adrsid"));
         const int cityAt = byName.value(QStringLiteral("adrsctyid"));
         const int addedAt = byName.value(QStringLiteral("adrsaddt"));
+        const int deletedAt = byName.value(QStringLiteral("adrsdelstatus"));
         const int count = rs.RecordCount();
         book.parties.reserve(count);
         while (!rs.Eof()) {
@@ -121,7 +131,9 @@ BookData ReadBook(Connection& conn, const ReadProgress& progress) {
             p.id = rs.Fields(idAt).Value().toInt();
             for (int f = 0; f < 16; ++f)
                 if (at[f] >= 0) p.record.v[f] = Trim(rs.Fields(at[f]).Str());
-            const BookCity city = book.cities.value(rs.Fields(cityAt).Value().toInt());
+            p.cityId = rs.Fields(cityAt).Value().toInt();
+            p.live = rs.Fields(deletedAt).Value().toInt() == 0;
+            const BookCity city = book.cities.value(p.cityId);
             p.record[PartyField::City] = city.name;
             p.record[PartyField::State] = city.state;
             p.record[PartyField::Country] = city.country;

@@ -18,9 +18,18 @@ struct BookCity {
     bool live = true;
 };
 
+// Whether a party naming that city, state and country belongs in `city`:
+// the names match and so do the state and the country where they are given
+// (letter case ignored). RAMMANDI, UTTARAKHAND is not RAMMANDI, KARNATAKA;
+// RAMMANDI alone fits either.
+bool CityFits(const BookCity& city, const QString& name, const QString& state,
+              const QString& country);
+
 struct BookParty {
     int id = 0;
     PartyRecord record; // stored values, with city, state, country, groups and UID
+    int cityId = 0;
+    bool live = true; // not marked deleted
     QVector<int> groupIds;
 };
 
@@ -30,8 +39,8 @@ struct BookData {
     QHash<int, QString> groups; // id -> name
     int maxParty = 0, maxLink = 0, maxCity = 0, maxGroup = 0;
 
-    // A live city of that name (letter case ignored), else 0.
-    int CityNamed(const QString& name) const;
+    // The first live city (in id order) that fits, else 0.
+    int CityFor(const QString& name, const QString& state, const QString& country) const;
     // A group of that name (letter case ignored), else 0.
     int GroupNamed(const QString& name) const;
     const BookParty* Party(int id) const;
@@ -40,7 +49,8 @@ struct BookData {
     // Parties in a group, in name order.
     QList<int> PartiesIn(int groupId) const;
 
-    QHash<QString, int> cityByName_, groupByName_;
+    QHash<QString, QList<int>> citiesByName_; // live cities, in id order
+    QHash<QString, int> groupByName_;
     QHash<int, int> partyIndex_;
 };
 

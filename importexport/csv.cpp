@@ -1,5 +1,7 @@
 #include "importexport/csv.h"
 
+#include <QMap>
+
 namespace {
 
 // Splits records from `text`; used both for the delimiter guess (a few
@@ -17,12 +19,14 @@ class Reader {
         const qsizetype recordStart = pos_;
         QString field;
         bool quoted = false, cutField = false, cutRecord = false;
+        // Each field is kept at its own size; the buffer it was read into
+        // serves the next one.
         auto push = [&] {
             if (fields.size() < kMostCsvFields)
-                fields.append(field);
+                fields.append(QString(field.constData(), field.size()));
             else
                 cutRecord = true;
-            field.clear();
+            field.truncate(0);
         };
         auto add = [&](QChar c) {
             if (field.size() < kLargestCsvField)
@@ -112,6 +116,49 @@ qsizetype SepLine(const QString& text, QChar* delimiter) {
     return end;
 }
 
+QString DelimiterWord(QChar d) {
+    if (d == u',') return QStringLiteral("commas");
+    if (d == u';') return QStringLiteral("semicolons");
+    return QStringLiteral("tabs");
+}
+
+// Records of one field in a file of several, whose text another delimiter
+// splits into three fields or more (two thirds of the first record's at
+// least), were written with that delimiter: they are split by it and named
+// in a warning rather than read whole into one column.
+void SplitMixedRecords(CsvTable& table) {
+    const qsizetype width = table.records.value(0).size();
+    if (table.records.size() < 2 || width < 2) return;
+    QMap<QChar, QList<int>> mixed;
+    for (qsizetype i = 1; i < table.records.size(); ++i) {
+        QStringList& record = table.records[i];
+        if (record.size() != 1) continue;
+        for (QChar d : {u',', u';', u'\t'}) {
+            if (d == table.delimiter || !record[0].contains(d)) continue;
+            Reader reader(record[0], d);
+            QStringList fields, warnings;
+            reader.Next(fields, warnings);
+            if (fields.size() < qMax<qsizetype>(3, width * 2 / 3)) continue;
+            record = fields;
+            mixed[d].append(table.lines.value(i));
+            break;
+        }
+    }
+    for (auto it = mixed.cbegin(); it != mixed.cend(); ++it) {
+        QStringList lines;
+        for (int line : it.value().mid(0, 10))
+            lines.append(QString::number(line));
+        table.warnings.append(
+            QStringLiteral("The file mixes delimiters: %1 %2%3 %4 separated by %5, the rest by "
+                           "%6. They were split by their own; check them.")
+                .arg(it.value().size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                     lines.join(QStringLiteral(", ")),
+                     it.value().size() > 10 ? QStringLiteral(" ...") : QString(),
+                     it.value().size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                     DelimiterWord(it.key()), DelimiterWord(table.delimiter)));
+    }
+}
+
 } // namespace
 
 QChar DetectDelimiter(const QString& text) {
@@ -159,6 +206,7 @@ CsvTable ReadCsv(const QString& text, QChar delimiter, const ReadProgress& progr
         table.records.append(fields);
         table.lines.append(reader.StartLine() + (skip ? 1 : 0));
     }
+    SplitMixedRecords(table);
     return table;
 }
 

@@ -4,6 +4,8 @@
 // doubled inside, records ended by CR LF (LF alone is read too). The reader
 // also takes semicolons or tabs (spreadsheets in many countries save with
 // semicolons), detected from the first records, and Excel's "sep=" line.
+// Records written with another delimiter than the rest are split by their
+// own and named in a warning.
 
 #include "importexport/progress.h"
 

@@ -1,5 +1,7 @@
 #include "importexport/duplicates.h"
 
+#include "importexport/phonenumbers.h"
+
 QString NameKey(const QString& name) {
     QString key;
     key.reserve(name.size());
@@ -9,6 +11,11 @@ QString NameKey(const QString& name) {
 }
 
 QString NumberKey(const QString& number) {
+    // The parsed international form where the number can be read, so that
+    // "0161-2345678" and "+91 161 234 5678" are one number; the digits
+    // otherwise. The two kinds never meet: only the first starts with "+".
+    const QString compact = CompactNumber(number);
+    if (!compact.isEmpty()) return compact.section(u'x', 0, 0);
     QString digits;
     for (QChar c : number)
         if (c.isDigit()) digits += QChar(u'0' + c.digitValue());
@@ -20,9 +27,22 @@ QString EmailKey(const QString& email) {
     return email.trimmed().toCaseFolded();
 }
 
+QString NumberTail(const QString& number) {
+    QString digits;
+    for (QChar c : number) {
+        if (c.isDigit())
+            digits += QChar(u'0' + c.digitValue());
+        else if (!digits.isEmpty() && (c.isLetter() || c == u'#'))
+            break; // an extension ("x55", "ext. 55", "#55") or words after the number
+    }
+    if (digits.size() < 6) return QString();
+    return digits.right(7);
+}
+
 PartyKeys PartyKeys::Of(const QString& uid, const QString& name, const QString& phone,
                         const QString& mobile, const QString& email) {
-    return {uid.trimmed(), NameKey(name), NumberKey(phone), NumberKey(mobile), EmailKey(email)};
+    return {uid.trimmed(),   NameKey(name),   NumberTail(phone), NumberTail(mobile),
+            EmailKey(email), phone.trimmed(), mobile.trimmed()};
 }
 
 QString RuleWords(DuplicateRule rule) {
@@ -82,6 +102,7 @@ void DuplicateIndex::Clear() {
     number_.clear();
     email_.clear();
     keys_.clear();
+    numberKeys_.clear();
     size_ = 0;
 }
 
@@ -99,11 +120,33 @@ DuplicateMatch DuplicateIndex::Find(const PartyKeys& keys, int except) const {
     const std::pair<DuplicateRule, int> tries[] = {
         {DuplicateRule::Uid, first(uid_, keys.uid, except)},
         {DuplicateRule::Name, first(name_, keys.name, except)},
-        {DuplicateRule::Mobile, first(number_, keys.mobile, except)},
-        {DuplicateRule::Phone, first(number_, keys.phone, except)},
+        {DuplicateRule::Mobile, sameNumber(keys.mobile, keys.mobileText, except)},
+        {DuplicateRule::Phone, sameNumber(keys.phone, keys.phoneText, except)},
         {DuplicateRule::Email, first(email_, keys.email, except)},
     };
     for (const auto& [rule, id] : tries)
         if (id) return {rule, id};
     return {};
+}
+
+const QString& DuplicateIndex::numberKey(const QString& text) const {
+    auto found = numberKeys_.constFind(text);
+    if (found == numberKeys_.constEnd()) found = numberKeys_.insert(text, NumberKey(text));
+    return *found;
+}
+
+int DuplicateIndex::sameNumber(const QString& tail, const QString& text, int except) const {
+    if (tail.isEmpty()) return 0;
+    const auto found = number_.constFind(tail);
+    if (found == number_.constEnd()) return 0;
+    const QString& key = numberKey(text);
+    if (key.isEmpty()) return 0;
+    for (int id : *found) {
+        if (id == except) continue;
+        const PartyKeys& other = *keys_.constFind(id);
+        if ((other.phone == tail && numberKey(other.phoneText) == key) ||
+            (other.mobile == tail && numberKey(other.mobileText) == key))
+            return id;
+    }
+    return 0;
 }

@@ -5,6 +5,7 @@
 #include "data/ids.h"
 #include "data/recordset.h"
 #include "importexport/importwriter.h"
+#include "importexport/textdecode.h"
 #include "importexport/windowparts.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -146,7 +147,18 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     CmbxDelim->addItems(
         {QStringLiteral("Comma"), QStringLiteral("Semicolon"), QStringLiteral("Tab")});
     formatRow->addWidget(CmbxDelim);
+    formatRow->addWidget(new QLabel(tr("Encoding :-"), this));
+    CmbxEnc = Named(new QComboBox(this), "CmbxEnc");
+    CmbxEnc->addItem(tr("(as the file says)"));
+    CmbxEnc->addItems(ImportEncodings());
+    CmbxEnc->setEnabled(false);
+    formatRow->addWidget(CmbxEnc);
     layout->addLayout(formatRow);
+    LblEncoding = Named(new QLabel(this), "LblEncoding");
+    LblEncoding->setWordWrap(true);
+    LblEncoding->setStyleSheet(QStringLiteral("color: #b00000"));
+    LblEncoding->hide();
+    layout->addWidget(LblEncoding);
 
     auto* middle = new QHBoxLayout;
     FrameMap = Named(new QGroupBox(QStringLiteral("Columns of the file"), this), "FrameMap");
@@ -215,6 +227,7 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
 
     On::Click(CmdBrowse, [this] { CmdBrowse_Click(); });
     On::Click(CmbxDelim, [this] { CmbxDelim_Click(); });
+    On::Click(CmbxEnc, [this] { CmbxEnc_Click(); });
     On::Click(CmbxChoice, [this] { CmbxChoice_Click(); });
     On::Click(ChkAll, [this] { ChkAll_Click(); });
     On::ItemClick(LstvewPrevw, [this] { LstvewPrevw_ItemClick(); });
@@ -254,13 +267,13 @@ void FrmImport::CmdBrowse_Click() {
 
 // The file, the book and the plan are read first, with the bar and Cancel;
 // only a reading that came to its end replaces what the window showed.
-void FrmImport::OpenFile(const QString& path) {
+void FrmImport::OpenFile(const QString& path, const QString& encoding) {
     ContactsFile read;
     BookData book;
     QList<ImportRow> plan;
     try {
         Busy busy(this, true);
-        read = ReadContactsFile(path, busy.Stage(QStringLiteral("Reading the file")));
+        read = ReadContactsFile(path, busy.Stage(QStringLiteral("Reading the file")), encoding);
         if (read.error.isEmpty()) {
             book = ReadBook(*Conn, busy.Stage(QStringLiteral("Reading the address book")));
             plan =
@@ -279,9 +292,13 @@ void FrmImport::OpenFile(const QString& path) {
     file_ = std::move(read);
     book_ = std::move(book);
     plan_ = std::move(plan);
+    path_ = path;
     LblFile->setText(QDir::toNativeSeparators(path));
     FillGroups();
     filling_ = true;
+    CmbxEnc->setEnabled(true);
+    CmbxEnc->setCurrentIndex(
+        encoding.isEmpty() ? 0 : qMax(0, int(ImportEncodings().indexOf(encoding)) + 1));
     CmbxDelim->setEnabled(!file_.vcard);
     for (int i = 0; i < 3; ++i)
         if (!file_.vcard && file_.csv.delimiter == kDelimiters[i]) CmbxDelim->setCurrentIndex(i);
@@ -314,7 +331,7 @@ void FrmImport::FillMapping() {
     FrameMap->setEnabled(!file_.vcard);
     TblMap->setRowCount(0);
     if (!file_.vcard) {
-        const QStringList first = file_.csv.records.value(1);
+        const QStringList first = file_.csv.records.value(file_.headerless ? 0 : 1);
         TblMap->setRowCount(int(file_.header.size()));
         for (int c = 0; c < file_.header.size(); ++c) {
             TblMap->setItem(c, 0, new QTableWidgetItem(file_.header[c]));
@@ -341,6 +358,13 @@ void FrmImport::CmbxDelim_Click() {
         ApplyDelimiter(file_, delimiter, busy.Stage(QStringLiteral("Reading the file")));
     });
     FillMapping();
+}
+
+// The file read again from its bytes, in the encoding chosen (or as it
+// says, for the first entry); the letters are fitted only after that.
+void FrmImport::CmbxEnc_Click() {
+    if (filling_ || path_.isEmpty()) return;
+    OpenFile(path_, CmbxEnc->currentIndex() <= 0 ? QString() : CmbxEnc->currentText());
 }
 
 void FrmImport::TblMap_Change() {
@@ -370,6 +394,9 @@ void FrmImport::ShowPlan() {
     LblFormat->setText(QStringLiteral("Format :- %1; %2")
                            .arg(file_.source.format)
                            .arg(Count(int(file_.source.records.size()), "record", "records")));
+    const QString warning = EncodingWarning(file_);
+    LblEncoding->setText(warning);
+    LblEncoding->setVisible(!warning.isEmpty());
     FillPreview();
     CmdImport->setEnabled(!plan_.isEmpty());
 }
@@ -480,14 +507,7 @@ void FrmImport::CmdImport_Click() {
             step(n, total);
             return true;
         });
-        outcome = QStringLiteral("Import finished: %1 added, %2 updated, %3 skipped, %4 "
-                                 "invalid; %5 and %6 created.")
-                      .arg(Count(done.added, "party", "parties"))
-                      .arg(done.updated)
-                      .arg(done.skipped)
-                      .arg(done.invalid)
-                      .arg(Count(done.citiesAdded, "city", "cities"))
-                      .arg(Count(done.groupsAdded, "group", "groups"));
+        outcome = ResultText(done);
     } catch (const ImportCancelled&) {
         outcome = QStringLiteral("The import was cancelled. Nothing was imported; the address "
                                  "book is as it was.");

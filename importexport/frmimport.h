@@ -30,6 +30,8 @@ class FrmImport : public Form {
     QPushButton* CmdBrowse = nullptr;
     QLabel* LblFormat = nullptr;
     QComboBox* CmbxDelim = nullptr;
+    QComboBox* CmbxEnc = nullptr;  // reads the file again in the encoding chosen
+    QLabel* LblEncoding = nullptr; // what the letters may have suffered
     QGroupBox* FrameMap = nullptr;
     QTableWidget* TblMap = nullptr;
     ListView* LstvewGrup = nullptr; // row 1: the groups named in the file
@@ -43,7 +45,8 @@ class FrmImport : public Form {
     QPushButton* CmdClos = nullptr;
 
     // Opens a file (the Browse button asks for one first).
-    void OpenFile(const QString& path);
+    // `encoding`, when given, is used instead of the one the file suggests.
+    void OpenFile(const QString& path, const QString& encoding = {});
     const QList<ImportRow>& Plan() const { return plan_; }
     bool Importing() const { return importing_; }
 
@@ -54,6 +57,7 @@ class FrmImport : public Form {
 
   private:
     void CmbxDelim_Click();
+    void CmbxEnc_Click();
     void TblMap_Change();
     void CmbxChoice_Click();
     void ChkAll_Click();
@@ -74,6 +78,7 @@ class FrmImport : public Form {
     void SetChoice(int row, DuplicateChoice choice);
 
     ContactsFile file_;
+    QString path_; // the file shown
     BookData book_;
     QList<ImportRow> plan_;
     QList<int> groupIds_;

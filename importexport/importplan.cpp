@@ -7,6 +7,20 @@ PartyKeys KeysOf(const PartyRecord& p) {
                          p[PartyField::Mobile], p[PartyField::Email]);
 }
 
+// A city the book lacks is added as the file gives it; the user is told
+// when the file leaves its state or country empty.
+QString NewCityNote(const PartyRecord& p, const BookData& book) {
+    const QString& city = p[PartyField::City];
+    const bool state = !p[PartyField::State].isEmpty(), country = !p[PartyField::Country].isEmpty();
+    if (city.isEmpty() || (state && country) ||
+        book.CityFor(city, p[PartyField::State], p[PartyField::Country]))
+        return QString();
+    return QStringLiteral("new city %1 with no %2")
+        .arg(city, !state && !country ? "state or country"
+                   : state            ? "country"
+                                      : "state");
+}
+
 } // namespace
 
 QList<ImportRow> PlanImport(const ImportSource& source, const BookData& book,
@@ -25,6 +39,11 @@ QList<ImportRow> PlanImport(const ImportSource& source, const BookData& book,
         if (!source.notices.value(i).isEmpty()) notes.append(source.notices[i]);
         if (!row.fitted.cut.isEmpty())
             notes.append(QStringLiteral("shortened: ") + row.fitted.cut.join(QStringLiteral(", ")));
+        if (const QString city = NewCityNote(row.fitted.party, book); !city.isEmpty())
+            notes.append(city);
+        if (!row.fitted.compact.isEmpty())
+            notes.append(QStringLiteral("written compact: ") +
+                         row.fitted.compact.join(QStringLiteral(", ")));
         if (!row.fitted.invalid.isEmpty()) {
             row.status = RowStatus::Invalid;
             notes.prepend(row.fitted.invalid);

@@ -45,13 +45,65 @@ void WriteParty(Recordset& rs, const PartyRecord& p, int cityId) {
     rs.Fields("adrsdelstatus") = QVariant(Integer(0));
 }
 
-// An update keeps what the book has where the file has nothing.
+bool IsCityField(int f) {
+    return f == int(PartyField::City) || f == int(PartyField::State) ||
+           f == int(PartyField::Country);
+}
+
+// An update keeps what the book has where the file has nothing. City, state
+// and country go together: a file naming a city names where it is, or
+// nothing more.
 PartyRecord Merged(const PartyRecord& book, const PartyRecord& file) {
     PartyRecord out = book;
+    const bool city = !file[PartyField::City].isEmpty();
     for (int f = 0; f < kPartyFields; ++f)
-        if (!file.v[f].isEmpty()) out.v[f] = file.v[f];
+        if (IsCityField(f) ? city : !file.v[f].isEmpty()) out.v[f] = file.v[f];
     return out;
 }
+
+// Whether storing `merged` over `stored` would change a column of the party.
+bool SameParty(const PartyRecord& stored, const PartyRecord& merged) {
+    for (int f = 0; f < kPartyFields; ++f) {
+        const PartyField field = PartyField(f);
+        if (IsCityField(f) || field == PartyField::Groups || field == PartyField::Uid) continue;
+        if (stored.v[f] != merged.v[f]) return false;
+    }
+    return true;
+}
+
+// The cities an import stores parties in: the book's, and the new ones it
+// adds as it meets them.
+class CityFinder {
+  public:
+    explicit CityFinder(const BookData& book) : book_(book) {}
+
+    // The city id for `p`; 0 when the city is new and not yet added. A party
+    // updated in place keeps its own city when the file's one fits it.
+    int Find(const PartyRecord& p, const BookParty* own = nullptr) const {
+        const QString& name = p[PartyField::City];
+        const QString& state = p[PartyField::State];
+        const QString& country = p[PartyField::Country];
+        if (own && CityFits(book_.cities.value(own->cityId), name, state, country))
+            return own->cityId;
+        if (const int id = book_.CityFor(name, state, country)) return id;
+        for (int i : added_.value(name.toCaseFolded()))
+            if (CityFits(newCities[i], name, state, country)) return newIds[i];
+        return 0;
+    }
+    // A new city as the file gives it: no state or country made up.
+    void Add(const PartyRecord& p) {
+        added_[p[PartyField::City].toCaseFolded()].append(int(newCities.size()));
+        newCities.append({p[PartyField::City], p[PartyField::State], p[PartyField::Country], true});
+        newIds.append(-int(newCities.size())); // until stored
+    }
+
+    QList<BookCity> newCities;
+    QList<int> newIds;
+
+  private:
+    const BookData& book_;
+    QHash<QString, QList<int>> added_;
+};
 
 void Room(const char* what, qint64 needed, int largest) {
     const qint64 room = kLargestId - largest;
@@ -66,6 +118,21 @@ void Room(const char* what, qint64 needed, int largest) {
 }
 
 } // namespace
+
+QString ResultText(const ImportResult& r) {
+    auto count = [](int n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    return QStringLiteral("Import finished: %1 added, %2 updated, %3 unchanged, %4 skipped, %5 "
+                          "invalid; %6 and %7 created.")
+        .arg(count(r.added, "party", "parties"))
+        .arg(r.updated)
+        .arg(count(r.unchanged, "party", "parties"))
+        .arg(r.skipped)
+        .arg(r.invalid)
+        .arg(count(r.citiesAdded, "city", "cities"))
+        .arg(count(r.groupsAdded, "group", "groups"));
+}
 
 int RowsWithoutGroup(const QList<ImportRow>& rows, const ImportOptions& options) {
     if (!options.groupIds.isEmpty()) return 0;
@@ -84,9 +151,7 @@ ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
         const QVariant stamp(QDateTime::currentDateTime());
 
         // What is new: cities, groups, parties, links.
-        QStringList newCities;
-        QHash<QString, int> cityIds; // case-folded name -> id
-        QList<const ImportRow*> cityRows;
+        CityFinder cities(book);
         QStringList newGroups;
         QHash<QString, int> groupIds;
         qint64 parties = 0, links = 0;
@@ -99,13 +164,9 @@ ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
                 ++result.skipped;
                 continue;
             }
-            const QString city = r.fitted.party[PartyField::City];
-            const QString cityKey = city.toCaseFolded();
-            if (!book.CityNamed(city) && !cityIds.contains(cityKey)) {
-                cityIds.insert(cityKey, 0);
-                newCities.append(city);
-                cityRows.append(&r);
-            }
+            const BookParty* own = Updates(r) ? book.Party(r.match.id) : nullptr;
+            const PartyRecord stored = own ? Merged(own->record, r.fitted.party) : r.fitted.party;
+            if (!cities.Find(stored, own)) cities.Add(stored);
             QSet<int> joined(options.groupIds.begin(), options.groupIds.end());
             for (const QString& g : GroupsOf(r, options)) {
                 const QString key = g.toCaseFolded();
@@ -134,36 +195,41 @@ ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
         }
         // Every limit first: nothing is written when any would be passed.
         Room("parties", parties, book.maxParty);
-        Room("cities", newCities.size(), book.maxCity);
+        Room("cities", cities.newCities.size(), book.maxCity);
         Room("groups", newGroups.size(), book.maxGroup);
         Room("group memberships", links, book.maxLink);
 
         const int total = int(rows.size());
         int done = 0;
+        // Rows go out 500 at a time; the recordset is opened afresh after
+        // each batch, since it keeps every row added to it.
+        const QString partiesSql = QStringLiteral("Select * from adrsmstr");
         auto tick = [&](Recordset& batch) {
             if (++done % 500 != 0) return;
             batch.UpdateBatch(adAffectAllChapters);
+            batch.Close();
+            batch.Open(partiesSql, &conn);
             if (progress && !progress(done, total)) throw ImportCancelled();
         };
 
         Recordset rs;
         int nextCity = book.maxCity;
-        if (!newCities.isEmpty()) {
+        if (!cities.newCities.isEmpty()) {
             rs.Open(QStringLiteral("Select * from cscmstr"), &conn);
-            for (qsizetype i = 0; i < newCities.size(); ++i) {
-                const PartyRecord& p = cityRows[i]->fitted.party;
+            for (qsizetype i = 0; i < cities.newCities.size(); ++i) {
+                const BookCity& c = cities.newCities[i];
                 rs.AddNew();
                 rs.Fields("Ctyid") = QVariant(CInt(++nextCity));
-                rs.Fields("ctyname") = newCities[i];
-                rs.Fields("statename") = p[PartyField::State];
-                rs.Fields("contryname") = p[PartyField::Country];
+                rs.Fields("ctyname") = c.name;
+                rs.Fields("statename") = c.state;
+                rs.Fields("contryname") = c.country;
                 rs.Fields("addt") = stamp;
                 rs.Fields("delstatus") = QVariant(Integer(0));
-                cityIds[newCities[i].toCaseFolded()] = nextCity;
+                cities.newIds[i] = nextCity;
             }
             rs.UpdateBatch(adAffectAllChapters);
             rs.Close();
-            result.citiesAdded = int(newCities.size());
+            result.citiesAdded = int(cities.newCities.size());
         }
         int nextGroup = book.maxGroup;
         if (!newGroups.isEmpty()) {
@@ -178,10 +244,6 @@ ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
             rs.Close();
             result.groupsAdded = int(newGroups.size());
         }
-        auto cityOf = [&](const PartyRecord& p) {
-            const int id = book.CityNamed(p[PartyField::City]);
-            return id ? id : cityIds.value(p[PartyField::City].toCaseFolded());
-        };
         auto groupsFor = [&](const ImportRow& r) {
             QList<int> ids = options.groupIds;
             for (const QString& g : GroupsOf(r, options)) {
@@ -203,7 +265,7 @@ ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
             }
         };
         Recordset links_;
-        rs.Open(QStringLiteral("Select * from adrsmstr"), &conn);
+        rs.Open(partiesSql, &conn);
         for (const ImportRow& r : rows) {
             if (!Stored(r)) {
                 tick(rs);
@@ -211,21 +273,32 @@ ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
             }
             if (Updates(r)) {
                 const BookParty* p = book.Party(r.match.id);
+                const PartyRecord merged = Merged(p->record, r.fitted.party);
+                const int city = cities.Find(merged, p);
+                QList<int> joins;
+                for (int g : groupsFor(r))
+                    if (!p->groupIds.contains(g)) joins.append(g);
+                if (p->live && city == p->cityId && joins.isEmpty() &&
+                    SameParty(p->record, merged)) {
+                    // Nothing to change: the party keeps its edit date.
+                    ++result.unchanged;
+                    tick(rs);
+                    continue;
+                }
                 Recordset one;
                 one.Open(
                     QStringLiteral("Select * from adrsmstr where adrsid like '%1'").arg(r.match.id),
                     &conn);
-                const PartyRecord merged = Merged(p->record, r.fitted.party);
-                WriteParty(one, merged, cityOf(merged));
+                WriteParty(one, merged, city);
                 one.Fields("adrsedtdt") = stamp;
                 one.UpdateBatch(adAffectAllChapters);
-                for (int g : groupsFor(r))
-                    if (!p->groupIds.contains(g)) link(r.match.id, g);
+                for (int g : joins)
+                    link(r.match.id, g);
                 ++result.updated;
             } else {
                 rs.AddNew();
                 rs.Fields("Adrsid") = QVariant(CInt(++nextParty));
-                WriteParty(rs, r.fitted.party, cityOf(r.fitted.party));
+                WriteParty(rs, r.fitted.party, cities.Find(r.fitted.party));
                 rs.Fields("adrsaddt") = stamp;
                 for (int g : groupsFor(r))
                     link(nextParty, g);
@@ -235,14 +308,20 @@ ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
         }
         rs.UpdateBatch(adAffectAllChapters);
         rs.Close();
-        if (!newLinks.isEmpty()) {
-            links_.Open(QStringLiteral("Select * from adrsgrpdtails"), &conn);
-            for (const auto& [party, group] : newLinks) {
-                links_.AddNew();
-                links_.Fields("adrsgrpid") = QVariant(CInt(++nextLink));
-                links_.Fields("adrsconcrnid") = QVariant(CInt(party));
-                links_.Fields("adrsgrupid") = QString::number(group);
+        for (qsizetype i = 0; i < newLinks.size(); ++i) {
+            if (i % 500 == 0) {
+                if (i) {
+                    links_.UpdateBatch(adAffectAllChapters);
+                    links_.Close();
+                }
+                links_.Open(QStringLiteral("Select * from adrsgrpdtails"), &conn);
             }
+            links_.AddNew();
+            links_.Fields("adrsgrpid") = QVariant(CInt(++nextLink));
+            links_.Fields("adrsconcrnid") = QVariant(CInt(newLinks[i].first));
+            links_.Fields("adrsgrupid") = QString::number(newLinks[i].second);
+        }
+        if (!newLinks.isEmpty()) {
             links_.UpdateBatch(adAffectAllChapters);
             links_.Close();
         }

@@ -18,8 +18,11 @@ struct ImportOptions {
 
 struct ImportResult {
     int added = 0, updated = 0, skipped = 0, invalid = 0;
+    int unchanged = 0; // updates that found the party as the file has it
     int citiesAdded = 0, groupsAdded = 0;
 };
+// "Import finished: 2 parties added, 1 updated, 50 parties unchanged, ..."
+QString ResultText(const ImportResult& result);
 
 // Refused before anything was written: the text says what would not fit.
 class ImportRefused : public std::runtime_error {

@@ -15,13 +15,20 @@ QStringList CsvFields(const PartyRecord& party);
 // The field each column of a CSV file feeds, guessed from its header
 // (Count for a column left out).
 QVector<PartyField> GuessMapping(const QStringList& header);
-// The records after the header, through a mapping; a field fed by several
-// columns gets their values joined by a blank (groups by "; ").
-PartyRecord RecordFromCsv(const QStringList& fields, const QVector<PartyField>& mapping);
+// A record through a mapping. A field fed by several columns gets their
+// values joined by a blank (groups by "; "), except where the header says
+// more: name parts in the order given, middle, family; a company makes the
+// person its contact; of several land lines a work number before a home one
+// before any other; a job title, further numbers and further e-mail
+// addresses (also of one field holding several) go to the notes, and what
+// finds no room there is said in `notice`.
+PartyRecord RecordFromCsv(const QStringList& fields, const QVector<PartyField>& mapping,
+                          const QStringList& header = {}, QString* notice = nullptr);
 
 enum class VCardVersion { V3, V4 };
 // One card, folded and ended with CR LF.
 QString VCardText(const PartyRecord& party, VCardVersion version);
-// A card as a party. Numbers beyond the first land line, mobile and fax
-// are left out and said so in `notice`.
+// A card as a party. Its numbers go to their boxes as PlaceNumbers puts
+// them; the others are added to the notes, and what finds no room there is
+// said in `notice`.
 PartyRecord RecordFromVCard(const VCard& card, QString* notice);

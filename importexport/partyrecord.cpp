@@ -1,10 +1,10 @@
 #include "importexport/partyrecord.h"
 
 #include "data/fieldlengths.h"
+#include "importexport/phonenumbers.h"
 #include "platform/vb.h"
 
-const char* const kDefaultState = "PUNJAB";
-const char* const kDefaultCountry = "INDIA";
+#include <algorithm>
 
 namespace {
 
@@ -54,6 +54,10 @@ const FieldRule kRules[kPartyFields] = {
     {"UID", 0, false, true, "uid|id|uniqueid"},
 };
 
+bool IsNumber(PartyField f) {
+    return f == PartyField::Phone || f == PartyField::Mobile || f == PartyField::Fax;
+}
+
 const FieldRule& Rule(PartyField f) {
     return kRules[int(f)];
 }
@@ -66,7 +70,11 @@ QString HeaderKey(const QString& header) {
 }
 
 // One-line boxes: line breaks and tabs become blanks, NULs go.
+// A text already as wanted is returned shared, not copied: an import of
+// thousands of records holds each value once.
 QString OneLine(QString text) {
+    auto breaks = [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\t' || c.isNull(); };
+    if (std::none_of(text.cbegin(), text.cend(), breaks)) return text;
     for (QChar& c : text)
         if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
     text.remove(QChar(0));
@@ -76,8 +84,10 @@ QString OneLine(QString text) {
 } // namespace
 
 QStringList PartyRecord::GroupNames() const {
+    // A comma belongs to the name ("SALES, NORTH"); webmail exports separate
+    // groups with " ::: ".
     QString text = (*this)[PartyField::Groups];
-    text.replace(u',', u';');
+    text.replace(QLatin1String(":::"), QLatin1String(";"));
     QStringList names;
     for (const QString& part : text.split(u';', Qt::SkipEmptyParts))
         if (!part.trimmed().isEmpty()) names.append(part.trimmed());
@@ -100,6 +110,8 @@ PartyField GuessField(const QString& header) {
 }
 
 QString UpperTyped(const QString& text) {
+    auto changes = [](QChar c) { return UpperKey(c.unicode()) != c.unicode(); };
+    if (std::none_of(text.cbegin(), text.cend(), changes)) return text;
     QString out = text;
     for (QChar& c : out)
         c = QChar(UpperKey(c.unicode()));
@@ -115,6 +127,7 @@ QString CutTo(const QString& text, int length) {
 
 FittedParty FitParty(const PartyRecord& record) {
     FittedParty out;
+    QString tooLong;
     for (int i = 0; i < kPartyFields; ++i) {
         const PartyField f = PartyField(i);
         const FieldRule& rule = Rule(f);
@@ -122,10 +135,21 @@ FittedParty FitParty(const PartyRecord& record) {
         if (rule.oneLine)
             value = OneLine(value);
         else
-            value.replace(QLatin1String("\r\n"), QLatin1String("\n")).remove(QChar(0));
+            value.remove(QChar(0)); // line breaks are kept as the file has them
         value = value.trimmed();
         if (rule.upper) value = UpperTyped(value);
-        if (rule.length > 0 && value.size() > rule.length) {
+        if (IsNumber(f) && value.size() > rule.length) {
+            // A cut number dials someone else: the compact form or nothing.
+            if (const QString fitted = FitNumber(value, rule.length); !fitted.isEmpty()) {
+                value = fitted;
+                out.compact.append(FieldCaption(f));
+            } else if (tooLong.isEmpty()) {
+                tooLong = QStringLiteral("%1 longer than %2 characters, even written compact: %3")
+                              .arg(FieldCaption(f))
+                              .arg(rule.length)
+                              .arg(value);
+            }
+        } else if (rule.length > 0 && value.size() > rule.length) {
             value = Trim(CutTo(value, rule.length));
             out.cut.append(FieldCaption(f));
         }
@@ -137,19 +161,13 @@ FittedParty FitParty(const PartyRecord& record) {
             out.groups.append(group);
     }
     out.party[PartyField::Groups] = out.groups.join(QLatin1String("; "));
-    // A city named without its state and country gets the city master's
-    // defaults, as a user typing it there would.
-    if (!out.party[PartyField::City].isEmpty()) {
-        if (out.party[PartyField::State].isEmpty())
-            out.party[PartyField::State] = QString::fromLatin1(kDefaultState);
-        if (out.party[PartyField::Country].isEmpty())
-            out.party[PartyField::Country] = QString::fromLatin1(kDefaultCountry);
-    }
     if (out.party[PartyField::Name].isEmpty())
         out.invalid = QStringLiteral("no party name");
     else if (out.party[PartyField::Address].isEmpty())
         out.invalid = QStringLiteral("no address");
     else if (out.party[PartyField::City].isEmpty())
         out.invalid = QStringLiteral("no city");
+    else if (!tooLong.isEmpty())
+        out.invalid = tooLong;
     return out;
 }

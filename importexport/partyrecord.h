@@ -35,8 +35,10 @@ struct PartyRecord {
     std::array<QString, kPartyFields> v;
     QString& operator[](PartyField f) { return v[size_t(f)]; }
     const QString& operator[](PartyField f) const { return v[size_t(f)]; }
-    QStringList GroupNames() const; // the groups field split on ";" or ","
+    QStringList GroupNames() const; // the groups field split on ";" or " ::: "
 };
+// Moved in memory as it stands: a list of thousands grows without copying.
+Q_DECLARE_TYPEINFO(PartyRecord, Q_RELOCATABLE_TYPE);
 
 // The readable column name of a field ("Party Name"), used as the CSV
 // header on export and in the mapping of an import.
@@ -45,15 +47,12 @@ QString FieldCaption(PartyField field);
 // spellings of spreadsheet and phone exports are recognised.
 PartyField GuessField(const QString& header);
 
-// The city's defaults the city master offers for a new city.
-extern const char* const kDefaultState;   // "PUNJAB"
-extern const char* const kDefaultCountry; // "INDIA"
-
 struct FittedParty {
-    PartyRecord party;  // the values as they will be stored
-    QStringList groups; // group names as the group master stores them
-    QString invalid;    // why the party cannot be stored; empty when it can
-    QStringList cut;    // captions of the fields that were shortened
+    PartyRecord party;   // the values as they will be stored
+    QStringList groups;  // group names as the group master stores them
+    QString invalid;     // why the party cannot be stored; empty when it can
+    QStringList cut;     // captions of the fields that were shortened
+    QStringList compact; // captions of the numbers stored in their compact form
 };
 
 // Applies the address master's rules to a record read from a file.

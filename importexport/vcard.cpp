@@ -2,6 +2,8 @@
 
 #include "importexport/textdecode.h"
 
+#include <QSet>
+
 namespace {
 
 int HexDigit(char c) {
@@ -97,22 +99,45 @@ VCardProperty ParseLine(const QString& line) {
     QString raw = line.mid(colon + 1);
     if (qp) {
         const QByteArray bytes = DecodeQuotedPrintable(raw.toLatin1());
-        raw = (charset.isEmpty() || charset == QLatin1String("UTF-8")) ? DecodeBytes(bytes) : [&] {
-            QString t;
-            for (char c : bytes)
-                t.append(Windows1252(static_cast<unsigned char>(c)));
-            return t;
-        }();
+        raw = charset.isEmpty() || !KnownEncoding(charset) ? DecodeBytes(bytes)
+                                                           : DecodeAs(bytes, charset);
     }
     for (const QString& part : SplitUnescaped(raw, u';'))
         p.values.append(Unescape(part));
+    if (p.name == QLatin1String("CATEGORIES")) p.raw = raw; // read through List()
     return p;
+}
+
+// What a card is called, for the messages about it.
+QString CardName(const VCard& card) {
+    for (const char* name : {"FN", "ORG", "N"})
+        if (const VCardProperty* p = card.First(QLatin1String(name))) {
+            QStringList parts = p->values;
+            parts.removeAll(QString());
+            if (!parts.isEmpty()) return parts.join(u' ').simplified();
+        }
+    return QString();
+}
+
+QString NoEnd(const VCard& card) {
+    const QString name = CardName(card);
+    const QString whose =
+        name.isEmpty() ? QStringLiteral("The card") : QStringLiteral("The card of ") + name;
+    return QStringLiteral("%1 at line %2 has no END line; it was left out.")
+        .arg(whose, QString::number(card.line));
 }
 
 } // namespace
 
 QString VCardProperty::Value() const {
     return values.join(u';');
+}
+
+QStringList VCardProperty::List() const {
+    QStringList items;
+    for (const QString& item : SplitUnescaped(raw, u','))
+        items.append(Unescape(item));
+    return items;
 }
 
 const VCardProperty* VCard::First(const QString& name) const {
@@ -130,9 +155,16 @@ QByteArray DecodeQuotedPrintable(const QByteArray& encoded) {
             out.append(c);
             continue;
         }
-        if (i + 1 < encoded.size() && (encoded[i + 1] == '\r' || encoded[i + 1] == '\n')) {
-            ++i; // soft line break
-            if (encoded[i] == '\r' && i + 1 < encoded.size() && encoded[i + 1] == '\n') ++i;
+        // A soft line break: "=" at the end of a line or of the value (when
+        // an empty line follows it), blanks after it allowed.
+        qsizetype after = i + 1;
+        while (after < encoded.size() && (encoded[after] == ' ' || encoded[after] == '\t'))
+            ++after;
+        if (after == encoded.size() || encoded[after] == '\r' || encoded[after] == '\n') {
+            i = after;
+            if (i < encoded.size() && encoded[i] == '\r' && i + 1 < encoded.size() &&
+                encoded[i + 1] == '\n')
+                ++i;
             continue;
         }
         const int hi = i + 1 < encoded.size() ? HexDigit(encoded[i + 1]) : -1;
@@ -147,26 +179,33 @@ QByteArray DecodeQuotedPrintable(const QByteArray& encoded) {
     return out;
 }
 
-VCardFile ReadVCards(const QString& text, const ReadProgress& progress) {
+VCardFile ReadVCards(const QString& text, const ReadProgress& progress,
+                     const std::function<void(VCard&)>& take) {
     VCardFile file;
-    // Physical lines first, then logical ones: a line starting with a blank
-    // or a tab continues the one before; a quoted-printable line ending in
-    // "=" continues on the next.
-    QStringList physical;
-    for (qsizetype start = 0, i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == u'\n' || text[i] == u'\r') {
-            physical.append(text.mid(start, i - start));
-            if (i < text.size() && text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
+    // Physical lines, one at a time, make logical ones: a line starting
+    // with a blank or a tab continues the one before; a quoted-printable
+    // line ending in "=" continues on the next.
+    qsizetype pos = 0;
+    auto nextLine = [&] {
+        qsizetype end = pos;
+        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
+        const QString line = text.mid(pos, end - pos);
+        if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
+            text[end + 1] == u'\n')
+            ++end;
+        pos = end + 1;
+        return line;
+    };
+    int taken = 0;
     VCard card;
     bool inCard = false;
     QString logical;
     int logicalLine = 0;
     bool dropLine = false;
     int skippedLong = 0;
+    QSet<QString> kinds; // the property names the card has
+    int leftOut = 0;     // lines of the card past its limit
 
     auto finishLine = [&] {
         if (logical.isEmpty() && !dropLine) return;
@@ -176,30 +215,49 @@ VCardFile ReadVCards(const QString& text, const ReadProgress& progress) {
             const VCardProperty p = ParseLine(logical);
             if (p.name == QLatin1String("BEGIN") &&
                 p.Value().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
+                if (inCard) file.warnings.append(NoEnd(card));
                 card = VCard();
                 card.line = logicalLine;
                 inCard = true;
+                kinds.clear();
+                leftOut = 0;
             } else if (p.name == QLatin1String("END") && inCard) {
                 inCard = false;
-                if (file.cards.size() < kMostVCards) file.cards.append(card);
+                if (leftOut)
+                    card.notice = QStringLiteral("%1 of its lines were left out (a card keeps "
+                                                 "%2, then only the first line of each further "
+                                                 "kind)")
+                                      .arg(leftOut)
+                                      .arg(kMostVCardLines);
+                if (taken < kMostVCards) {
+                    ++taken;
+                    if (take)
+                        take(card);
+                    else
+                        file.cards.append(card);
+                }
             } else if (inCard && p.name == QLatin1String("VERSION")) {
                 card.version = p.Value().trimmed();
             } else if (inCard && !p.name.isEmpty()) {
-                if (card.properties.size() < kMostVCardLines)
+                // Past the limit the card still takes what it lacks (the
+                // e-mail after thousands of numbers).
+                const bool newKind = !kinds.contains(p.name);
+                if (card.properties.size() < kMostVCardLines ||
+                    (newKind && card.properties.size() < 2 * kMostVCardLines)) {
                     card.properties.append(p);
-                else if (card.notice.isEmpty())
-                    card.notice = QStringLiteral("the card has more than %1 lines; the rest "
-                                                 "were left out")
-                                      .arg(kMostVCardLines);
+                    kinds.insert(p.name);
+                } else {
+                    ++leftOut;
+                }
             }
         }
         logical.clear();
         dropLine = false;
     };
 
-    for (qsizetype i = 0; i < physical.size(); ++i) {
-        Report(progress, i, i, physical.size(), 1024);
-        const QString& line = physical[i];
+    for (qsizetype i = 0; pos <= text.size(); ++i) {
+        Report(progress, i, pos, text.size(), 1024);
+        const QString line = nextLine();
         const bool continues =
             !line.isEmpty() && (line[0] == u' ' || line[0] == u'\t') && !logical.isEmpty();
         const bool softBreak = !logical.isEmpty() && logical.endsWith(u'=') &&
@@ -227,14 +285,12 @@ VCardFile ReadVCards(const QString& text, const ReadProgress& progress) {
         }
     }
     finishLine();
-    if (inCard)
-        file.warnings.append(QStringLiteral("The last card has no END line; it was "
-                                            "left out."));
+    if (inCard) file.warnings.append(NoEnd(card));
     if (skippedLong)
         file.warnings.append(QStringLiteral("%1 line(s) longer than %2 characters were left out.")
                                  .arg(skippedLong)
                                  .arg(kLongestVCardLine));
-    if (file.cards.size() >= kMostVCards)
+    if (taken >= kMostVCards)
         file.warnings.append(QStringLiteral("Only the first %1 cards were read.").arg(kMostVCards));
     return file;
 }

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Limits against hostile files: a logical line longer than this is left
 // out (photos are the only long values phones write, and they are not
@@ -22,7 +23,11 @@ struct VCardProperty {
     QStringList types;     // lower case ("cell", "work")
     QStringList params;    // every other parameter as NAME=value, upper-case name
     QStringList values;    // the value split on unescaped semicolons, unescaped
+    QString raw;           // CATEGORIES: the value with its escapes
     QString Value() const; // the components joined as they stood
+    // A list value (CATEGORIES) split on unescaped commas: "SALES\, NORTH"
+    // is one item.
+    QStringList List() const;
 };
 
 struct VCard {
@@ -40,7 +45,10 @@ struct VCardFile {
     QStringList warnings;
 };
 
-VCardFile ReadVCards(const QString& text, const ReadProgress& progress = {});
+// With `take`, each card is handed to it as it ends and not kept in the
+// result: a large file is read without holding all its cards.
+VCardFile ReadVCards(const QString& text, const ReadProgress& progress = {},
+                     const std::function<void(VCard&)>& take = {});
 
 // Escapes a text value (backslash, comma, semicolon, line breaks).
 QString VCardEscape(const QString& value);

@@ -4,10 +4,15 @@
 
 #include "importexport/csv.h"
 #include "importexport/duplicates.h"
+#include "importexport/headernames.h"
+#include "importexport/importsource.h"
 #include "importexport/partyformats.h"
+#include "importexport/phonenumbers.h"
 #include "importexport/textdecode.h"
 #include "support/testmain.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 class FileFormatTests : public QObject {
@@ -178,6 +183,28 @@ class FileFormatTests : public QObject {
         QCOMPARE(file.warnings.size(), 2); // the long line, the card without END
     }
 
+    void groupNamesKeepTheirCommas_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("groups");
+        QTest::newRow("CSV, quoted comma")
+            << QByteArray("Name,Groups\nA,\"SALES, NORTH; DEALERS\"\n")
+            << QStringList{"SALES, NORTH", "DEALERS"};
+        QTest::newRow("CSV, webmail separator")
+            << QByteArray("Name,Group Membership\nA,kunden ::: * My Contacts\n")
+            << QStringList{"kunden", "* My Contacts"};
+        QTest::newRow("vCard, escaped comma")
+            << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:A\nCATEGORIES:SALES\\, NORTH,DEALERS\n"
+                          "END:VCARD\n")
+            << QStringList{"SALES, NORTH", "DEALERS"};
+    }
+    void groupNamesKeepTheirCommas() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, groups);
+        const ContactsFile read = ReadContacts(file, QStringLiteral("groups"));
+        QCOMPARE(read.source.records.size(), 1);
+        QCOMPARE(read.source.records[0].GroupNames(), groups);
+    }
+
     void valuesAreFittedAsTheWindowsStoreThem() {
         PartyRecord r;
         r[PartyField::Name] = QStringLiteral("  sharma traders  ") + QString(40, u'x');
@@ -186,20 +213,22 @@ class FileFormatTests : public QObject {
         r[PartyField::City] = QStringLiteral("ludhiana city limits");
         r[PartyField::Email] = QStringLiteral("Anil@Sharma.Example");
         r[PartyField::Notes] = QStringLiteral("one\r\ntwo");
-        r[PartyField::Phone] = QStringLiteral("0161 2401234 ext 5555");
-        r[PartyField::Groups] = QStringLiteral("customers; very long group name here,dealers");
+        r[PartyField::Phone] = QStringLiteral("+49 (0) 40 6432131-550");
+        r[PartyField::Groups] = QStringLiteral("customers; very long group name here ::: dealers");
         const FittedParty f = FitParty(r);
         QCOMPARE(f.party[PartyField::Name].size(), 32);
         QVERIFY(f.party[PartyField::Name].startsWith(QLatin1String("SHARMA TRADERS  XX")));
         QCOMPARE(f.party[PartyField::Contact], QStringLiteral("ANIL  KUMAR"));
         QCOMPARE(f.party[PartyField::City], QStringLiteral("LUDHIANA CITY L"));
-        QCOMPARE(f.party[PartyField::State], QStringLiteral("PUNJAB"));
-        QCOMPARE(f.party[PartyField::Country], QStringLiteral("INDIA"));
+        // No state or country is made up for a city named alone.
+        QCOMPARE(f.party[PartyField::State], QString());
+        QCOMPARE(f.party[PartyField::Country], QString());
         QCOMPARE(f.party[PartyField::Email], QStringLiteral("Anil@Sharma.Example"));
-        QCOMPARE(f.party[PartyField::Notes], QStringLiteral("one\ntwo"));
-        QCOMPARE(f.party[PartyField::Phone], QStringLiteral("0161 2401234 ex"));
+        QCOMPARE(f.party[PartyField::Notes], QStringLiteral("one\r\ntwo"));
+        QCOMPARE(f.party[PartyField::Phone], QStringLiteral("+49406432131550"));
         QCOMPARE(f.groups, (QStringList{"CUSTOMERS", "VERY LONG GROUP", "DEALERS"}));
-        QCOMPARE(f.cut, (QStringList{"Party Name", "City", "Land Line"}));
+        QCOMPARE(f.cut, (QStringList{"Party Name", "City"}));
+        QCOMPARE(f.compact, QStringList{"Land Line"});
         QVERIFY(f.invalid.isEmpty());
         // A surrogate pair is never cut in half.
         QCOMPARE(CutTo(QStringLiteral("ab😀"), 3), QStringLiteral("ab"));
@@ -262,6 +291,244 @@ class FileFormatTests : public QObject {
         // A party never matches itself.
         QVERIFY(!index.Find(
             PartyKeys::Of(entered[0], entered[1], entered[2], entered[3], entered[4]), 7));
+    }
+
+    void numbersAreWrittenCompactNeverCut_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("region");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("stored"); // empty: no form fits
+        QTest::newRow("fits as written") << "0161 2401234"
+                                         << "IN" << 15 << "0161 2401234";
+        QTest::newRow("trunk zero in brackets") << "+49 (0) 40 6432131-550"
+                                                << "IN" << 15 << "+49406432131550";
+        QTest::newRow("national, the region's country") << "0161 - 234 - 5678 "
+                                                        << "IN" << 15 << "+911612345678";
+        QTest::newRow("another region") << "040 / 6432 1310 00"
+                                        << "DE" << 15 << "+49406432131000";
+        QTest::newRow("extension kept, too long") << "0161 2401234 ext 5555"
+                                                  << "IN" << 15 << "";
+        QTest::newRow("extension kept") << "0161 2401234 ext 55"
+                                        << "IN" << 16 << "+911612401234x55";
+        QTest::newRow("words are not a number") << "98140 12345 after 5 pm"
+                                                << "IN" << 15 << "";
+        QTest::newRow("too many digits") << "+91 98140 12345 98140"
+                                         << "IN" << 15 << "";
+    }
+    void numbersAreWrittenCompactNeverCut() {
+        QFETCH(QString, number);
+        QFETCH(QString, region);
+        QFETCH(int, length);
+        QFETCH(QString, stored);
+        QCOMPARE(FitNumber(number, length, region), stored);
+    }
+
+    void aNumberThatFitsNoWayMakesTheRowInvalid() {
+        PartyRecord r;
+        r[PartyField::Name] = QStringLiteral("A");
+        r[PartyField::Address] = QStringLiteral("B");
+        r[PartyField::City] = QStringLiteral("C");
+        r[PartyField::Mobile] = QStringLiteral("0161 2401234 ext 5555");
+        const FittedParty f = FitParty(r);
+        QVERIFY2(f.invalid.contains(QLatin1String("Mobile No.")), qPrintable(f.invalid));
+        QVERIFY(f.cut.isEmpty());
+    }
+
+    void cardNumbersFindTheirBoxes_data() {
+        QTest::addColumn<QString>("lines");     // TEL and NOTE lines of one card
+        QTest::addColumn<QStringList>("boxes"); // land line, mobile, fax, notes
+        QTest::newRow("2.1 bare types: work before home")
+            << "TEL;HOME:111111\nTEL;CELL:222222\nTEL;WORK:333333\n"
+            << QStringList{"333333", "222222", "", "Other numbers: home: 111111"};
+        QTest::newRow("3.0 preferred first")
+            << "TEL;TYPE=work:333333\nTEL;TYPE=home,pref:111111\n"
+            << QStringList{"111111", "", "", "Other numbers: work: 333333"};
+        QTest::newRow("4.0 pref=1 over pref=2")
+            << "TEL;TYPE=voice;PREF=2:444444\nTEL;VALUE=uri;TYPE=home;PREF=1:tel:555555\n"
+            << QStringList{"555555", "", "", "Other numbers: voice: 444444"};
+        QTest::newRow("untyped and voice in file order")
+            << "TEL:666666\nTEL;TYPE=VOICE:777777\n"
+            << QStringList{"666666", "", "", "Other numbers: voice: 777777"};
+        QTest::newRow("fax, pager, a second mobile, a note")
+            << "NOTE:pays late\nTEL;TYPE=WORK,FAX:888888\nTEL;TYPE=PAGER:999999\n"
+               "TEL;TYPE=CELL:121212\nTEL;TYPE=CELL:343434\n"
+            << QStringList{"", "121212", "888888",
+                           "pays late\nOther numbers: pager: 999999, cell: 343434"};
+    }
+    void cardNumbersFindTheirBoxes() {
+        QFETCH(QString, lines);
+        QFETCH(QStringList, boxes);
+        const VCardFile file =
+            ReadVCards(QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nFN:A\n") + lines + "END:VCARD\n");
+        QString notice;
+        const PartyRecord r = RecordFromVCard(file.cards.value(0), &notice);
+        QCOMPARE((QStringList{r[PartyField::Phone], r[PartyField::Mobile], r[PartyField::Fax],
+                              r[PartyField::Notes]}),
+                 boxes);
+        QVERIFY(notice.isEmpty());
+    }
+
+    void numbersAreComparedByTheirInternationalForm_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("national and international") << "0161-2345678"
+                                                    << "+91 161 234 5678" << true;
+        QTest::newRow("extension left aside") << "0161 2401234 x55"
+                                              << "01612401234" << true;
+        QTest::newRow("same last ten digits, other country") << "+1 981 401 2345"
+                                                             << "98140 12345" << false;
+        QTest::newRow("words: by the digits") << "call 98140 12345"
+                                              << "98140-12345 (home)" << true;
+        QTest::newRow("short") << "12345"
+                               << "12345" << false;
+    }
+    void numbersAreComparedByTheirInternationalForm() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, same);
+        QCOMPARE(!NumberKey(a).isEmpty() && NumberKey(a) == NumberKey(b), same);
+        // The index finds the party by the same rule, the number in either box.
+        DuplicateIndex index;
+        index.Add(7, PartyKeys::Of({}, QStringLiteral("ONE"), {}, a, {}));
+        const DuplicateMatch match =
+            index.Find(PartyKeys::Of({}, QStringLiteral("TWO"), b, {}, {}));
+        QCOMPARE(match.id, same ? 7 : 0);
+    }
+
+    void theRegionIsASetting() {
+        QTemporaryDir settings;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        QCOMPARE(PhoneRegion(), QStringLiteral("IN"));
+        QVERIFY(!SetPhoneRegion(QStringLiteral("ZZ")));
+        QVERIFY(SetPhoneRegion(QStringLiteral("de")));
+        const QString stored = QSettings(QSettings::IniFormat, QSettings::UserScope,
+                                         QStringLiteral("adrsbook"), QStringLiteral("import"))
+                                   .value(QStringLiteral("phone/region"))
+                                   .toString();
+        const QString key = NumberKey(QStringLiteral("040 64321310"));
+        QVERIFY(SetPhoneRegion(QStringLiteral("IN")));
+        QCOMPARE(stored, QStringLiteral("DE"));
+        QCOMPARE(key, QStringLiteral("+494064321310"));
+    }
+
+    void headersOfCommonExportersMapThemselves_data() {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<int>("field");
+        const struct {
+            const char* header;
+            PartyField field;
+        } rows[] = {
+            {"First Name", PartyField::Contact},
+            {"Additional Name", PartyField::Contact},
+            {"Nachname", PartyField::Contact},
+            {"Prénom", PartyField::Contact},
+            {"Apellidos", PartyField::Contact},
+            {"पहला नाम", PartyField::Contact},
+            {"Display Name", PartyField::Name},
+            {"Organization 1 - Name", PartyField::Name},
+            {"Firma", PartyField::Name},
+            {"Job Title", PartyField::Notes},
+            {"Tel. dienstlich", PartyField::Phone},
+            {"Home Phone", PartyField::Phone},
+            {"Mobil-Tel.-Nr.", PartyField::Mobile},
+            {"मोबाइल नंबर", PartyField::Mobile},
+            {"Télécopie bureau", PartyField::Fax},
+            {"Privat: Ort", PartyField::City},
+            {"शहर", PartyField::City},
+            {"Bundesland", PartyField::State},
+            {"Code postal", PartyField::Pin},
+            {"País", PartyField::Country},
+            {"Home Address 2", PartyField::Area},
+            {"Primäre E-Mail-Adresse", PartyField::Email},
+            {"E-mail 2 Address", PartyField::Email},
+            {"Webseite 1", PartyField::Web},
+            {"Notizen", PartyField::Notes},
+            {"Group Membership", PartyField::Groups},
+            {"Title", PartyField::Count}, // "Mr.", "Dr."
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.header) << QString::fromUtf8(r.header) << int(r.field);
+    }
+    void headersOfCommonExportersMapThemselves() {
+        QFETCH(QString, header);
+        QFETCH(int, field);
+        QCOMPARE(int(GuessMapping({header}).value(0)), field);
+    }
+
+    void csvColumnsMakeOneParty_data() {
+        QTest::addColumn<QString>("file"); // a header and one record
+        // party, contact, land line, mobile, e-mail, notes
+        QTest::addColumn<QStringList>("party");
+        QTest::newRow("a person alone is the party")
+            << "First Name,Middle Name,Last Name,E-mail Address\nRavi,K.,Kumar,ravi@x.example\n"
+            << QStringList{"Ravi K. Kumar", "", "", "", "ravi@x.example", ""};
+        QTest::newRow("a person with a company, family name first")
+            << "Last Name;First Name;Company;Name\nKumar;Ravi;Sharma Traders;Ravi Kumar\n"
+            << QStringList{"Sharma Traders", "Ravi Kumar", "", "", "", ""};
+        QTest::newRow("German mail client")
+            << "Vorname,Nachname,Anzeigename,Primäre E-Mail-Adresse,Sekundäre E-Mail-Adresse,"
+               "Tel. dienstlich,Tel. privat,Mobil-Tel.-Nr.,Arbeitstitel,Organisation,Notizen\n"
+               "Jana,Weber,Jana Weber,jana@x.example,jw@y.example,040 123456,040 654321,"
+               "0170 1234567,Einkauf,Weber GmbH,ruft zurück\n"
+            << QStringList{"Weber GmbH",
+                           "Jana Weber",
+                           "040 123456",
+                           "0170 1234567",
+                           "jana@x.example",
+                           "ruft zurück\nArbeitstitel: Einkauf\nOther numbers: Tel. privat: "
+                           "040 654321\nOther e-mail addresses: jw@y.example"};
+        QTest::newRow("three addresses in one field")
+            << "Name,E-mail\nA,\"a@x.example; b@x.example ::: c@x.example\"\n"
+            << QStringList{"A",
+                           "",
+                           "",
+                           "",
+                           "a@x.example",
+                           "Other e-mail addresses: b@x.example, c@x.example"};
+        QTest::newRow("work before home before other")
+            << "Phone,Home Phone,Business Phone,Name\n111111,222222,333333,A\n"
+            << QStringList{"A", "", "333333",
+                           "",  "", "Other numbers: Home Phone: 222222, Phone: 111111"};
+    }
+    void csvColumnsMakeOneParty() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, party);
+        const CsvTable t = ReadCsv(file);
+        const PartyRecord r =
+            RecordFromCsv(t.records.value(1), GuessMapping(t.records.value(0)), t.records.value(0));
+        QCOMPARE((QStringList{r[PartyField::Name], r[PartyField::Contact], r[PartyField::Phone],
+                              r[PartyField::Mobile], r[PartyField::Email], r[PartyField::Notes]}),
+                 party);
+    }
+
+    void aFirstRecordOfDataIsNoHeader_data() {
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<bool>("data");
+        QTest::newRow("known headers") << QStringList{"Name", "Address", "City"} << false;
+        QTest::newRow("unknown words") << QStringList{"Foo", "Bar"} << false;
+        QTest::newRow("an e-mail address")
+            << QStringList{"Ravi Kumar", "ravi@x.example", "Ludhiana"} << true;
+        QTest::newRow("a number") << QStringList{"Sharma Traders", "Mall Road", "141001"} << true;
+        QTest::newRow("a header that holds digits")
+            << QStringList{"E-mail 1 - Value", "Phone 1 - Value", "Ort"} << false;
+    }
+    void aFirstRecordOfDataIsNoHeader() {
+        QFETCH(QStringList, first);
+        QFETCH(bool, data);
+        QCOMPARE(FirstRecordIsData(first), data);
+    }
+
+    void aFileMixingDelimitersIsSplitAndNamed() {
+        const CsvTable t = ReadCsv(QStringLiteral("a,b,c\n1,2,3\n4;5;6\n7,8,9\n"));
+        QCOMPARE(t.delimiter, QChar(u','));
+        QCOMPARE(t.records.value(2), (QStringList{"4", "5", "6"}));
+        QCOMPARE(t.warnings.size(), 1);
+        QVERIFY2(t.warnings[0].contains(QLatin1String("line 3 is separated by semicolons")),
+                 qPrintable(t.warnings[0]));
+        // A lone field that merely holds another delimiter stays whole.
+        QCOMPARE(ReadCsv(QStringLiteral("a,b,c\nSHARMA; SONS\n")).records.value(1),
+                 QStringList{"SHARMA; SONS"});
     }
 };
 

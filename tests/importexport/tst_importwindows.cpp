@@ -16,6 +16,7 @@
 #include "support/testmain.h"
 
 #include "importexport/vcard.h"
+#include "support/scripted.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -433,6 +434,33 @@ class ImportWindowTests : public QObject {
         QCOMPARE(boxes.Prompts(),
                  QStringList{"A party with this name already exists: DELTA CORP, MUMBAI. "
                              "Save anyway?"});
+    }
+
+    // Letters the file's encoding cannot read are said, with their rows;
+    // the file is read again from its bytes in the encoding chosen, and
+    // only then upper-cased.
+    void unreadableLettersAreSaidAndTheFileReadAgainAsChosen() {
+        TestBook book;
+        SeedBook(book);
+        MainWindow w;
+        FileDialogs::Scripted dialogs;
+        ScriptedMsgBoxes boxes;
+        dialogs.answers << WriteFile(book, "latin.vcf",
+                                     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN;CHARSET=UTF-8:M\xFCller "
+                                     "Stahl\r\nADR:;;Ring 1;K\xF6ln;;;\r\nEND:VCARD\r\n");
+        w.main.Impt->trigger();
+        FrmImport* form = w.main.Child<FrmImport>();
+        QVERIFY(!form->LblEncoding->isHidden());
+        QVERIFY2(form->LblEncoding->text().contains(QLatin1String("cannot read (line 1)")),
+                 qPrintable(form->LblEncoding->text()));
+        QVERIFY(Cell(form->LstvewPrevw, 1, 3).contains(QLatin1String("cannot read")));
+        QTest::keyClick(form->CmbxEnc, Qt::Key_W);
+        Settle();
+        QCOMPARE(form->CmbxEnc->currentText(), QStringLiteral("Windows-1252"));
+        QVERIFY(form->LblEncoding->isHidden());
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 4), QStringLiteral("MÜLLER STAHL"));
+        QCOMPARE(Cell(form->LstvewPrevw, 1, 9), QStringLiteral("KÖLN"));
+        QVERIFY(form->LblFormat->text().contains(QLatin1String("Windows-1252")));
     }
 };
 
