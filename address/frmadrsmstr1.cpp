@@ -92,28 +92,28 @@ void FrmAdrsMstr1::BuildControls() {
     FrameAdrs->setObjectName(QStringLiteral("FrameAdrs"));
     PlaceTwips(FrameAdrs, 60, 0, 5760, 8280);
 
-    AddCaption(FrameAdrs, QStringLiteral("Label1"), QStringLiteral("Party Name:-"), 240);
+    AddCaption(FrameAdrs, QStringLiteral("Label1"), tr("Party Name:-"), 240);
     Txtname = AddTextBox(FrameAdrs, QStringLiteral("Txtname"), FieldLength::PartyLine, 240);
-    AddCaption(FrameAdrs, QStringLiteral("Label2"), QStringLiteral("Contact Person:-"), 615);
+    AddCaption(FrameAdrs, QStringLiteral("Label2"), tr("Contact Person:-"), 615);
     TxtCntact = AddTextBox(FrameAdrs, QStringLiteral("TxtCntact"), FieldLength::PartyLine, 615);
-    AddCaption(FrameAdrs, QStringLiteral("Label3"), QStringLiteral("Address :-"), 990);
+    AddCaption(FrameAdrs, QStringLiteral("Label3"), tr("Address :-"), 990);
     TxtAddrs = AddTextBox(FrameAdrs, QStringLiteral("TxtAddrs"), FieldLength::PartyLine, 990);
-    AddCaption(FrameAdrs, QStringLiteral("Label4"), QStringLiteral("Area:-"), 1365);
+    AddCaption(FrameAdrs, QStringLiteral("Label4"), tr("Area:-"), 1365);
     Txtarea = AddTextBox(FrameAdrs, QStringLiteral("Txtarea"), FieldLength::PartyLine, 1365);
-    AddCaption(FrameAdrs, QStringLiteral("Label5"), QStringLiteral("Land Mark:-"), 1740);
+    AddCaption(FrameAdrs, QStringLiteral("Label5"), tr("Land Mark:-"), 1740);
     Txtland = AddTextBox(FrameAdrs, QStringLiteral("Txtland"), FieldLength::PartyLine, 1740);
 
-    AddCaption(FrameAdrs, QStringLiteral("Label6"), QStringLiteral("Under Group(s) :-"), 2115);
+    AddCaption(FrameAdrs, QStringLiteral("Label6"), tr("Under Group(s) :-"), 2115);
     LstvewGrup1 = new ListView(FrameAdrs);
     LstvewGrup1->setObjectName(QStringLiteral("LstvewGrup1"));
-    LstvewGrup1->AddColumn(QStringLiteral("Group Name"), 2700);
-    LstvewGrup1->AddColumn(QStringLiteral("Group Id"), 900);
+    LstvewGrup1->AddColumn(tr("Group Name"), 2700);
+    LstvewGrup1->AddColumn(tr("Group Id"), 900);
     LstvewGrup1->SetCheckboxes(true);
     PlaceTwips(LstvewGrup1, kFieldLeft, 2115, kFieldWidth, 1335);
 
-    AddCaption(FrameAdrs, QStringLiteral("Label7"), QStringLiteral("City:-"), 3570);
+    AddCaption(FrameAdrs, QStringLiteral("Label7"), tr("City:-"), 3570);
     LblCty = AddValueLabel(FrameAdrs, QStringLiteral("LblCty"), 3570);
-    LblCty->setToolTip(QStringLiteral("Click Me, to change  city name."));
+    LblCty->setToolTip(tr("Click Me, to change  city name."));
     LblCty->setCursor(Qt::PointingHandCursor);
     CmbxCty = new QComboBox(FrameAdrs);
     CmbxCty->setObjectName(QStringLiteral("CmbxCty"));
@@ -122,21 +122,21 @@ void FrmAdrsMstr1::BuildControls() {
     CmbxCty->setCompleter(nullptr);
     PlaceTwips(CmbxCty, kFieldLeft, 3570, kFieldWidth, kRowHeight);
     CmbxCty->raise(); // the combo opens over the label
-    AddCaption(FrameAdrs, QStringLiteral("Label8"), QStringLiteral("State:-"), 3945);
+    AddCaption(FrameAdrs, QStringLiteral("Label8"), tr("State:-"), 3945);
     LblState = AddValueLabel(FrameAdrs, QStringLiteral("LblState"), 3945);
-    AddCaption(FrameAdrs, QStringLiteral("Label9"), QStringLiteral("Country:-"), 4320);
+    AddCaption(FrameAdrs, QStringLiteral("Label9"), tr("Country:-"), 4320);
     LblContry = AddValueLabel(FrameAdrs, QStringLiteral("LblContry"), 4320);
 
-    AddCaption(FrameAdrs, QStringLiteral("Label10"), QStringLiteral("PIN Code :-"), 4695);
+    AddCaption(FrameAdrs, QStringLiteral("Label10"), tr("PIN Code :-"), 4695);
     TxtPin = AddTextBox(FrameAdrs, QStringLiteral("TxtPin"), FieldLength::PartyLine, 4695);
-    AddCaption(FrameAdrs, QStringLiteral("Label11"), QStringLiteral("VAT/CST No.:-"), 5070);
+    AddCaption(FrameAdrs, QStringLiteral("Label11"), tr("VAT/CST No.:-"), 5070);
     TxtVat = AddTextBox(FrameAdrs, QStringLiteral("TxtVat"), FieldLength::PartyLine, 5070);
 
-    AddCaption(FrameAdrs, QStringLiteral("Label12"), QStringLiteral("Contact No (s)"), 5700);
-    auto* landLine = new QLabel(QStringLiteral("Land Line"), FrameAdrs);
+    AddCaption(FrameAdrs, QStringLiteral("Label12"), tr("Contact No (s)"), 5700);
+    auto* landLine = new QLabel(tr("Land Line"), FrameAdrs);
     landLine->setObjectName(QStringLiteral("Label13"));
     PlaceTwips(landLine, kFieldLeft, 5445, 1860, 255);
-    auto* mobile = new QLabel(QStringLiteral("Mobile No."), FrameAdrs);
+    auto* mobile = new QLabel(tr("Mobile No."), FrameAdrs);
     mobile->setObjectName(QStringLiteral("Label14"));
     PlaceTwips(mobile, kFieldLeft + 1980, 5445, 1860, 255);
     MskedtPhno = AddTextBox(FrameAdrs, QStringLiteral("MskedtPhno"), FieldLength::Phone, 5700);
@@ -144,13 +144,13 @@ void FrmAdrsMstr1::BuildControls() {
     MskedtMobNo = AddTextBox(FrameAdrs, QStringLiteral("MskedtMobNo"), FieldLength::Phone, 5700);
     PlaceTwips(MskedtMobNo, kFieldLeft + 1980, 5700, 1860, kRowHeight);
 
-    AddCaption(FrameAdrs, QStringLiteral("Label15"), QStringLiteral("Fax No.:-"), 6075);
+    AddCaption(FrameAdrs, QStringLiteral("Label15"), tr("Fax No.:-"), 6075);
     Txtfax = AddTextBox(FrameAdrs, QStringLiteral("Txtfax"), FieldLength::PartyLine, 6075);
-    AddCaption(FrameAdrs, QStringLiteral("Label16"), QStringLiteral("E-Mail :-"), 6450);
+    AddCaption(FrameAdrs, QStringLiteral("Label16"), tr("E-Mail :-"), 6450);
     Txtemail = AddTextBox(FrameAdrs, QStringLiteral("Txtemail"), FieldLength::Link, 6450);
-    AddCaption(FrameAdrs, QStringLiteral("Label17"), QStringLiteral("Web Site :-"), 6825);
+    AddCaption(FrameAdrs, QStringLiteral("Label17"), tr("Web Site :-"), 6825);
     Txtweb = AddTextBox(FrameAdrs, QStringLiteral("Txtweb"), FieldLength::Link, 6825);
-    AddCaption(FrameAdrs, QStringLiteral("Label18"), QStringLiteral("Notes :-"), 7200);
+    AddCaption(FrameAdrs, QStringLiteral("Label18"), tr("Notes :-"), 7200);
     Txtnote = new LimitedTextEdit(kNoteLength, FrameAdrs);
     Txtnote->setObjectName(QStringLiteral("Txtnote"));
     Txtnote->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -158,22 +158,22 @@ void FrmAdrsMstr1::BuildControls() {
     PlaceTwips(Txtnote, kFieldLeft, 7200, kFieldWidth, 900);
     FrameAdrs->setEnabled(false);
 
-    CmdSave = AddButton(this, QStringLiteral("CmdSave"), QStringLiteral("&New"), 120);
-    CmdEdt = AddButton(this, QStringLiteral("CmdEdt"), QStringLiteral("&Edit"), 1560);
+    CmdSave = AddButton(this, QStringLiteral("CmdSave"), tr("&New"), 120);
+    CmdEdt = AddButton(this, QStringLiteral("CmdEdt"), tr("&Edit"), 1560);
     Buttons.Attach(CmdSave, CmdEdt);
-    CmdDel = AddButton(this, QStringLiteral("CmdDel"), QStringLiteral("&Delete"), 3000);
+    CmdDel = AddButton(this, QStringLiteral("CmdDel"), tr("&Delete"), 3000);
     CmdDel->setEnabled(false);
-    CmdClos = AddButton(this, QStringLiteral("CmdClos"), QStringLiteral("&Close"), 4440);
+    CmdClos = AddButton(this, QStringLiteral("CmdClos"), tr("&Close"), 4440);
     LblLong = new QLabel(this);
     LblLong->setObjectName(QStringLiteral("LblLong"));
     LblLong->setStyleSheet(QStringLiteral("QLabel { color: #800000; }"));
-    LblLong->setToolTip(QStringLiteral("Texts longer than their boxes (stored by another "
-                                       "program) show cut. Each is saved whole unless its box "
-                                       "is changed."));
+    LblLong->setToolTip(tr("Texts longer than their boxes (stored by another "
+                           "program) show cut. Each is saved whole unless its box "
+                           "is changed."));
     PlaceTwips(LblLong, 120, 8820, 5640, 255);
     LblLong->hide();
 
-    auto* search = new QLabel(QStringLiteral("Search :-"), this);
+    auto* search = new QLabel(tr("Search :-"), this);
     search->setObjectName(QStringLiteral("Label19"));
     PlaceTwips(search, 6000, 120, 900, kRowHeight);
     TxtSrchadrs = new QLineEdit(this);
@@ -182,8 +182,8 @@ void FrmAdrsMstr1::BuildControls() {
     PlaceTwips(TxtSrchadrs, 6900, 120, 3540, kRowHeight);
     Lstvewadrs = new ListView(this);
     Lstvewadrs->setObjectName(QStringLiteral("Lstvewadrs"));
-    Lstvewadrs->AddColumn(QStringLiteral("Party's Name"), 3240);
-    Lstvewadrs->AddColumn(QStringLiteral("Id NO"), 900);
+    Lstvewadrs->AddColumn(tr("Party's Name"), 3240);
+    Lstvewadrs->AddColumn(tr("Id NO"), 900);
     PlaceTwips(Lstvewadrs, 6000, 540, 4440, 8235);
     Lstvewadrs->hide(); // the narrow window keeps it out of sight until Edit
 
@@ -244,5 +244,5 @@ void FrmAdrsMstr1::Form_Load() {
     SetWidth(kNarrowWidth);
     SetHeight(kHeight);
     SetTop(0);
-    SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(ADDRESS MASTER)"));
+    SetCaption(AppTitle + QStringLiteral(" ") + tr("(ADDRESS MASTER)"));
 }

@@ -60,7 +60,7 @@ QString FrmAdrsMstr1::CityNamed(const QString& id) {
                   QString::number(CInt(id)) + QStringLiteral("'"),
               Conn, adOpenStatic, adLockBatchOptimistic);
     return city.RecordCount() > 0 ? Trim(city.Fields(0).Str())
-                                  : QStringLiteral("city id %1, not in the register").arg(id);
+                                  : tr("city id %1, not in the register").arg(id);
 }
 
 void FrmAdrsMstr1::ShowCity(const QString& id) {
@@ -80,7 +80,7 @@ void FrmAdrsMstr1::ShowCity(const QString& id) {
 QString FrmAdrsMstr1::GroupsNamed(const QString& ids) const {
     QStringList names;
     for (const QString& id : ids.split(u',', Qt::SkipEmptyParts)) {
-        QString name = QStringLiteral("group id ") + id;
+        QString name = tr("group id %1").arg(id);
         for (int i = 1; i <= LstvewGrup1->Count(); ++i)
             if (Trim(LstvewGrup1->Item(i).SubItem(1)) == id)
                 name = Trim(LstvewGrup1->Item(i).Text());
@@ -108,35 +108,32 @@ void FrmAdrsMstr1::TickGroups(const QString& ids) {
 QList<EntryField> FrmAdrsMstr1::PartyFields() {
     QList<EntryField> fields;
     const auto box = [&](QLineEdit* b, const char* column, const char* caption, bool trimmed) {
-        fields << EntryField{QLatin1String(column), QLatin1String(caption),
-                             [b, trimmed] { return trimmed ? Trim(b->text()) : b->text(); },
-                             [this, b, caption](const QString& value) {
-                                 Long.Show(b, QLatin1String(caption), value);
-                             }};
+        fields << EntryField{
+            QLatin1String(column), tr(caption),
+            [b, trimmed] { return trimmed ? Trim(b->text()) : b->text(); },
+            [this, b, caption](const QString& value) { Long.Show(b, tr(caption), value); }};
     };
-    box(Txtname, "adrsname", "Party Name", true);
-    box(TxtCntact, "adrscontact", "Contact Person", true);
-    box(TxtAddrs, "adrs1", "Address", true);
-    box(Txtarea, "adrs2", "Area", true);
-    box(Txtland, "adrs3", "Land Mark", true);
-    box(TxtPin, "adrspin", "PIN Code", true);
-    box(TxtVat, "adrscstno", "VAT/CST No.", true);
-    box(MskedtPhno, "adrsphno", "Land Line", false);
-    box(MskedtMobNo, "adrsmobno", "Mobile No.", false);
-    box(Txtfax, "adrsfax", "Fax No.", true);
-    box(Txtemail, "adrsemail", "E-Mail", true);
-    box(Txtweb, "adrsweb", "Web Site", true);
-    fields << EntryField{QStringLiteral("adrsnotes"), QStringLiteral("Notes"),
+    box(Txtname, "adrsname", QT_TR_NOOP("Party Name"), true);
+    box(TxtCntact, "adrscontact", QT_TR_NOOP("Contact Person"), true);
+    box(TxtAddrs, "adrs1", QT_TR_NOOP("Address"), true);
+    box(Txtarea, "adrs2", QT_TR_NOOP("Area"), true);
+    box(Txtland, "adrs3", QT_TR_NOOP("Land Mark"), true);
+    box(TxtPin, "adrspin", QT_TR_NOOP("PIN Code"), true);
+    box(TxtVat, "adrscstno", QT_TR_NOOP("VAT/CST No."), true);
+    box(MskedtPhno, "adrsphno", QT_TR_NOOP("Land Line"), false);
+    box(MskedtMobNo, "adrsmobno", QT_TR_NOOP("Mobile No."), false);
+    box(Txtfax, "adrsfax", QT_TR_NOOP("Fax No."), true);
+    box(Txtemail, "adrsemail", QT_TR_NOOP("E-Mail"), true);
+    box(Txtweb, "adrsweb", QT_TR_NOOP("Web Site"), true);
+    fields << EntryField{QStringLiteral("adrsnotes"), tr("Notes"),
                          [this] { return Trim(Txtnote->toPlainText()); },
                          [this](const QString& value) {
-                             Long.Show(Txtnote, FieldLength::Notes, QStringLiteral("Notes"), value);
+                             Long.Show(Txtnote, FieldLength::Notes, tr("Notes"), value);
                          }};
-    fields << EntryField{QStringLiteral("adrsctyid"), QStringLiteral("City"),
-                         [this] { return ShownCity(); },
+    fields << EntryField{QStringLiteral("adrsctyid"), tr("City"), [this] { return ShownCity(); },
                          [this](const QString& id) { ShowCity(id); },
                          [this](const QString& id) { return CityNamed(id); }};
-    fields << EntryField{kGroups, QStringLiteral("Groups"),
-                         [this] { return GroupsNamed(TickedIds()); },
+    fields << EntryField{kGroups, tr("Groups"), [this] { return GroupsNamed(TickedIds()); },
                          [this](const QString& ids) { TickGroups(ids); },
                          [this](const QString& ids) { return GroupsNamed(ids); }};
     fields << DeletedMarkField(QStringLiteral("adrsdelstatus"));

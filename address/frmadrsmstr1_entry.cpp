@@ -88,7 +88,7 @@ void FrmAdrsMstr1::CmbxCty_GotFocus() {
     try {
         FillCityCombo();
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The list of cities could not be read."), e);
+        ReportFailure(this, tr("The list of cities could not be read."), e);
     }
 }
 
@@ -116,7 +116,7 @@ void FrmAdrsMstr1::CmbxCty_Click() {
     try {
         LookUpCity();
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The city could not be looked up."), e);
+        ReportFailure(this, tr("The city could not be looked up."), e);
     }
 }
 
@@ -254,8 +254,7 @@ int FrmAdrsMstr1::TickedGroups() {
 void FrmAdrsMstr1::LstvewGrup1_KeyPress(int& KeyAscii) {
     if (KeyAscii != vbKeyReturn) return;
     if (TickedGroups() < 1) {
-        MsgBox(QStringLiteral("Please select atleat on group to proceed further"), vbInformation,
-               Caption());
+        MsgBox(tr("Please select atleat on group to proceed further"), vbInformation, Caption());
         LstvewGrup1->setFocus();
         return;
     }

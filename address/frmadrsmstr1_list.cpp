@@ -41,7 +41,7 @@ void FrmAdrsMstr1::PartyListFailed(const std::exception& e) {
                               if (!Lstvewadrs->isHidden()) TxtSrchadrs_Change();
                           }};
     if (!NoteIfBusy(this, e, again))
-        ReportFailure(this, QStringLiteral("The list of parties could not be read."), e);
+        ReportFailure(this, tr("The list of parties could not be read."), e);
 }
 
 void FrmAdrsMstr1::TxtSrchadrs_KeyPress(int& KeyAscii) {
@@ -77,7 +77,7 @@ void FrmAdrsMstr1::Lstvewadrs_DblClick() {
     try {
         LoadAddress(picked->SubItem(1));
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The party could not be loaded."), e);
+        ReportFailure(this, tr("The party could not be loaded."), e);
     }
 }
 
@@ -88,7 +88,7 @@ void FrmAdrsMstr1::LoadAddress(const QString& id) {
                 QStringLiteral("'"),
             Conn, adOpenStatic, adLockBatchOptimistic);
     if (Rs.RecordCount() < 1) {
-        MsgBox(QStringLiteral("No record found"), vbInformation, Caption());
+        MsgBox(tr("No record found"), vbInformation, Caption());
         return;
     }
 
@@ -131,24 +131,22 @@ void FrmAdrsMstr1::ShowLoadedValues() {
     Long.Clear();
     const auto fill = [&](QLineEdit* box, const char* column, const char* caption, bool trimmed) {
         const Field value = Rs.Fields(column);
-        if (!value.IsNull())
-            Long.Show(box, QLatin1String(caption), trimmed ? Trim(value.Str()) : value.Str());
+        if (!value.IsNull()) Long.Show(box, tr(caption), trimmed ? Trim(value.Str()) : value.Str());
     };
-    fill(Txtname, "adrsname", "Party Name", true);
-    fill(TxtCntact, "adrscontact", "Contact Person", true);
-    fill(TxtAddrs, "adrs1", "Address", true);
-    fill(Txtarea, "adrs2", "Area", true);
-    fill(Txtland, "adrs3", "Land Mark", true);
-    fill(MskedtPhno, "adrsphno", "Land Line", false);
-    fill(MskedtMobNo, "adrsmobno", "Mobile No.", false);
-    fill(Txtfax, "adrsfax", "Fax No.", false);
-    fill(Txtemail, "adrsemail", "E-Mail", false);
-    fill(Txtweb, "adrsweb", "Web Site", false);
+    fill(Txtname, "adrsname", QT_TR_NOOP("Party Name"), true);
+    fill(TxtCntact, "adrscontact", QT_TR_NOOP("Contact Person"), true);
+    fill(TxtAddrs, "adrs1", QT_TR_NOOP("Address"), true);
+    fill(Txtarea, "adrs2", QT_TR_NOOP("Area"), true);
+    fill(Txtland, "adrs3", QT_TR_NOOP("Land Mark"), true);
+    fill(MskedtPhno, "adrsphno", QT_TR_NOOP("Land Line"), false);
+    fill(MskedtMobNo, "adrsmobno", QT_TR_NOOP("Mobile No."), false);
+    fill(Txtfax, "adrsfax", QT_TR_NOOP("Fax No."), false);
+    fill(Txtemail, "adrsemail", QT_TR_NOOP("E-Mail"), false);
+    fill(Txtweb, "adrsweb", QT_TR_NOOP("Web Site"), false);
     const Field notes = Rs.Fields("adrsnotes");
-    if (!notes.IsNull())
-        Long.Show(Txtnote, FieldLength::Notes, QStringLiteral("Notes"), notes.Str());
-    fill(TxtPin, "adrspin", "PIN Code", false);
-    fill(TxtVat, "adrscstno", "VAT/CST No.", false);
+    if (!notes.IsNull()) Long.Show(Txtnote, FieldLength::Notes, tr("Notes"), notes.Str());
+    fill(TxtPin, "adrspin", QT_TR_NOOP("PIN Code"), false);
+    fill(TxtVat, "adrscstno", QT_TR_NOOP("VAT/CST No."), false);
     LblLong->setText(Long.Word());
     LblLong->setVisible(!Long.Word().isEmpty());
 }
@@ -160,33 +158,30 @@ void FrmAdrsMstr1::ShowLoadedValues() {
 void FrmAdrsMstr1::SayWhatIsMissing(Integer lostCity, const QList<Integer>& lostGroups) {
     QStringList said;
     if (lostCity >= 0)
-        said << QStringLiteral("Its city (id %1) is no longer in the city register: a city must "
-                               "be chosen before the party can be saved.")
+        said << tr("Its city (id %1) is no longer in the city register: a city must "
+                   "be chosen before the party can be saved.")
                     .arg(lostCity);
     if (!lostGroups.isEmpty()) {
         QStringList ids;
         for (Integer id : lostGroups)
             ids << QString::number(id);
         QString groups =
-            QStringLiteral("%1 (id%2 %3) %4 no longer in the group register")
-                .arg(lostGroups.size() == 1 ? QStringLiteral("Its group")
-                                            : QStringLiteral("Its groups"),
-                     lostGroups.size() == 1 ? QString() : QStringLiteral("s"),
-                     ids.join(QStringLiteral(", ")),
-                     lostGroups.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+            (lostGroups.size() == 1 ? tr("Its group (id %1) is no longer in the group register")
+                                    : tr("Its groups (ids %1) are no longer in the group register"))
+                .arg(ids.join(QStringLiteral(", ")));
         if (LstvewGrup1->Count() == 0)
-            groups += QStringLiteral(", which is empty: a group must first be made in the Group "
-                                     "Master, then ticked here.");
+            groups += tr(", which is empty: a group must first be made in the Group "
+                         "Master, then ticked here.");
         else if (TickedGroups() == 0)
-            groups += QStringLiteral(": at least one group must be ticked before the party can "
-                                     "be saved.");
+            groups += tr(": at least one group must be ticked before the party can "
+                         "be saved.");
         else
-            groups += QStringLiteral(": the party keeps only the groups ticked here.");
+            groups += tr(": the party keeps only the groups ticked here.");
         said << groups;
     }
     if (!said.isEmpty())
-        MsgBox(QStringLiteral("Some of what the party \"%1\" refers to is no longer in the "
-                              "address book.\n\n")
+        MsgBox(tr("Some of what the party \"%1\" refers to is no longer in the "
+                  "address book.\n\n")
                        .arg(Trim(Txtname->text())) +
                    said.join(QStringLiteral("\n\n")),
                vbInformation, Caption());

@@ -3,7 +3,7 @@
 
 #include "address/frmadrsmstr1.h"
 
-#include "address/duplicateentry.h"
+#include "party/duplicateentry.h"
 
 #include "data/connmodule.h"
 #include "data/dberror.h"
@@ -71,8 +71,7 @@ void FrmAdrsMstr1::ValidateEntry() {
             CmbxCty->raise();
         }
         check(CmbxCty, true, CmbxCty);
-        MsgBox(QStringLiteral("The city must be chosen from the list: no city is named \"%1\".")
-                   .arg(typed),
+        MsgBox(tr("The city must be chosen from the list: no city is named \"%1\".").arg(typed),
                vbCritical, Caption());
     }
     Validating = false;
@@ -82,7 +81,7 @@ bool FrmAdrsMstr1::SaveAddress() {
     try {
         if (!ConfirmNotDuplicate(*Conn, EnteredNow(), Caption())) return false;
         if (Rs.State() == adStateOpen) Rs.Close();
-        if (MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
+        if (MsgBox(tr("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
             return false;
         const QVariant stamp(QDateTime::currentDateTime());
 
@@ -120,8 +119,7 @@ bool FrmAdrsMstr1::SaveAddress() {
                         Conn, adOpenStatic, adLockBatchOptimistic);
                 if (Rs.RecordCount() < 1)
                     throw DbError(
-                        QStringLiteral("The party with id %1 is no longer in the address book.")
-                            .arg(AdrsId));
+                        tr("The party with id %1 is no longer in the address book.").arg(AdrsId));
                 RequireUnchanged();
                 WriteParty(stamp);
                 Rs.Close();
@@ -136,12 +134,11 @@ bool FrmAdrsMstr1::SaveAddress() {
             });
         });
         if (!written) return false;
-        MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
-                        : QStringLiteral("Record has been updated"),
+        MsgBox(NewEntry ? tr("Record has been Saved") : tr("Record has been updated"),
                vbInformation, Caption());
     } catch (const std::exception& e) {
         if (Rs.State() == adStateOpen) Rs.Close();
-        ReportWriteFailure(this, QStringLiteral("The party could not be saved."), e);
+        ReportWriteFailure(this, tr("The party could not be saved."), e);
         return false;
     }
     ClearEntry();
@@ -201,8 +198,7 @@ void FrmAdrsMstr1::WriteLinks(Integer partyId, int NextLink) {
 void FrmAdrsMstr1::CmdDel_Click() {
     if (AdrsId <= 0) return; // no party loaded
     if (Rs.State() == adStateOpen) Rs.Close();
-    if (MsgBox(QStringLiteral("Are you sure to delete this record?"), vbYesNo, Caption()) !=
-        vbYes) {
+    if (MsgBox(tr("Are you sure to delete this record?"), vbYesNo, Caption()) != vbYes) {
         CmdDel->setFocus();
         return;
     }
@@ -218,10 +214,10 @@ void FrmAdrsMstr1::CmdDel_Click() {
                     Conn, adOpenStatic, adLockBatchOptimistic);
         });
     } catch (const std::exception& e) {
-        ReportWriteFailure(this, QStringLiteral("The party could not be deleted."), e);
+        ReportWriteFailure(this, tr("The party could not be deleted."), e);
         return;
     }
-    MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
+    MsgBox(tr("Record has been Deleted"), vbInformation, Caption());
     ClearEntry();
     Buttons.Set(SaveState::New, EditState::Edit);
     CmdDel->setEnabled(false);

@@ -2,11 +2,17 @@
 
 #include "platform/limitedtextedit.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
 
 namespace {
+// The texts belong to the address master, the window that shows them.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("FrmAdrsMstr1", text);
+}
+
 QString Count(qsizetype n) {
     return QLocale(QLocale::English).toString(qlonglong(n)); // 300,000
 }
@@ -32,8 +38,8 @@ void LongValues::Keep(QWidget* box, const QString& caption, const QString& store
         box->setToolTip(QString());
         return;
     }
-    box->setToolTip(QStringLiteral("Stored with %1 characters; this box shows the first %2. "
-                                   "Saved whole unless this box is changed.")
+    box->setToolTip(Tr("Stored with %1 characters; this box shows the first %2. "
+                       "Saved whole unless this box is changed.")
                         .arg(Count(stored.size()), Count(shown.size())));
     kept_.append(Kept{box, caption, stored, shown});
 }
@@ -47,10 +53,10 @@ std::optional<QString> LongValues::Unchanged(const QWidget* box, const QString& 
 QString LongValues::Word() const {
     QStringList fields;
     for (const Kept& k : kept_)
-        fields << QStringLiteral("%1 of %2").arg(k.caption, Count(k.stored.size()));
-    return fields.isEmpty() ? QString()
-                            : QStringLiteral("Cut to fit: ") + fields.join(QStringLiteral(", ")) +
-                                  QStringLiteral(" characters");
+        fields << Tr("%1 of %2").arg(k.caption, Count(k.stored.size()));
+    return fields.isEmpty()
+               ? QString()
+               : Tr("Cut to fit: %1 characters").arg(fields.join(QStringLiteral(", ")));
 }
 
 void LongValues::Clear() {

@@ -53,20 +53,25 @@ QString UnsaveableText(const QString& book) {
     }
     const auto say = [](const QList<int>& ids, const QString& one, const QString& many) {
         if (ids.isEmpty()) return QString();
-        return QStringLiteral("\n\n%1 %2 (ids %3).")
+        return QCoreApplication::translate("FrmMainMdi", "\n\n%1 %2 (ids %3).")
             .arg(ids.size())
             .arg(ids.size() == 1 ? one : many, idList(ids));
     };
     QString text =
         say(parties.noCity,
-            QStringLiteral("party of it names a city that is not in its city register"),
-            QStringLiteral("parties of it name a city that is not in its city register")) +
+            QCoreApplication::translate(
+                "FrmMainMdi", "party of it names a city that is not in its city register"),
+            QCoreApplication::translate(
+                "FrmMainMdi", "parties of it name a city that is not in its city register")) +
         say(parties.noGroup,
-            QStringLiteral("party of it belongs to no group of its group register"),
-            QStringLiteral("parties of it belong to no group of its group register"));
+            QCoreApplication::translate("FrmMainMdi",
+                                        "party of it belongs to no group of its group register"),
+            QCoreApplication::translate("FrmMainMdi",
+                                        "parties of it belong to no group of its group register"));
     if (!text.isEmpty())
-        text += QStringLiteral("\n\nSuch a party is restored as it is; before it can be saved "
-                               "again, choose its city and tick a group in the Address Master.");
+        text += QCoreApplication::translate(
+            "FrmMainMdi", "\n\nSuch a party is restored as it is; before it can be saved "
+                          "again, choose its city and tick a group in the Address Master.");
     return text;
 }
 } // namespace
@@ -76,13 +81,13 @@ void FrmMainMdi::Bak_Click() {
         QDir(backupFolder())
             .filePath(QStringLiteral("adrsbookHXS-backup-%1.mdb")
                           .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
-    const QString target = FileDialogs::GetSaveFileName(this, QStringLiteral("Backup"), suggested);
+    const QString target = FileDialogs::GetSaveFileName(this, tr("Backup"), suggested);
     if (target.isEmpty()) return;
     rememberFolder(target);
     try {
         UserFile::Check(target, ServerMode() ? BookBesideProgram() : Conn->File());
     } catch (const WriteRefused& e) {
-        MsgBox(QStringLiteral("The backup cannot be written there.\n\n") + ErrorText(e), vbCritical,
+        MsgBox(tr("The backup cannot be written there.\n\n") + ErrorText(e), vbCritical,
                windowTitle());
         return;
     }
@@ -93,12 +98,10 @@ void FrmMainMdi::Bak_Click() {
     try {
         Backup::BackupTo(*Conn, target);
     } catch (const std::exception& e) {
-        MsgBox(QStringLiteral("The backup could not be made.\n\n") + ErrorText(e), vbCritical,
-               windowTitle());
+        MsgBox(tr("The backup could not be made.\n\n") + ErrorText(e), vbCritical, windowTitle());
         return;
     }
-    MsgBox(QStringLiteral("The address book has been backed up to\n") +
-               QDir::toNativeSeparators(target),
+    MsgBox(tr("The address book has been backed up to\n") + QDir::toNativeSeparators(target),
            vbInformation, windowTitle());
 }
 
@@ -107,13 +110,12 @@ void FrmMainMdi::Rtsr_Click() {
 }
 
 bool FrmMainMdi::RestoreBook() {
-    const QString source =
-        FileDialogs::GetOpenFileName(this, QStringLiteral("Restore"), backupFolder());
+    const QString source = FileDialogs::GetOpenFileName(this, tr("Restore"), backupFolder());
     if (source.isEmpty()) return false;
     rememberFolder(source);
     const QString database = ServerMode() ? BookBesideProgram() : DatabaseFile();
     if (UserFile::SameFile(source, database)) {
-        MsgBox(QStringLiteral("That file is the address book in use; there is nothing to restore."),
+        MsgBox(tr("That file is the address book in use; there is nothing to restore."),
                vbInformation, windowTitle());
         return false;
     }
@@ -121,9 +123,8 @@ bool FrmMainMdi::RestoreBook() {
     // for it, and after half a second shows that it does.
     QString incoming, refused, failed;
     {
-        QProgressDialog progress(
-            QStringLiteral("Checking %1 ...").arg(QDir::toNativeSeparators(source)),
-            QStringLiteral("Cancel"), 0, 0, this);
+        QProgressDialog progress(tr("Checking %1 ...").arg(QDir::toNativeSeparators(source)),
+                                 tr("Cancel"), 0, 0, this);
         progress.setWindowTitle(windowTitle());
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(500);
@@ -139,21 +140,21 @@ bool FrmMainMdi::RestoreBook() {
         }
     }
     if (!refused.isEmpty()) {
-        MsgBox(QStringLiteral("The file %1 cannot be restored: nothing has been changed.\n\n")
+        MsgBox(tr("The file %1 cannot be restored: nothing has been changed.\n\n")
                        .arg(QDir::toNativeSeparators(source)) +
                    refused,
                vbCritical, windowTitle());
         return false;
     }
     if (!failed.isEmpty()) {
-        MsgBox(QStringLiteral("The restore failed: the address book is unchanged.\n\n") + failed,
-               vbCritical, windowTitle());
+        MsgBox(tr("The restore failed: the address book is unchanged.\n\n") + failed, vbCritical,
+               windowTitle());
         return false;
     }
     const QString unsaveable = UnsaveableText(incoming);
-    if (MsgBox(QStringLiteral("Replace the address book with the data of\n%1?\n\nAll open windows "
-                              "will be closed. "
-                              "The current data is kept in a dated copy beside the program.")
+    if (MsgBox(tr("Replace the address book with the data of\n%1?\n\nAll open windows "
+                  "will be closed. "
+                  "The current data is kept in a dated copy beside the program.")
                        .arg(QDir::toNativeSeparators(source)) +
                    unsaveable,
                vbYesNo, windowTitle()) != vbYes) {
@@ -186,21 +187,18 @@ bool FrmMainMdi::RestoreBook() {
             OpenConn();
             OpenConn2();
         } catch (const std::exception& again) {
-            MsgBox(QStringLiteral(
-                       "The restore failed, and the address book could not be opened again. "
-                       "The program will close.\n\n") +
+            MsgBox(tr("The restore failed, and the address book could not be opened again. "
+                      "The program will close.\n\n") +
                        ErrorText(again),
                    vbCritical, windowTitle());
             close();
             return false;
         }
-        MsgBox(QStringLiteral("The restore failed: the address book is unchanged.\n\n") +
-                   ErrorText(e),
+        MsgBox(tr("The restore failed: the address book is unchanged.\n\n") + ErrorText(e),
                vbCritical, windowTitle());
         return false;
     }
-    MsgBox(QStringLiteral(
-               "The address book has been restored from\n%1\n\nThe previous data is kept as\n%2")
+    MsgBox(tr("The address book has been restored from\n%1\n\nThe previous data is kept as\n%2")
                    .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)) +
                unsaveable,
            vbInformation, windowTitle());
@@ -211,8 +209,8 @@ bool FrmMainMdi::RestoreBook() {
 // now under the book's name.
 void FrmMainMdi::FollowBook() {
     if (lock_ && !lock_->Follow())
-        MsgBox(QStringLiteral("The restored address book could not be locked for this copy alone: "
-                              "another copy of the program may have opened it."),
+        MsgBox(tr("The restored address book could not be locked for this copy alone: "
+                  "another copy of the program may have opened it."),
                vbExclamation, windowTitle());
 }
 
@@ -221,11 +219,10 @@ void FrmMainMdi::ServerBak(const QString& target) {
     try {
         ServerBackup::BackupTo(*Conn, target);
     } catch (const std::exception& e) {
-        MsgBox(QStringLiteral("The backup could not be made.\n\n") + ErrorText(e), vbCritical,
-               windowTitle());
+        MsgBox(tr("The backup could not be made.\n\n") + ErrorText(e), vbCritical, windowTitle());
         return;
     }
-    MsgBox(QStringLiteral("The address book on the server has been backed up to\n") +
+    MsgBox(tr("The address book on the server has been backed up to\n") +
                QDir::toNativeSeparators(target),
            vbInformation, windowTitle());
 }
@@ -255,14 +252,14 @@ bool FrmMainMdi::ServerRtsr(const QString& source, const QString& incoming,
         failed += QStringLiteral("\n\n") + ErrorText(e);
     }
     if (!failed.isEmpty()) {
-        MsgBox(QStringLiteral("The restore was refused or failed: the address book on the server "
-                              "is unchanged.\n\n") +
+        MsgBox(tr("The restore was refused or failed: the address book on the server "
+                  "is unchanged.\n\n") +
                    failed,
                vbCritical, windowTitle());
         return false;
     }
-    MsgBox(QStringLiteral("The address book on the server has been restored from\n%1\n\nThe "
-                          "previous data is kept as\n%2")
+    MsgBox(tr("The address book on the server has been restored from\n%1\n\nThe "
+              "previous data is kept as\n%2")
                    .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(kept)) +
                unsaveable,
            vbInformation, windowTitle());

@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/msgbox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace {
@@ -37,9 +38,11 @@ void OpenConnAskingPassword() {
             QString why;
             if (dynamic_cast<const PasswordWrong*>(&e))
                 why = ServerPassword.isEmpty()
-                          ? QStringLiteral("The server refused the password in your password "
-                                           "file (~/.pgpass).")
-                          : QStringLiteral("The password was wrong: the server refused it.");
+                          ? QCoreApplication::translate(
+                                "BookStart", "The server refused the password in your password "
+                                             "file (~/.pgpass).")
+                          : QCoreApplication::translate(
+                                "BookStart", "The password was wrong: the server refused it.");
             QString password;
             if (!AskServerPassword(nullptr, ServerWhere(), password, why)) throw;
             ServerPassword = password;
@@ -56,8 +59,9 @@ bool OpenServerBook() {
         OpenConn2();
     } catch (const std::exception& e) {
         CloseConns();
-        Refuse(QStringLiteral("The address book cannot start: its database could not be "
-                              "opened.\n\n") +
+        Refuse(QCoreApplication::translate(
+                   "BookStart", "The address book cannot start: its database could not be "
+                                "opened.\n\n") +
                ErrorText(e));
         return false;
     }
@@ -69,28 +73,32 @@ bool OpenServerBook() {
 bool LockRefused(BookLock& lock, BookLock::Outcome outcome, const QString& file) {
     switch (outcome) {
     case BookLock::Outcome::HeldElse:
-        MsgBox(QStringLiteral("The address book is already open in another copy of the program "
-                              "(%1%2).\n\nUse the window that is open already; this copy ends "
-                              "without touching the book.")
+        MsgBox(QCoreApplication::translate(
+                   "BookStart", "The address book is already open in another copy of the program "
+                                "(%1%2).\n\nUse the window that is open already; this copy ends "
+                                "without touching the book.")
                    .arg(Native(file),
                         lock.Holder().isEmpty() ? QString() : QStringLiteral(": ") + lock.Holder()),
                vbExclamation, kTitle);
         return false;
     case BookLock::Outcome::Unsure:
-        MsgBox(QStringLiteral("The address book %1 may be open on another computer: its lock file "
-                              "%2 names %3. The folder's file system keeps no locks, so this "
-                              "computer cannot see whether that copy still runs.\n\nIf the address "
-                              "book is closed on that computer (or the computer is off), delete "
-                              "the file %2 and start again. This copy ends without touching the "
-                              "book.")
+        MsgBox(QCoreApplication::translate(
+                   "BookStart",
+                   "The address book %1 may be open on another computer: its lock file "
+                   "%2 names %3. The folder's file system keeps no locks, so this "
+                   "computer cannot see whether that copy still runs.\n\nIf the address "
+                   "book is closed on that computer (or the computer is off), delete "
+                   "the file %2 and start again. This copy ends without touching the "
+                   "book.")
                    .arg(Native(file), Native(BookLock::LockPath(file)), lock.Holder()),
                vbExclamation, kTitle);
         return false;
     case BookLock::Outcome::Failed:
-        return MsgBox(QStringLiteral("The address book %1 cannot be kept for this copy alone: "
-                                     "%2\n\nAnother copy could change it unseen. Open it "
-                                     "read-only (look up, search, print and export; nothing can "
-                                     "be saved)?\n\nNo ends this copy without touching the book.")
+        return MsgBox(QCoreApplication::translate(
+                          "BookStart", "The address book %1 cannot be kept for this copy alone: "
+                                       "%2\n\nAnother copy could change it unseen. Open it "
+                                       "read-only (look up, search, print and export; nothing can "
+                                       "be saved)?\n\nNo ends this copy without touching the book.")
                           .arg(Native(file), lock.Problem()),
                       vbYesNo | vbExclamation, kTitle) == vbYes;
     default:
@@ -105,12 +113,13 @@ enum class DamagedChoice { Restored, ReadOnly, End };
 DamagedChoice OfferForDamagedBook(const QString& file, const QString& found,
                                   const std::function<bool()>& restore) {
     const int answer =
-        MsgBox(QStringLiteral("The database file %1 is damaged. The program did not end normally "
-                              "the last time, and the full check of the book found:\n%2\n\n"
-                              "Yes: restore a backup now (the damaged book is kept beside it).\n"
-                              "No: open the book read-only, to look up and export what can "
-                              "still be read.\nCancel: end the program; the book is left as it "
-                              "is.")
+        MsgBox(QCoreApplication::translate(
+                   "BookStart", "The database file %1 is damaged. The program did not end normally "
+                                "the last time, and the full check of the book found:\n%2\n\n"
+                                "Yes: restore a backup now (the damaged book is kept beside it).\n"
+                                "No: open the book read-only, to look up and export what can "
+                                "still be read.\nCancel: end the program; the book is left as it "
+                                "is.")
                    .arg(Native(file), found.section(u'\n', 0, 9)),
                vbYesNoCancel | vbCritical, kTitle);
     if (answer == vbYes) {
@@ -161,18 +170,21 @@ bool OpenBook(std::unique_ptr<BookLock>& lock, const std::function<bool()>& rest
         CloseConns();
         lock.reset(); // the marker stays: the next start checks again
         const bool busy = dynamic_cast<const BusyError*>(&e) != nullptr;
-        Refuse((busy ? QStringLiteral("The address book cannot start: the book is in use.\n\n")
-                     : QStringLiteral("The address book cannot start: its database could not "
-                                      "be opened.\n\n")) +
+        Refuse((busy ? QCoreApplication::translate(
+                           "BookStart", "The address book cannot start: the book is in use.\n\n")
+                     : QCoreApplication::translate(
+                           "BookStart", "The address book cannot start: its database could not "
+                                        "be opened.\n\n")) +
                ErrorText(e));
         return false;
     }
     lock->MarkOpen();
     if (damaged) {
         lock->KeepMarker();
-        MsgBox(QStringLiteral("The damaged address book %1 is open read-only: look up and export "
-                              "what can still be read (Administrator, Import / Export), then "
-                              "restore a backup. Nothing you save will be kept.")
+        MsgBox(QCoreApplication::translate(
+                   "BookStart", "The damaged address book %1 is open read-only: look up and export "
+                                "what can still be read (Administrator, Import / Export), then "
+                                "restore a backup. Nothing you save will be kept.")
                    .arg(Native(file)),
                vbInformation, kTitle);
         return true;
@@ -180,9 +192,10 @@ bool OpenBook(std::unique_ptr<BookLock>& lock, const std::function<bool()>& rest
     // A book made by an earlier release may still be readable by others.
     if (!Conn->ReadOnly()) MakePrivate(file);
     if (Conn->ReadOnly() && outcome != BookLock::Outcome::Failed)
-        MsgBox(QStringLiteral("The address book %1 is opened read-only: its file or its folder "
-                              "may not be written, or no lock keeps it for this copy alone. You "
-                              "can look up, search and print, but nothing you save will be kept.")
+        MsgBox(QCoreApplication::translate(
+                   "BookStart", "The address book %1 is opened read-only: its file or its folder "
+                                "may not be written, or no lock keeps it for this copy alone. You "
+                                "can look up, search and print, but nothing you save will be kept.")
                    .arg(Native(file)),
                vbInformation, kTitle);
     return true;

@@ -3,6 +3,7 @@
 #include "app/frmmainmdi.h"
 #include "platform/twips.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -28,7 +29,7 @@ QPixmap Logo() {
     p.drawText(QRect(78, 10, 245, 34), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("ORVANE"));
     p.setFont(QFont(QStringLiteral("Verdana"), 10));
     p.drawText(QRect(78, 42, 245, 24), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Software for small business"));
+               QCoreApplication::translate("FrmAbtus", "Software for small business"));
     return logo;
 }
 } // namespace
@@ -39,13 +40,11 @@ FrmAbtus::FrmAbtus(QWidget* parent) : Form(parent) {
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setPixmap(Logo());
     PlaceTwips(Picture1, 120, 120, Twips(327), Twips(77));
-    Label1 = new QLabel(QStringLiteral("Contact No:- ") +
-                            QStringLiteral("+91 161 240 0000, +91 98140 00000"),
-                        this);
+    Label1 =
+        new QLabel(tr("Contact No:- ") + QStringLiteral("+91 161 240 0000, +91 98140 00000"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     PlaceTwips(Label1, 120, 1440, 4905, 285);
-    Label2 =
-        new QLabel(QStringLiteral("E-Mail Id:-") + QStringLiteral("info@orvane.example"), this);
+    Label2 = new QLabel(tr("E-Mail Id:-") + QStringLiteral("info@orvane.example"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     PlaceTwips(Label2, 120, 1800, 4905, 285);
 }
@@ -61,7 +60,7 @@ QPoint FrmAbtus::Placement(double innerWidth, double innerHeight) {
 }
 
 void FrmAbtus::Form_Load() {
-    SetCaption(QStringLiteral("About us"));
+    SetCaption(tr("About us"));
     SetWidth(5325);
     SetHeight(2790);
     if (FrmMainMdi* main = MainMdi()) {

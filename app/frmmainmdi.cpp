@@ -49,24 +49,24 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
         return a;
     };
     QMenuBar* bar = menuBar();
-    mstr = bar->addMenu(QStringLiteral("&Master"));
+    mstr = bar->addMenu(tr("&Master"));
     mstr->setObjectName(QStringLiteral("mstr"));
-    adrs = item(mstr, "adrs", QStringLiteral("&Address Master"));
-    dash = item(mstr, "dash", QStringLiteral("&Group Master"));
-    cty = item(mstr, "cty", QStringLiteral("&City Master"));
-    srchengn = item(bar, "srchengn", QStringLiteral("&Search Engine"));
-    prnt1 = bar->addMenu(QStringLiteral("Printing &Reports"));
+    adrs = item(mstr, "adrs", tr("&Address Master"));
+    dash = item(mstr, "dash", tr("&Group Master"));
+    cty = item(mstr, "cty", tr("&City Master"));
+    srchengn = item(bar, "srchengn", tr("&Search Engine"));
+    prnt1 = bar->addMenu(tr("Printing &Reports"));
     prnt1->setObjectName(QStringLiteral("prnt1"));
-    prnt = item(prnt1, "prnt", QStringLiteral("&Printing"));
-    admin = bar->addMenu(QStringLiteral("Administrator"));
+    prnt = item(prnt1, "prnt", tr("&Printing"));
+    admin = bar->addMenu(tr("Administrator"));
     admin->setObjectName(QStringLiteral("admin"));
-    Bak = item(admin, "Bak", QStringLiteral("Backup"));
-    Rtsr = item(admin, "Rtsr", QStringLiteral("Restore"));
-    imexp = admin->addMenu(QStringLiteral("&Import / Export"));
+    Bak = item(admin, "Bak", tr("Backup"));
+    Rtsr = item(admin, "Rtsr", tr("Restore"));
+    imexp = admin->addMenu(tr("&Import / Export"));
     imexp->setObjectName(QStringLiteral("imexp"));
-    Expt = item(imexp, "Expt", QStringLiteral("E&xport Parties..."));
-    Impt = item(imexp, "Impt", QStringLiteral("Imp&ort Parties..."));
-    abts = item(bar, "abts", QStringLiteral("About us"));
+    Expt = item(imexp, "Expt", tr("E&xport Parties..."));
+    Impt = item(imexp, "Impt", tr("Imp&ort Parties..."));
+    abts = item(bar, "abts", tr("About us"));
 
     On::Click(adrs, [this] { adrs_Click(); });
     On::Click(dash, [this] { dash_Click(); });
@@ -92,13 +92,13 @@ bool FrmMainMdi::MDIForm_Load() {
     if (!OpenBook(lock_, [this] { return RestoreBook(); })) return false;
     if (ServerMode() && Conn && Conn->engine().Unencrypted())
         statusBar()->showMessage(
-            QStringLiteral("Unencrypted connection to the %1: the server offers no TLS, so what "
-                           "this desk reads and saves crosses the network readable (see "
-                           "\"Several desks\" in the README).")
+            tr("Unencrypted connection to the %1: the server offers no TLS, so what "
+               "this desk reads and saves crosses the network readable (see "
+               "\"Several desks\" in the README).")
                 .arg(Conn->Where()));
 
     AppTitle = QStringLiteral("ORVANE ADDRESS BOOK");
-    setWindowTitle(AppTitle + QStringLiteral(" ") + QStringLiteral("(MAIN MENU)"));
+    setWindowTitle(AppTitle + QStringLiteral(" ") + tr("(MAIN MENU)"));
     AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
 
     ResumeNext([&] { DeleteTempFiles(); });

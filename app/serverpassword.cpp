@@ -1,5 +1,6 @@
 #include "app/serverpassword.h"
 
+#include <QCoreApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 
@@ -17,8 +18,10 @@ void SetServerPasswordAnswerForTesting(
 
 bool AskServerPassword(QWidget* parent, const QString& where, QString& password,
                        const QString& why) {
-    const QString prompt = (why.isEmpty() ? QString() : why + QStringLiteral("\n\n")) +
-                           QStringLiteral("Password for the address book on the\n%1:").arg(where);
+    const QString prompt =
+        (why.isEmpty() ? QString() : why + QStringLiteral("\n\n")) +
+        QCoreApplication::translate("ServerPassword", "Password for the address book on the\n%1:")
+            .arg(where);
     if (scripted()) return scripted()(prompt, password);
     bool ok = false;
     const QString typed = QInputDialog::getText(parent, QStringLiteral("ORVANE ADDRESS BOOK"),

@@ -16,10 +16,17 @@ void Connection::Open(const QString& connectionString, const QString&, const QSt
     auto engine = CreateEngine(parts.provider);
     engine->Connect(parts);
     engine_ = std::move(engine);
+    forgetTranslations();
 }
 
 void Connection::Close() {
     engine_.reset();
+    forgetTranslations();
+}
+
+void Connection::forgetTranslations() {
+    translated_.clear();
+    translatedFor_ = engine_ ? engine_->DialectVersion() : 0;
 }
 
 int Connection::State() const {
@@ -56,8 +63,20 @@ bool Connection::CanRead() {
 }
 
 qint64 Connection::Execute(const QString& text) {
-    Engine& e = engine();
-    return Run(e.Translate(text), nullptr);
+    return Run(Translate(text), nullptr);
+}
+
+EngineStatement Connection::Translate(const QString& text) {
+    constexpr int kTranslations = 4096;
+    const Engine& e = engine();
+    if (e.DialectVersion() != translatedFor_) {
+        translated_.clear();
+        translatedFor_ = e.DialectVersion();
+    }
+    const auto found = translated_.constFind(text);
+    if (found != translated_.constEnd()) return *found;
+    if (translated_.size() >= kTranslations) translated_.clear();
+    return *translated_.insert(text, e.Translate(text));
 }
 
 qint64 Connection::Run(const EngineStatement& statement, ResultTable* rows) {

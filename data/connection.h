@@ -8,6 +8,7 @@
 
 #include "data/engine.h"
 
+#include <QHash>
 #include <QString>
 #include <memory>
 
@@ -39,6 +40,11 @@ class Connection {
     // Runs a statement that returns no rows; returns the rows it changed.
     qint64 Execute(const QString& text);
 
+    // A statement text of the windows as the engine runs it. Translations
+    // are kept (a window issues the same few texts again and again) until
+    // the engine learns its columns anew or the connection closes.
+    EngineStatement Translate(const QString& text);
+
     // Runs a translated statement, and writes rows of a recordset. Before
     // anything is written, every deferred snapshot is taken (see
     // DeferredSnapshot): the rule is kept here, once, for every engine.
@@ -68,7 +74,11 @@ class Connection {
     static Parts Parse(const QString& connectionString);
 
   private:
+    void forgetTranslations();
+
     std::unique_ptr<Engine> engine_;
+    QHash<QString, EngineStatement> translated_;
+    quint64 translatedFor_ = 0; // the engine's DialectVersion() they were made in
 };
 
 // Runs `work` in one transaction on `conn`: committed when it returns,

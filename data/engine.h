@@ -73,8 +73,12 @@ class Engine {
     virtual QString RowVersion() const { return {}; }
     virtual qint64 ChangesMade() { return 0; }
 
-    // Turns a statement text of the windows into the engine's statement.
+    // Turns a statement text of the windows into the engine's statement
+    // (the connection keeps what it translated).
     virtual EngineStatement Translate(const QString& text) const = 0;
+    // Changes whenever a text may translate otherwise than before: a server
+    // connected again has learned its columns anew.
+    virtual quint64 DialectVersion() const { return 0; }
     // Runs one statement. Returned rows go into `rows` (when given); the
     // result is the number of rows the statement changed.
     virtual qint64 Run(const EngineStatement& statement, ResultTable* rows) = 0;

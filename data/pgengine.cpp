@@ -2,8 +2,8 @@
 
 #include "data/dberror.h"
 #include "data/desklock.h"
-#include "data/tables.h"
 #include "data/serverwait.h"
+#include "data/tables.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kCachedStatements = 64;
-constexpr int kTranslations = 4096;
 constexpr int kKeptReads = 4096;
 constexpr int kKeptReadRows = 4;
 // Advisory locks of the address book: one per table whose ids are taken.
@@ -243,7 +242,7 @@ void PgEngine::afterConnect() {
                                                       : PgDialect::Kind::Text);
     }
     dialect_.SetColumns(columns);
-    translated_.clear();
+    ++dialectVersion_; // what was translated before may read otherwise now
 }
 
 void PgEngine::forgetSession() {
@@ -261,7 +260,6 @@ void PgEngine::forgetSession() {
 void PgEngine::Close() {
     cutStream(QStringLiteral("the connection to the %1 was closed").arg(where_));
     forgetSession();
-    translated_.clear();
     if (pg_) PQfinish(pg_);
     pg_ = nullptr;
 }
@@ -414,13 +412,10 @@ void PgEngine::CreateTables(const ConnString::Parts& parts) {
 }
 
 EngineStatement PgEngine::Translate(const QString& text) const {
-    const auto found = translated_.constFind(text);
-    if (found != translated_.constEnd()) return *found;
-    if (translated_.size() >= kTranslations) translated_.clear();
     QString table;
     const EngineStatement st = dialect_.Translate(text, &table);
     if (!table.isEmpty()) newIds_.insert(st.sql, table);
-    return *translated_.insert(text, st);
+    return st;
 }
 
 PgEngine::Prepared& PgEngine::prepared(const QString& sql) {

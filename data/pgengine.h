@@ -44,6 +44,7 @@ class PgEngine : public Engine {
     QString RowVersion() const override;
 
     EngineStatement Translate(const QString& text) const override;
+    quint64 DialectVersion() const override { return dialectVersion_; }
     qint64 Run(const EngineStatement& statement, ResultTable* rows) override;
     bool Writes(const EngineStatement& statement) override;
     bool RunPart(const EngineStatement& statement, ResultTable* rows, int skip, int limit) override;
@@ -160,7 +161,7 @@ class PgEngine : public Engine {
     std::list<Prepared> cache_;
     QHash<QString, std::list<Prepared>::iterator> cacheIndex_;
     int named_ = 0;
-    mutable QHash<QString, EngineStatement> translated_;
+    quint64 dialectVersion_ = 0; // counts the times the columns were learned
     // Translated statements that read the next id of a table, with the table.
     mutable QHash<QString, QString> newIds_;
     // Savepoints open, outermost first; the first began the transaction

@@ -38,7 +38,7 @@ void Recordset::Open(const QString& source, Connection* connection, int, int, in
     Engine& engine = connection->engine();
     source_ = source;
     StatementLog::Record(source);
-    const EngineStatement statement = engine.Translate(source);
+    const EngineStatement statement = connection->Translate(source);
     if (options != -1 && (options & adAsyncFetch)) {
         ResultTable rows;
         std::unique_ptr<RowStream> rest = engine.OpenRows(statement, &rows, kFirstRows);

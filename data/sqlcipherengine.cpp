@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kCachedStatements = 48;
-constexpr int kTranslations = 4096;
 constexpr int kKeptReads = 4096; // results kept within one read
 constexpr int kKeptReadRows = 4; // only small results are kept
 // Large enough to keep the whole file of the largest address book decrypted
@@ -250,7 +249,6 @@ void SqlCipherEngine::Close() {
     reads_.clear();
     reading_ = 0;
     wroteInRead_ = false;
-    translated_.clear();
     for (auto& c : cache_)
         sqlite3_finalize(c.stmt);
     cache_.clear();
@@ -326,10 +324,7 @@ void SqlCipherEngine::learnColumns() {
 }
 
 EngineStatement SqlCipherEngine::Translate(const QString& text) const {
-    const auto found = translated_.constFind(text);
-    if (found != translated_.constEnd()) return *found;
-    if (translated_.size() >= kTranslations) translated_.clear();
-    return *translated_.insert(text, dialect_.Translate(text));
+    return dialect_.Translate(text);
 }
 
 SqlCipherEngine::Cached& SqlCipherEngine::prepared(const QString& sql) {

@@ -84,8 +84,6 @@ class SqlCipherEngine : public Engine {
     // Prepared statements kept for reuse, most recently used first.
     std::list<Cached> cache_;
     QHash<QString, std::list<Cached>::iterator> cacheIndex_;
-    // Statement texts already translated.
-    mutable QHash<QString, EngineStatement> translated_;
     // Within one explicit read that has written nothing, a query that was run
     // before gives the same rows: small results are kept and handed out again
     // (a list of thousands of rows looks up the same few hundred cities).

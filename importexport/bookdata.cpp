@@ -109,16 +109,13 @@ BookData ReadBook(Connection& conn, const ReadProgress& progress) {
         rs.Close();
 
         rs.Open(QStringLiteral("Select * from adrsmstr order by adrsname"), &conn);
-        const char* const columns[] = {"adrsname", "adrscontact", "adrs1",    "adrs2",
-                                       "adrs3",    nullptr,       nullptr,    nullptr,
-                                       "adrspin",  "adrscstno",   "adrsphno", "adrsmobno",
-                                       "adrsfax",  "adrsemail",   "adrsweb",  "adrsnotes"};
-        QVector<int> at(16, -1);
+        QVector<int> at(kPartyFields, -1);
         QHash<QString, int> byName;
         for (int c = 0; c < rs.FieldCount(); ++c)
             byName.insert(rs.Fields(c).Name().toLower(), c);
-        for (int f = 0; f < 16; ++f)
-            if (columns[f]) at[f] = byName.value(QString::fromLatin1(columns[f]), -1);
+        for (int f = 0; f < kPartyFields; ++f)
+            if (const char* column = PartyColumn(PartyField(f)))
+                at[f] = byName.value(QString::fromLatin1(column), -1);
         const int idAt = byName.value(QStringLiteral("adrsid"));
         const int cityAt = byName.value(QStringLiteral("adrsctyid"));
         const int addedAt = byName.value(QStringLiteral("adrsaddt"));
@@ -129,7 +126,7 @@ BookData ReadBook(Connection& conn, const ReadProgress& progress) {
             Report(progress, book.parties.size(), book.parties.size(), count);
             BookParty p;
             p.id = rs.Fields(idAt).Value().toInt();
-            for (int f = 0; f < 16; ++f)
+            for (int f = 0; f < kPartyFields; ++f)
                 if (at[f] >= 0) p.record.v[f] = Trim(rs.Fields(at[f]).Str());
             p.cityId = rs.Fields(cityAt).Value().toInt();
             p.live = rs.Fields(deletedAt).Value().toInt() == 0;

@@ -69,7 +69,6 @@ class Reader {
                                 .arg(startLine_));
             pos_ = text_.size();
             fields.clear();
-            unbalanced_ = true;
             Q_UNUSED(recordStart);
             return false;
         }
@@ -86,7 +85,6 @@ class Reader {
     }
     int StartLine() const { return startLine_; }
     void Skip(qsizetype chars) { pos_ = chars; }
-    bool Unbalanced() const { return unbalanced_; }
 
   private:
     const QString& text_;
@@ -94,7 +92,6 @@ class Reader {
     qsizetype pos_ = 0;
     int line_ = 1;
     int startLine_ = 1;
-    bool unbalanced_ = false;
 };
 
 bool IsBlank(const QStringList& fields) {

@@ -1,6 +1,5 @@
 #include "importexport/frmexport.h"
 
-#include "app/frmmainmdi.h"
 #include "data/connmodule.h"
 #include "data/recordset.h"
 #include "data/userfile.h"
@@ -13,7 +12,6 @@
 #include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "platform/vb.h"
-#include "search/frmsrchengn.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,14 +31,13 @@ FrmExport::FrmExport(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("FrmExport"));
     auto* layout = new QVBoxLayout(this);
 
-    auto* parties = Named(new QGroupBox(QStringLiteral("Parties to export"), this), "FrameParties");
+    auto* parties = Named(new QGroupBox(tr("Parties to export"), this), "FrameParties");
     auto* grid = new QGridLayout(parties);
-    OptnAll = Named(new QRadioButton(QStringLiteral("Whole book"), parties), "OptnAll");
-    OptnGroup = Named(new QRadioButton(QStringLiteral("One &group:"), parties), "OptnGroup");
+    OptnAll = Named(new QRadioButton(tr("Whole book"), parties), "OptnAll");
+    OptnGroup = Named(new QRadioButton(tr("One &group:"), parties), "OptnGroup");
     CmbxGrup = Named(new QComboBox(parties), "CmbxGrup");
     CmbxGrup->setMinimumWidth(Px(2400));
-    OptnResult =
-        Named(new QRadioButton(QStringLiteral("Search Engine's res&ult"), parties), "OptnResult");
+    OptnResult = Named(new QRadioButton(tr("Search Engine's res&ult"), parties), "OptnResult");
     grid->addWidget(OptnAll, 0, 0, 1, 2);
     grid->addWidget(OptnGroup, 1, 0);
     grid->addWidget(CmbxGrup, 1, 1);
@@ -48,13 +45,11 @@ FrmExport::FrmExport(QWidget* parent) : Form(parent) {
     OptnAll->setChecked(true);
     layout->addWidget(parties);
 
-    auto* format = Named(new QGroupBox(QStringLiteral("Format"), this), "FrameFormat");
+    auto* format = Named(new QGroupBox(tr("Format"), this), "FrameFormat");
     auto* formats = new QVBoxLayout(format);
-    OptnCsv =
-        Named(new QRadioButton(QStringLiteral("CSV, for spreadsheet programs"), format), "OptnCsv");
-    OptnVcf4 = Named(new QRadioButton(QStringLiteral("vCard &4.0"), format), "OptnVcf4");
-    OptnVcf3 =
-        Named(new QRadioButton(QStringLiteral("vCard &3.0, for older phones"), format), "OptnVcf3");
+    OptnCsv = Named(new QRadioButton(tr("CSV, for spreadsheet programs"), format), "OptnCsv");
+    OptnVcf4 = Named(new QRadioButton(tr("vCard &4.0"), format), "OptnVcf4");
+    OptnVcf3 = Named(new QRadioButton(tr("vCard &3.0, for older phones"), format), "OptnVcf3");
     formats->addWidget(OptnCsv);
     formats->addWidget(OptnVcf4);
     formats->addWidget(OptnVcf3);
@@ -70,8 +65,8 @@ FrmExport::FrmExport(QWidget* parent) : Form(parent) {
     layout->addWidget(LblStatus);
 
     auto* buttons = new QHBoxLayout;
-    CmdExport = Named(new QPushButton(QStringLiteral("E&xport"), this), "CmdExport");
-    CmdClos = Named(new QPushButton(QStringLiteral("Close"), this), "CmdClos");
+    CmdExport = Named(new QPushButton(tr("E&xport"), this), "CmdExport");
+    CmdClos = Named(new QPushButton(tr("Close"), this), "CmdClos");
     for (QPushButton* b : {CmdExport, CmdClos}) {
         b->setAutoDefault(true);
         b->setMinimumSize(Px(1095), Px(375));
@@ -83,7 +78,7 @@ FrmExport::FrmExport(QWidget* parent) : Form(parent) {
 
     On::Click(CmdExport, [this] { CmdExport_Click(); });
     On::Click(CmdClos, [this] { Unload(); });
-    connect(CmbxGrup, &QComboBox::activated, OptnGroup, [this] { OptnGroup->setChecked(true); });
+    On::Click(CmbxGrup, [this] { OptnGroup->setChecked(true); });
 }
 
 void FrmExport::Form_Load() {
@@ -109,14 +104,7 @@ QList<int> FrmExport::ChosenParties(const BookData& book) {
         const int at = CmbxGrup->currentIndex();
         return at < 0 ? QList<int>() : book.PartiesIn(groupIds_.value(at));
     }
-    if (OptnResult->isChecked()) {
-        FrmSrchEngn* search = MainMdi() ? MainMdi()->Child<FrmSrchEngn>() : nullptr;
-        QList<int> ids;
-        if (search)
-            for (Integer id : search->ResultPartyIds())
-                ids.append(id);
-        return ids;
-    }
+    if (OptnResult->isChecked()) return result_;
     QList<int> ids;
     for (const BookParty& p : book.parties)
         ids.append(p.id);
@@ -124,16 +112,19 @@ QList<int> FrmExport::ChosenParties(const BookData& book) {
 }
 
 void FrmExport::CmdExport_Click() {
-    if (OptnResult->isChecked() && !(MainMdi() && MainMdi()->Child<FrmSrchEngn>())) {
-        MsgBox(QStringLiteral("Open the Search Engine and search first; its result is what "
-                              "is exported."),
+    std::optional<QList<int>> result;
+    if (OptnResult->isChecked() && SearchResult) result = SearchResult();
+    if (OptnResult->isChecked() && !result) {
+        MsgBox(tr("Open the Search Engine and search first; its result is what "
+                  "is exported."),
                vbInformation, Caption());
         return;
     }
+    result_ = result.value_or(QList<int>());
     const BookData book = ReadBook(*Conn);
     const QList<int> ids = ChosenParties(book);
     if (ids.isEmpty()) {
-        MsgBox(QStringLiteral("There are no parties to export."), vbInformation, Caption());
+        MsgBox(tr("There are no parties to export."), vbInformation, Caption());
         return;
     }
     const ExportFormat format = OptnCsv->isChecked()    ? ExportFormat::Csv
@@ -141,17 +132,17 @@ void FrmExport::CmdExport_Click() {
                                                         : ExportFormat::VCard3;
     const QString folder = ContactsFolder();
     const QString file = FileDialogs::GetSaveFileName(
-        this, QStringLiteral("Export Parties"),
+        this, tr("Export Parties"),
         QDir(folder).filePath(QStringLiteral("parties") + ExportSuffix(format)),
-        format == ExportFormat::Csv ? QStringLiteral("CSV files (*.csv);;All files (*)")
-                                    : QStringLiteral("vCard files (*.vcf);;All files (*)"));
+        format == ExportFormat::Csv ? tr("CSV files (*.csv);;All files (*)")
+                                    : tr("vCard files (*.vcf);;All files (*)"));
     if (file.isEmpty()) return;
     RememberContactsFolder(file);
     try {
         UserFile::Check(file);
     } catch (const WriteRefused& e) {
-        MsgBox(QStringLiteral("The parties cannot be exported there.\n\n") + ErrorText(e),
-               vbCritical, Caption());
+        MsgBox(tr("The parties cannot be exported there.\n\n") + ErrorText(e), vbCritical,
+               Caption());
         return;
     }
 
@@ -167,14 +158,12 @@ void FrmExport::CmdExport_Click() {
     CmdExport->setEnabled(true);
     if (!written) {
         LblStatus->setText(QString());
-        MsgBox(QStringLiteral("The parties could not be exported: nothing was written.\n\n") +
-                   error,
+        MsgBox(tr("The parties could not be exported: nothing was written.\n\n") + error,
                vbCritical, Caption());
         return;
     }
-    const QString done = QStringLiteral("%1 parties exported to %2.")
-                             .arg(ids.size())
-                             .arg(QDir::toNativeSeparators(file));
+    const QString done =
+        tr("%1 parties exported to %2.").arg(ids.size()).arg(QDir::toNativeSeparators(file));
     LblStatus->setText(done);
     MsgBox(done, vbInformation, Caption());
 }

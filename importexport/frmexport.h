@@ -4,6 +4,10 @@
 
 #include "platform/form.h"
 
+#include <QList>
+#include <functional>
+#include <optional>
+
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -28,9 +32,15 @@ class FrmExport : public Form {
     QPushButton* CmdExport = nullptr;
     QPushButton* CmdClos = nullptr;
 
+    // The ids of the Search Engine's current result, each party once, in
+    // its order; none while no Search Engine is open. The main window,
+    // which owns both windows, hands it over.
+    std::function<std::optional<QList<int>>()> SearchResult;
+
   private:
     void FillGroups();
     void CmdExport_Click();
     QList<int> ChosenParties(const struct BookData& book);
     QList<int> groupIds_;
+    QList<int> result_; // the Search Engine's result when it is exported
 };

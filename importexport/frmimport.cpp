@@ -1,12 +1,12 @@
 #include "importexport/frmimport.h"
 
-#include "address/duplicateentry.h"
 #include "data/connmodule.h"
 #include "data/ids.h"
 #include "data/recordset.h"
 #include "importexport/importwriter.h"
 #include "importexport/textdecode.h"
 #include "importexport/windowparts.h"
+#include "party/duplicateentry.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/filedialogs.h"
@@ -131,21 +131,20 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     auto* layout = new QVBoxLayout(this);
 
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(new QLabel(QStringLiteral("File :-"), this));
-    LblFile = Named(new QLabel(QStringLiteral("(none chosen)"), this), "LblFile");
+    fileRow->addWidget(new QLabel(tr("File :-"), this));
+    LblFile = Named(new QLabel(tr("(none chosen)"), this), "LblFile");
     LblFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
     fileRow->addWidget(LblFile, 1);
-    CmdBrowse = Named(new QPushButton(QStringLiteral("&Browse..."), this), "CmdBrowse");
+    CmdBrowse = Named(new QPushButton(tr("&Browse..."), this), "CmdBrowse");
     fileRow->addWidget(CmdBrowse);
     layout->addLayout(fileRow);
 
     auto* formatRow = new QHBoxLayout;
     LblFormat = Named(new QLabel(this), "LblFormat");
     formatRow->addWidget(LblFormat, 1);
-    formatRow->addWidget(new QLabel(QStringLiteral("Delimiter :-"), this));
+    formatRow->addWidget(new QLabel(tr("Delimiter :-"), this));
     CmbxDelim = Named(new QComboBox(this), "CmbxDelim");
-    CmbxDelim->addItems(
-        {QStringLiteral("Comma"), QStringLiteral("Semicolon"), QStringLiteral("Tab")});
+    CmbxDelim->addItems({tr("Comma"), tr("Semicolon"), tr("Tab")});
     formatRow->addWidget(CmbxDelim);
     formatRow->addWidget(new QLabel(tr("Encoding :-"), this));
     CmbxEnc = Named(new QComboBox(this), "CmbxEnc");
@@ -161,45 +160,43 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     layout->addWidget(LblEncoding);
 
     auto* middle = new QHBoxLayout;
-    FrameMap = Named(new QGroupBox(QStringLiteral("Columns of the file"), this), "FrameMap");
+    FrameMap = Named(new QGroupBox(tr("Columns of the file"), this), "FrameMap");
     auto* mapLayout = new QVBoxLayout(FrameMap);
     TblMap = Named(new QTableWidget(0, 3, FrameMap), "TblMap");
-    TblMap->setHorizontalHeaderLabels(
-        {QStringLiteral("Column"), QStringLiteral("First value"), QStringLiteral("Stored as")});
+    TblMap->setHorizontalHeaderLabels({tr("Column"), tr("First value"), tr("Stored as")});
     TblMap->verticalHeader()->hide();
     TblMap->horizontalHeader()->setStretchLastSection(true);
     TblMap->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mapLayout->addWidget(TblMap);
     middle->addWidget(FrameMap, 3);
 
-    auto* groups = Named(new QGroupBox(QStringLiteral("Join the group(s)"), this), "FrameGrup");
+    auto* groups = Named(new QGroupBox(tr("Join the group(s)"), this), "FrameGrup");
     auto* groupLayout = new QVBoxLayout(groups);
     LstvewGrup = Named(new ListView(groups), "LstvewGrup");
-    LstvewGrup->AddColumn(QStringLiteral("Group Name"), 2800);
+    LstvewGrup->AddColumn(tr("Group Name"), 2800);
     LstvewGrup->SetCheckboxes(true);
     LstvewGrup->header()->setStretchLastSection(true);
     groupLayout->addWidget(LstvewGrup);
     middle->addWidget(groups, 2);
     layout->addLayout(middle, 4);
 
-    auto* preview =
-        Named(new QGroupBox(QStringLiteral("Parties as they will be stored"), this), "FramePrevw");
+    auto* preview = Named(new QGroupBox(tr("Parties as they will be stored"), this), "FramePrevw");
     auto* previewLayout = new QVBoxLayout(preview);
     LstvewPrevw = Named(new ListView(preview), "LstvewPrevw");
-    LstvewPrevw->AddColumn(QStringLiteral("Line"), 600);
-    LstvewPrevw->AddColumn(QStringLiteral("Status"), 1100);
-    LstvewPrevw->AddColumn(QStringLiteral("Choice"), 2300);
-    LstvewPrevw->AddColumn(QStringLiteral("Reason"), 3600);
+    LstvewPrevw->AddColumn(tr("Line"), 600);
+    LstvewPrevw->AddColumn(tr("Status"), 1100);
+    LstvewPrevw->AddColumn(tr("Choice"), 2300);
+    LstvewPrevw->AddColumn(tr("Reason"), 3600);
     for (int f = 0; f < kPartyFields - 1; ++f)
         LstvewPrevw->AddColumn(FieldCaption(PartyField(f)), f == 0 ? 2600 : 1500);
     previewLayout->addWidget(LstvewPrevw);
     auto* choiceRow = new QHBoxLayout;
-    choiceRow->addWidget(new QLabel(QStringLiteral("For the chosen duplicate :-"), preview));
+    choiceRow->addWidget(new QLabel(tr("For the chosen duplicate :-"), preview));
     CmbxChoice = Named(new QComboBox(preview), "CmbxChoice");
     for (DuplicateChoice c : {DuplicateChoice::Skip, DuplicateChoice::Update, DuplicateChoice::Add})
         CmbxChoice->addItem(ChoiceText(c));
     choiceRow->addWidget(CmbxChoice);
-    ChkAll = Named(new QCheckBox(QStringLiteral("Appl&y to all duplicates"), preview), "ChkAll");
+    ChkAll = Named(new QCheckBox(tr("Appl&y to all duplicates"), preview), "ChkAll");
     choiceRow->addWidget(ChkAll);
     choiceRow->addStretch();
     previewLayout->addLayout(choiceRow);
@@ -213,9 +210,9 @@ FrmImport::FrmImport(QWidget* parent) : Form(parent) {
     PrgBar = Named(new QProgressBar(this), "PrgBar");
     PrgBar->setValue(0);
     bottom->addWidget(PrgBar, 1);
-    CmdImport = Named(new QPushButton(QStringLiteral("&Import"), this), "CmdImport");
-    CmdStop = Named(new QPushButton(QStringLiteral("Cancel"), this), "CmdStop");
-    CmdClos = Named(new QPushButton(QStringLiteral("Close"), this), "CmdClos");
+    CmdImport = Named(new QPushButton(tr("&Import"), this), "CmdImport");
+    CmdStop = Named(new QPushButton(tr("Cancel"), this), "CmdStop");
+    CmdClos = Named(new QPushButton(tr("Close"), this), "CmdClos");
     for (QPushButton* b : {CmdImport, CmdStop, CmdClos}) {
         b->setAutoDefault(true);
         b->setMinimumSize(Px(1095), Px(375));
@@ -255,11 +252,10 @@ void FrmImport::closeEvent(QCloseEvent* e) {
 
 void FrmImport::CmdBrowse_Click() {
     const QString folder = ContactsFolder();
-    const QString path =
-        FileDialogs::GetOpenFileName(this, QStringLiteral("Import Parties"), folder,
-                                     QStringLiteral("Contacts (*.csv *.vcf *.txt);;CSV files "
-                                                    "(*.csv *.txt);;vCard files (*.vcf);;All "
-                                                    "files (*)"));
+    const QString path = FileDialogs::GetOpenFileName(this, tr("Import Parties"), folder,
+                                                      tr("Contacts (*.csv *.vcf *.txt);;CSV files "
+                                                         "(*.csv *.txt);;vCard files (*.vcf);;All "
+                                                         "files (*)"));
     if (path.isEmpty()) return;
     RememberContactsFolder(path);
     OpenFile(path);
@@ -273,14 +269,13 @@ void FrmImport::OpenFile(const QString& path, const QString& encoding) {
     QList<ImportRow> plan;
     try {
         Busy busy(this, true);
-        read = ReadContactsFile(path, busy.Stage(QStringLiteral("Reading the file")), encoding);
+        read = ReadContactsFile(path, busy.Stage(tr("Reading the file")), encoding);
         if (read.error.isEmpty()) {
-            book = ReadBook(*Conn, busy.Stage(QStringLiteral("Reading the address book")));
-            plan =
-                PlanImport(read.source, book, busy.Stage(QStringLiteral("Checking the records")));
+            book = ReadBook(*Conn, busy.Stage(tr("Reading the address book")));
+            plan = PlanImport(read.source, book, busy.Stage(tr("Checking the records")));
         }
     } catch (const ImportCancelled&) {
-        LblCounts->setText(QStringLiteral("Reading %1 was cancelled: nothing of it was read. ")
+        LblCounts->setText(tr("Reading %1 was cancelled: nothing of it was read. ")
                                .arg(QDir::toNativeSeparators(path)) +
                            LblCounts->text());
         return;
@@ -306,7 +301,7 @@ void FrmImport::OpenFile(const QString& path, const QString& encoding) {
     FillMapping();
     ShowPlan();
     if (!file_.source.warnings.isEmpty())
-        MsgBox(QStringLiteral("The file was read with these cuts:\n") +
+        MsgBox(tr("The file was read with these cuts:\n") +
                    file_.source.warnings.mid(0, 10).join(u'\n'),
                vbExclamation, Caption());
 }
@@ -318,7 +313,7 @@ void FrmImport::FillGroups() {
     const bool fileTicked = LstvewGrup->Count() < 1 || LstvewGrup->Item(1).Checked();
     LstvewGrup->Clear();
     groupIds_.clear();
-    LstvewGrup->Add(QStringLiteral("(the groups named in the file)")).SetChecked(fileTicked);
+    LstvewGrup->Add(tr("(the groups named in the file)")).SetChecked(fileTicked);
     for (const auto& [id, name] : ReadGroups(*Conn)) {
         LstvewGrup->Add(name).SetChecked(ticked.contains(id));
         groupIds_.append(id);
@@ -338,12 +333,12 @@ void FrmImport::FillMapping() {
             TblMap->setItem(c, 1, new QTableWidgetItem(first.value(c)));
             auto* field = new ScrolledCombo(TblMap);
             field->setObjectName(QStringLiteral("CmbxField%1").arg(c));
-            field->addItem(QStringLiteral("(left out)"));
+            field->addItem(tr("(left out)"));
             for (int f = 0; f < kPartyFields; ++f)
                 field->addItem(FieldCaption(PartyField(f)));
             const PartyField guessed = file_.mapping.value(c, PartyField::Count);
             field->setCurrentIndex(guessed == PartyField::Count ? 0 : int(guessed) + 1);
-            connect(field, &QComboBox::currentIndexChanged, this, [this] { TblMap_Change(); });
+            On::Signal(field, &QComboBox::currentIndexChanged, [this] { TblMap_Change(); });
             TblMap->setCellWidget(c, 2, field);
         }
         TblMap->resizeColumnToContents(0);
@@ -354,9 +349,8 @@ void FrmImport::FillMapping() {
 void FrmImport::CmbxDelim_Click() {
     if (filling_ || file_.vcard || file_.text.isEmpty()) return;
     const QChar delimiter = kDelimiters[qBound(0, CmbxDelim->currentIndex(), 2)];
-    Replan([&](Busy& busy) {
-        ApplyDelimiter(file_, delimiter, busy.Stage(QStringLiteral("Reading the file")));
-    });
+    Replan(
+        [&](Busy& busy) { ApplyDelimiter(file_, delimiter, busy.Stage(tr("Reading the file"))); });
     FillMapping();
 }
 
@@ -374,16 +368,14 @@ void FrmImport::TblMap_Change() {
         const int at = static_cast<QComboBox*>(TblMap->cellWidget(c, 2))->currentIndex();
         mapping.append(at <= 0 ? PartyField::Count : PartyField(at - 1));
     }
-    Replan([&](Busy& busy) {
-        ApplyMapping(file_, mapping, busy.Stage(QStringLiteral("Reading the file")));
-    });
+    Replan([&](Busy& busy) { ApplyMapping(file_, mapping, busy.Stage(tr("Reading the file"))); });
 }
 
 void FrmImport::Replan(const std::function<void(Busy&)>& first) {
     {
         Busy busy(this, false);
         if (first) first(busy);
-        plan_ = PlanImport(file_.source, book_, busy.Stage(QStringLiteral("Checking the records")));
+        plan_ = PlanImport(file_.source, book_, busy.Stage(tr("Checking the records")));
     }
     ShowPlan();
 }
@@ -391,7 +383,7 @@ void FrmImport::Replan(const std::function<void(Busy&)>& first) {
 void FrmImport::ShowPlan() {
     CmbxChoice->setCurrentIndex(int(DuplicateChoice::Skip));
     ChkAll->setChecked(false);
-    LblFormat->setText(QStringLiteral("Format :- %1; %2")
+    LblFormat->setText(tr("Format :- %1; %2")
                            .arg(file_.source.format)
                            .arg(Count(int(file_.source.records.size()), "record", "records")));
     const QString warning = EncodingWarning(file_);
@@ -420,8 +412,8 @@ void FrmImport::ShowCounts() {
     int duplicates = 0;
     for (const ImportRow& r : plan_)
         if (r.status == RowStatus::Duplicate) ++duplicates;
-    LblCounts->setText(QStringLiteral("%1: %2 to add, %3 to update, %4 to skip, %5 invalid "
-                                      "(%6). The book has room for %7 more parties.")
+    LblCounts->setText(tr("%1: %2 to add, %3 to update, %4 to skip, %5 invalid "
+                          "(%6). The book has room for %7 more parties.")
                            .arg(Count(int(plan_.size()), "record", "records"))
                            .arg(c.add)
                            .arg(c.update)
@@ -472,13 +464,12 @@ void FrmImport::CmdImport_Click() {
     for (int i = 2; i <= LstvewGrup->Count(); ++i)
         if (LstvewGrup->Item(i).Checked()) options.groupIds.append(groupIds_.value(i - 2));
     if (!options.fileGroups && options.groupIds.isEmpty()) {
-        MsgBox(QStringLiteral("Please select atleat on group to proceed further"), vbInformation,
-               Caption());
+        MsgBox(tr("Please select atleat on group to proceed further"), vbInformation, Caption());
         LstvewGrup->setFocus();
         return;
     }
     if (const int bare = RowsWithoutGroup(plan_, options)) {
-        MsgBox(QStringLiteral("%1 name no group in the file. Tick a group for them to join.")
+        MsgBox(tr("%1 name no group in the file. Tick a group for them to join.")
                    .arg(Count(bare, "record", "records")),
                vbInformation, Caption());
         LstvewGrup->setFocus();
@@ -486,11 +477,11 @@ void FrmImport::CmdImport_Click() {
     }
     const ImportCounts counts = CountPlan(plan_);
     if (counts.add + counts.update == 0) {
-        MsgBox(QStringLiteral("Nothing to import: every record is skipped or invalid."),
-               vbInformation, Caption());
+        MsgBox(tr("Nothing to import: every record is skipped or invalid."), vbInformation,
+               Caption());
         return;
     }
-    if (MsgBox(QStringLiteral("Add %1 and update %2?")
+    if (MsgBox(tr("Add %1 and update %2?")
                    .arg(Count(counts.add, "party", "parties"))
                    .arg(Count(counts.update, "party", "parties")),
                vbYesNo, Caption()) != vbYes)
@@ -502,20 +493,20 @@ void FrmImport::CmdImport_Click() {
     try {
         // The bar is back at its start before the outcome is told.
         Busy busy(this, true);
-        const ReadProgress step = busy.Stage(QStringLiteral("Importing"));
+        const ReadProgress step = busy.Stage(tr("Importing"));
         const ImportResult done = ApplyImport(*Conn, plan_, options, [&](int n, int total) {
             step(n, total);
             return true;
         });
         outcome = ResultText(done);
     } catch (const ImportCancelled&) {
-        outcome = QStringLiteral("The import was cancelled. Nothing was imported; the address "
-                                 "book is as it was.");
+        outcome = tr("The import was cancelled. Nothing was imported; the address "
+                     "book is as it was.");
     } catch (const ImportRefused& refused) {
         outcome = refused.text();
         icon = vbCritical;
     } catch (const std::exception& e) {
-        outcome = QStringLiteral("The import failed and nothing was imported.\n\n") + ErrorText(e);
+        outcome = tr("The import failed and nothing was imported.\n\n") + ErrorText(e);
         icon = vbCritical;
     }
     importing_ = false;
@@ -523,8 +514,7 @@ void FrmImport::CmdImport_Click() {
     MsgBox(outcome, icon, Caption());
     // The book has changed (or not): the plan is made afresh against it.
     FillGroups();
-    Replan([&](Busy& busy) {
-        book_ = ReadBook(*Conn, busy.Stage(QStringLiteral("Reading the address book")));
-    });
+    Replan(
+        [&](Busy& busy) { book_ = ReadBook(*Conn, busy.Stage(tr("Reading the address book"))); });
     LblCounts->setText(outcome + u' ' + LblCounts->text());
 }

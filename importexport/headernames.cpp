@@ -1,6 +1,6 @@
 #include "importexport/headernames.h"
 
-#include "importexport/phonenumbers.h"
+#include "party/phonenumbers.h"
 
 #include <QHash>
 #include <QRegularExpression>

@@ -3,7 +3,7 @@
 // their CSV exports (English, German, French, Spanish and Hindi spellings),
 // what each column holds, and the field of a party it feeds.
 
-#include "importexport/partyrecord.h"
+#include "party/partyrecord.h"
 
 #include <QList>
 #include <QString>

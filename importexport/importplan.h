@@ -5,8 +5,8 @@
 // reason. The user's choice for each duplicate is kept on its row.
 
 #include "importexport/bookdata.h"
-#include "importexport/duplicates.h"
 #include "importexport/progress.h"
+#include "party/duplicates.h"
 
 #include <QList>
 

@@ -4,6 +4,7 @@
 #include "data/ids.h"
 #include "data/recordset.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QSet>
 
@@ -28,20 +29,9 @@ QStringList GroupsOf(const ImportRow& r, const ImportOptions& o) {
 // The columns of the party row from the fitted values, as the address
 // master writes them.
 void WriteParty(Recordset& rs, const PartyRecord& p, int cityId) {
-    rs.Fields("adrsname") = p[PartyField::Name];
-    rs.Fields("adrscontact") = p[PartyField::Contact];
-    rs.Fields("adrs1") = p[PartyField::Address];
-    rs.Fields("adrs2") = p[PartyField::Area];
-    rs.Fields("adrs3") = p[PartyField::LandMark];
+    for (int f = 0; f < kPartyFields; ++f)
+        if (const char* column = PartyColumn(PartyField(f))) rs.Fields(column) = p.v[f];
     rs.Fields("AdrsCtyid") = QVariant(CInt(cityId));
-    rs.Fields("adrspin") = p[PartyField::Pin];
-    rs.Fields("adrscstno") = p[PartyField::Vat];
-    rs.Fields("adrsphno") = p[PartyField::Phone];
-    rs.Fields("adrsmobno") = p[PartyField::Mobile];
-    rs.Fields("adrsfax") = p[PartyField::Fax];
-    rs.Fields("adrsemail") = p[PartyField::Email];
-    rs.Fields("adrsweb") = p[PartyField::Web];
-    rs.Fields("adrsnotes") = p[PartyField::Notes];
     rs.Fields("adrsdelstatus") = QVariant(Integer(0));
 }
 
@@ -108,13 +98,14 @@ class CityFinder {
 void Room(const char* what, qint64 needed, int largest) {
     const qint64 room = kLargestId - largest;
     if (needed <= room) return;
-    throw ImportRefused(
-        QStringLiteral("The import would need %1 new %2, but the address book has room for "
-                       "only %3 more (ids go up to %4). Nothing was imported.")
-            .arg(needed)
-            .arg(QString::fromLatin1(what))
-            .arg(qMax<qint64>(room, 0))
-            .arg(kLargestId));
+    throw ImportRefused(QCoreApplication::translate(
+                            "FrmImport",
+                            "The import would need %1 new %2, but the address book has room for "
+                            "only %3 more (ids go up to %4). Nothing was imported.")
+                            .arg(needed)
+                            .arg(QString::fromLatin1(what))
+                            .arg(qMax<qint64>(room, 0))
+                            .arg(kLargestId));
 }
 
 } // namespace
@@ -123,8 +114,9 @@ QString ResultText(const ImportResult& r) {
     auto count = [](int n, const char* one, const char* many) {
         return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
     };
-    return QStringLiteral("Import finished: %1 added, %2 updated, %3 unchanged, %4 skipped, %5 "
-                          "invalid; %6 and %7 created.")
+    return QCoreApplication::translate(
+               "FrmImport", "Import finished: %1 added, %2 updated, %3 unchanged, %4 skipped, %5 "
+                            "invalid; %6 and %7 created.")
         .arg(count(r.added, "party", "parties"))
         .arg(r.updated)
         .arg(count(r.unchanged, "party", "parties"))
@@ -142,190 +134,247 @@ int RowsWithoutGroup(const QList<ImportRow>& rows, const ImportOptions& options)
     return n;
 }
 
+namespace {
+
+// One import inside its transaction: the book as it is now, what the rows
+// add to it, then the writes, cities and groups first, parties, their links.
+class Writer {
+  public:
+    Writer(Connection& conn, const QList<ImportRow>& rows, const ImportOptions& options,
+           const ImportProgress& progress)
+        : conn_(conn), rows_(rows), options_(options), progress_(progress), book_(ReadBook(conn)),
+          stamp_(QDateTime::currentDateTime()), cities_(book_) {}
+
+    void CheckRoom();
+    void StoreCities();
+    void StoreGroups();
+    void StoreParties();
+    void StoreLinks();
+
+    ImportResult result;
+
+  private:
+    QList<int> groupsFor(const ImportRow& r) const;
+    void link(int party, int group);
+    // Counts the row stored and, every 500 rows, writes the batch out and
+    // opens the recordset afresh (it keeps every row added to it).
+    void tick(Recordset& batch);
+    void updateParty(const ImportRow& r);
+    void addParty(Recordset& rs, const ImportRow& r);
+
+    Connection& conn_;
+    const QList<ImportRow>& rows_;
+    const ImportOptions& options_;
+    const ImportProgress& progress_;
+    const BookData book_;
+    const QVariant stamp_;
+    CityFinder cities_;
+    QStringList newGroups_;
+    QHash<QString, int> groupIds_;    // new groups by folded name
+    QList<QPair<int, int>> newLinks_; // party, group
+    QSet<QPair<int, int>> linked_;
+    int done_ = 0;
+    int nextParty_ = 0;
+};
+
+const QString kPartiesSql = QStringLiteral("Select * from adrsmstr");
+
+// What is new (cities, groups, parties, links) against every limit:
+// nothing is written when any would be passed.
+void Writer::CheckRoom() {
+    qint64 parties = 0, links = 0;
+    for (const ImportRow& r : rows_) {
+        if (r.status == RowStatus::Invalid) {
+            ++result.invalid;
+            continue;
+        }
+        if (!Stored(r)) {
+            ++result.skipped;
+            continue;
+        }
+        const BookParty* own = Updates(r) ? book_.Party(r.match.id) : nullptr;
+        const PartyRecord stored = own ? Merged(own->record, r.fitted.party) : r.fitted.party;
+        if (!cities_.Find(stored, own)) cities_.Add(stored);
+        QSet<int> joined(options_.groupIds.begin(), options_.groupIds.end());
+        for (const QString& g : GroupsOf(r, options_)) {
+            const QString key = g.toCaseFolded();
+            if (book_.GroupNamed(g)) {
+                joined.insert(book_.GroupNamed(g));
+            } else if (!groupIds_.contains(key)) {
+                groupIds_.insert(key, 0);
+                newGroups_.append(g);
+            }
+        }
+        if (Updates(r)) {
+            if (!own)
+                throw ImportRefused(QStringLiteral(
+                    "A party the import would update is no longer in the address book. "
+                    "Nothing was imported; open the file again."));
+            for (int g : own->groupIds)
+                joined.remove(g);
+        } else {
+            ++parties;
+        }
+        QSet<QString> named;
+        for (const QString& g : GroupsOf(r, options_))
+            if (!book_.GroupNamed(g)) named.insert(g.toCaseFolded());
+        links += joined.size() + named.size();
+    }
+    Room("parties", parties, book_.maxParty);
+    Room("cities", cities_.newCities.size(), book_.maxCity);
+    Room("groups", newGroups_.size(), book_.maxGroup);
+    Room("group memberships", links, book_.maxLink);
+}
+
+void Writer::StoreCities() {
+    if (cities_.newCities.isEmpty()) return;
+    int nextCity = book_.maxCity;
+    Recordset rs;
+    rs.Open(QStringLiteral("Select * from cscmstr"), &conn_);
+    for (qsizetype i = 0; i < cities_.newCities.size(); ++i) {
+        const BookCity& c = cities_.newCities[i];
+        rs.AddNew();
+        rs.Fields("Ctyid") = QVariant(CInt(++nextCity));
+        rs.Fields("ctyname") = c.name;
+        rs.Fields("statename") = c.state;
+        rs.Fields("contryname") = c.country;
+        rs.Fields("addt") = stamp_;
+        rs.Fields("delstatus") = QVariant(Integer(0));
+        cities_.newIds[i] = nextCity;
+    }
+    rs.UpdateBatch(adAffectAllChapters);
+    rs.Close();
+    result.citiesAdded = int(cities_.newCities.size());
+}
+
+void Writer::StoreGroups() {
+    if (newGroups_.isEmpty()) return;
+    int nextGroup = book_.maxGroup;
+    Recordset rs;
+    rs.Open(QStringLiteral("Select * from adrsgrupmstr"), &conn_);
+    for (const QString& g : newGroups_) {
+        rs.AddNew();
+        rs.Fields("grpid") = QVariant(CInt(++nextGroup));
+        rs.Fields("grpname") = g;
+        groupIds_[g.toCaseFolded()] = nextGroup;
+    }
+    rs.UpdateBatch(adAffectAllChapters);
+    rs.Close();
+    result.groupsAdded = int(newGroups_.size());
+}
+
+QList<int> Writer::groupsFor(const ImportRow& r) const {
+    QList<int> ids = options_.groupIds;
+    for (const QString& g : GroupsOf(r, options_)) {
+        const int id =
+            book_.GroupNamed(g) ? book_.GroupNamed(g) : groupIds_.value(g.toCaseFolded());
+        if (!ids.contains(id)) ids.append(id);
+    }
+    return ids;
+}
+
+void Writer::link(int party, int group) {
+    if (linked_.contains({party, group})) return;
+    linked_.insert({party, group});
+    newLinks_.append({party, group});
+}
+
+void Writer::tick(Recordset& batch) {
+    if (++done_ % 500 != 0) return;
+    batch.UpdateBatch(adAffectAllChapters);
+    batch.Close();
+    batch.Open(kPartiesSql, &conn_);
+    if (progress_ && !progress_(done_, int(rows_.size()))) throw ImportCancelled();
+}
+
+void Writer::updateParty(const ImportRow& r) {
+    const BookParty* p = book_.Party(r.match.id);
+    const PartyRecord merged = Merged(p->record, r.fitted.party);
+    const int city = cities_.Find(merged, p);
+    QList<int> joins;
+    for (int g : groupsFor(r))
+        if (!p->groupIds.contains(g)) joins.append(g);
+    if (p->live && city == p->cityId && joins.isEmpty() && SameParty(p->record, merged)) {
+        // Nothing to change: the party keeps its edit date.
+        ++result.unchanged;
+        return;
+    }
+    Recordset one;
+    one.Open(QStringLiteral("Select * from adrsmstr where adrsid like '%1'").arg(r.match.id),
+             &conn_);
+    WriteParty(one, merged, city);
+    one.Fields("adrsedtdt") = stamp_;
+    one.UpdateBatch(adAffectAllChapters);
+    for (int g : joins)
+        link(r.match.id, g);
+    ++result.updated;
+}
+
+void Writer::addParty(Recordset& rs, const ImportRow& r) {
+    rs.AddNew();
+    rs.Fields("Adrsid") = QVariant(CInt(++nextParty_));
+    WriteParty(rs, r.fitted.party, cities_.Find(r.fitted.party));
+    rs.Fields("adrsaddt") = stamp_;
+    for (int g : groupsFor(r))
+        link(nextParty_, g);
+    ++result.added;
+}
+
+// New parties in batches, updated ones one by one; their links after them.
+void Writer::StoreParties() {
+    nextParty_ = book_.maxParty;
+    Recordset rs;
+    rs.Open(kPartiesSql, &conn_);
+    for (const ImportRow& r : rows_) {
+        if (Stored(r)) {
+            if (Updates(r))
+                updateParty(r);
+            else
+                addParty(rs, r);
+        }
+        tick(rs);
+    }
+    rs.UpdateBatch(adAffectAllChapters);
+    rs.Close();
+}
+
+void Writer::StoreLinks() {
+    int nextLink = book_.maxLink;
+    Recordset links;
+    for (qsizetype i = 0; i < newLinks_.size(); ++i) {
+        if (i % 500 == 0) {
+            if (i) {
+                links.UpdateBatch(adAffectAllChapters);
+                links.Close();
+            }
+            links.Open(QStringLiteral("Select * from adrsgrpdtails"), &conn_);
+        }
+        links.AddNew();
+        links.Fields("adrsgrpid") = QVariant(CInt(++nextLink));
+        links.Fields("adrsconcrnid") = QVariant(CInt(newLinks_[i].first));
+        links.Fields("adrsgrupid") = QString::number(newLinks_[i].second);
+    }
+    if (!newLinks_.isEmpty()) {
+        links.UpdateBatch(adAffectAllChapters);
+        links.Close();
+    }
+    const int total = int(rows_.size());
+    if (progress_ && !progress_(total, total)) throw ImportCancelled();
+}
+
+} // namespace
+
 ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
                          const ImportOptions& options, const ImportProgress& progress) {
     ImportResult result;
     InTransaction(conn, [&] {
-        // The book as it is now, inside the transaction: ids and names.
-        const BookData book = ReadBook(conn);
-        const QVariant stamp(QDateTime::currentDateTime());
-
-        // What is new: cities, groups, parties, links.
-        CityFinder cities(book);
-        QStringList newGroups;
-        QHash<QString, int> groupIds;
-        qint64 parties = 0, links = 0;
-        for (const ImportRow& r : rows) {
-            if (r.status == RowStatus::Invalid) {
-                ++result.invalid;
-                continue;
-            }
-            if (!Stored(r)) {
-                ++result.skipped;
-                continue;
-            }
-            const BookParty* own = Updates(r) ? book.Party(r.match.id) : nullptr;
-            const PartyRecord stored = own ? Merged(own->record, r.fitted.party) : r.fitted.party;
-            if (!cities.Find(stored, own)) cities.Add(stored);
-            QSet<int> joined(options.groupIds.begin(), options.groupIds.end());
-            for (const QString& g : GroupsOf(r, options)) {
-                const QString key = g.toCaseFolded();
-                if (book.GroupNamed(g)) {
-                    joined.insert(book.GroupNamed(g));
-                } else if (!groupIds.contains(key)) {
-                    groupIds.insert(key, 0);
-                    newGroups.append(g);
-                }
-            }
-            if (Updates(r)) {
-                const BookParty* p = book.Party(r.match.id);
-                if (!p)
-                    throw ImportRefused(QStringLiteral(
-                        "A party the import would update is no longer in the address book. "
-                        "Nothing was imported; open the file again."));
-                for (int g : p->groupIds)
-                    joined.remove(g);
-            } else {
-                ++parties;
-            }
-            QSet<QString> named;
-            for (const QString& g : GroupsOf(r, options))
-                if (!book.GroupNamed(g)) named.insert(g.toCaseFolded());
-            links += joined.size() + named.size();
-        }
-        // Every limit first: nothing is written when any would be passed.
-        Room("parties", parties, book.maxParty);
-        Room("cities", cities.newCities.size(), book.maxCity);
-        Room("groups", newGroups.size(), book.maxGroup);
-        Room("group memberships", links, book.maxLink);
-
-        const int total = int(rows.size());
-        int done = 0;
-        // Rows go out 500 at a time; the recordset is opened afresh after
-        // each batch, since it keeps every row added to it.
-        const QString partiesSql = QStringLiteral("Select * from adrsmstr");
-        auto tick = [&](Recordset& batch) {
-            if (++done % 500 != 0) return;
-            batch.UpdateBatch(adAffectAllChapters);
-            batch.Close();
-            batch.Open(partiesSql, &conn);
-            if (progress && !progress(done, total)) throw ImportCancelled();
-        };
-
-        Recordset rs;
-        int nextCity = book.maxCity;
-        if (!cities.newCities.isEmpty()) {
-            rs.Open(QStringLiteral("Select * from cscmstr"), &conn);
-            for (qsizetype i = 0; i < cities.newCities.size(); ++i) {
-                const BookCity& c = cities.newCities[i];
-                rs.AddNew();
-                rs.Fields("Ctyid") = QVariant(CInt(++nextCity));
-                rs.Fields("ctyname") = c.name;
-                rs.Fields("statename") = c.state;
-                rs.Fields("contryname") = c.country;
-                rs.Fields("addt") = stamp;
-                rs.Fields("delstatus") = QVariant(Integer(0));
-                cities.newIds[i] = nextCity;
-            }
-            rs.UpdateBatch(adAffectAllChapters);
-            rs.Close();
-            result.citiesAdded = int(cities.newCities.size());
-        }
-        int nextGroup = book.maxGroup;
-        if (!newGroups.isEmpty()) {
-            rs.Open(QStringLiteral("Select * from adrsgrupmstr"), &conn);
-            for (const QString& g : newGroups) {
-                rs.AddNew();
-                rs.Fields("grpid") = QVariant(CInt(++nextGroup));
-                rs.Fields("grpname") = g;
-                groupIds[g.toCaseFolded()] = nextGroup;
-            }
-            rs.UpdateBatch(adAffectAllChapters);
-            rs.Close();
-            result.groupsAdded = int(newGroups.size());
-        }
-        auto groupsFor = [&](const ImportRow& r) {
-            QList<int> ids = options.groupIds;
-            for (const QString& g : GroupsOf(r, options)) {
-                const int id =
-                    book.GroupNamed(g) ? book.GroupNamed(g) : groupIds.value(g.toCaseFolded());
-                if (!ids.contains(id)) ids.append(id);
-            }
-            return ids;
-        };
-
-        // New parties in batches, their links after them.
-        int nextParty = book.maxParty, nextLink = book.maxLink;
-        QList<QPair<int, int>> newLinks; // party, group
-        QSet<QPair<int, int>> linked;
-        auto link = [&](int party, int group) {
-            if (!linked.contains({party, group})) {
-                linked.insert({party, group});
-                newLinks.append({party, group});
-            }
-        };
-        Recordset links_;
-        rs.Open(partiesSql, &conn);
-        for (const ImportRow& r : rows) {
-            if (!Stored(r)) {
-                tick(rs);
-                continue;
-            }
-            if (Updates(r)) {
-                const BookParty* p = book.Party(r.match.id);
-                const PartyRecord merged = Merged(p->record, r.fitted.party);
-                const int city = cities.Find(merged, p);
-                QList<int> joins;
-                for (int g : groupsFor(r))
-                    if (!p->groupIds.contains(g)) joins.append(g);
-                if (p->live && city == p->cityId && joins.isEmpty() &&
-                    SameParty(p->record, merged)) {
-                    // Nothing to change: the party keeps its edit date.
-                    ++result.unchanged;
-                    tick(rs);
-                    continue;
-                }
-                Recordset one;
-                one.Open(
-                    QStringLiteral("Select * from adrsmstr where adrsid like '%1'").arg(r.match.id),
-                    &conn);
-                WriteParty(one, merged, city);
-                one.Fields("adrsedtdt") = stamp;
-                one.UpdateBatch(adAffectAllChapters);
-                for (int g : joins)
-                    link(r.match.id, g);
-                ++result.updated;
-            } else {
-                rs.AddNew();
-                rs.Fields("Adrsid") = QVariant(CInt(++nextParty));
-                WriteParty(rs, r.fitted.party, cities.Find(r.fitted.party));
-                rs.Fields("adrsaddt") = stamp;
-                for (int g : groupsFor(r))
-                    link(nextParty, g);
-                ++result.added;
-            }
-            tick(rs);
-        }
-        rs.UpdateBatch(adAffectAllChapters);
-        rs.Close();
-        for (qsizetype i = 0; i < newLinks.size(); ++i) {
-            if (i % 500 == 0) {
-                if (i) {
-                    links_.UpdateBatch(adAffectAllChapters);
-                    links_.Close();
-                }
-                links_.Open(QStringLiteral("Select * from adrsgrpdtails"), &conn);
-            }
-            links_.AddNew();
-            links_.Fields("adrsgrpid") = QVariant(CInt(++nextLink));
-            links_.Fields("adrsconcrnid") = QVariant(CInt(newLinks[i].first));
-            links_.Fields("adrsgrupid") = QString::number(newLinks[i].second);
-        }
-        if (!newLinks.isEmpty()) {
-            links_.UpdateBatch(adAffectAllChapters);
-            links_.Close();
-        }
-        if (progress && !progress(total, total)) throw ImportCancelled();
+        Writer writer(conn, rows, options, progress);
+        writer.CheckRoom();
+        writer.StoreCities();
+        writer.StoreGroups();
+        writer.StoreParties();
+        writer.StoreLinks();
+        result = writer.result;
     });
     return result;
 }

@@ -2,7 +2,7 @@
 
 #include "data/fieldlengths.h"
 #include "importexport/headernames.h"
-#include "importexport/phonenumbers.h"
+#include "party/phonenumbers.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -3,8 +3,8 @@
 // readable column names as header, or one vCard per party.
 
 #include "importexport/csv.h"
-#include "importexport/partyrecord.h"
 #include "importexport/vcard.h"
+#include "party/partyrecord.h"
 
 #include <QVector>
 

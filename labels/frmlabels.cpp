@@ -3,11 +3,13 @@
 #include "labels/frmsender.h"
 #include "labels/labelsettings.h"
 #include "platform/errors.h"
+#include "platform/events.h"
 #include "platform/msgbox.h"
 #include "platform/named.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QFontComboBox>
 #include <QFontInfo>
@@ -29,17 +31,18 @@ struct Paper {
     const char* name;
     QSizeF mm;
 };
-const Paper kPapers[] = {{"A4", kA4Mm},
-                         {"US Letter", kLetterMm},
-                         {"A5", QSizeF(148, 210)},
-                         {"US Legal", QSizeF(8.5 * kMmPerInch, 14 * kMmPerInch)}};
+const Paper kPapers[] = {
+    {QT_TRANSLATE_NOOP("FrmLabels", "A4"), kA4Mm},
+    {QT_TRANSLATE_NOOP("FrmLabels", "US Letter"), kLetterMm},
+    {QT_TRANSLATE_NOOP("FrmLabels", "A5"), QSizeF(148, 210)},
+    {QT_TRANSLATE_NOOP("FrmLabels", "US Legal"), QSizeF(8.5 * kMmPerInch, 14 * kMmPerInch)}};
 
 QDoubleSpinBox* MmBox(QWidget* parent, const char* name, double min = 0, double max = 400) {
     auto* box = Named(new QDoubleSpinBox(parent), name);
     box->setRange(min, max);
     box->setDecimals(2);
     box->setSingleStep(0.5);
-    box->setSuffix(QStringLiteral(" mm"));
+    box->setSuffix(QCoreApplication::translate("FrmLabels", " mm"));
     return box;
 }
 
@@ -68,7 +71,7 @@ FrmLabels::FrmLabels(const QList<AddressBlock>& parties, int copies, bool attent
                      const QString& summary, QWidget* parent)
     : QDialog(parent), parties_(parties), envelopes_(StandardEnvelopes()) {
     setObjectName(QStringLiteral("FrmLabels"));
-    setWindowTitle(QStringLiteral("Labels and envelopes"));
+    setWindowTitle(tr("Labels and envelopes"));
 
     LblParties = Named(new QLabel(summary, this), "LblParties");
     LblParties->setTextFormat(Qt::PlainText);
@@ -89,10 +92,10 @@ FrmLabels::FrmLabels(const QList<AddressBlock>& parties, int copies, bool attent
     columns->addLayout(left);
     columns->addLayout(right);
 
-    CmdPreview = Named(new QPushButton(QStringLiteral("Pre&view..."), this), "CmdPreview");
-    CmdPrint = Named(new QPushButton(QStringLiteral("&Print..."), this), "CmdPrint");
-    CmdPdf = Named(new QPushButton(QStringLiteral("Save as P&DF..."), this), "CmdPdf");
-    CmdClose = Named(new QPushButton(QStringLiteral("Close"), this), "CmdClose");
+    CmdPreview = Named(new QPushButton(tr("Pre&view..."), this), "CmdPreview");
+    CmdPrint = Named(new QPushButton(tr("&Print..."), this), "CmdPrint");
+    CmdPdf = Named(new QPushButton(tr("Save as P&DF..."), this), "CmdPdf");
+    CmdClose = Named(new QPushButton(tr("Close"), this), "CmdClose");
     CmdPreview->setDefault(true);
     LblStatus = Named(new QLabel(this), "LblStatus");
     LblStatus->setTextFormat(Qt::PlainText);
@@ -113,29 +116,23 @@ FrmLabels::FrmLabels(const QList<AddressBlock>& parties, int copies, bool attent
     ChkAttention->setChecked(attention);
     LoadChoices();
 
-    connect(OptnSheet, &QRadioButton::toggled, this,
-            [this] { Guarded(this, [&] { ModeChanged(); }); });
-    connect(CmbxSheet, &QComboBox::activated, this,
-            [this] { Guarded(this, [&] { SheetChosen(); }); });
+    On::Signal(OptnSheet, &QRadioButton::toggled, [this] { ModeChanged(); });
+    On::Click(CmbxSheet, [this] { SheetChosen(); });
     for (QSpinBox* box : {SpnRows, SpnColumns})
-        connect(box, &QSpinBox::valueChanged, this, [this] { MeasuresChanged(); });
+        On::Signal(box, &QSpinBox::valueChanged, [this] { MeasuresChanged(); });
     for (QDoubleSpinBox* box :
          {SpnLabelWidth, SpnLabelHeight, SpnLeftMargin, SpnTopMargin, SpnColumnGap, SpnRowGap})
-        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { MeasuresChanged(); });
-    connect(CmbxPaper, &QComboBox::currentIndexChanged, this, [this] { MeasuresChanged(); });
-    connect(CmbxPrinter, &QComboBox::currentIndexChanged, this, [this] { PrinterChosen(); });
+        On::Signal(box, &QDoubleSpinBox::valueChanged, [this] { MeasuresChanged(); });
+    On::Signal(CmbxPaper, &QComboBox::currentIndexChanged, [this] { MeasuresChanged(); });
+    On::Signal(CmbxPrinter, &QComboBox::currentIndexChanged, [this] { PrinterChosen(); });
     for (QDoubleSpinBox* box : {SpnOffsetX, SpnOffsetY})
-        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { OffsetChanged(); });
-    auto click = [this](QPushButton* b, void (FrmLabels::*handler)()) {
-        connect(b, &QPushButton::clicked, this,
-                [this, handler] { Guarded(this, [&] { (this->*handler)(); }); });
-    };
-    click(CmdKeepSheet, &FrmLabels::KeepSheet);
-    click(CmdForgetSheet, &FrmLabels::ForgetSheet);
-    click(CmdSender, &FrmLabels::EditSender);
-    click(CmdPreview, &FrmLabels::Preview);
-    click(CmdPrint, &FrmLabels::Print);
-    click(CmdPdf, &FrmLabels::SavePdf);
+        On::Signal(box, &QDoubleSpinBox::valueChanged, [this] { OffsetChanged(); });
+    On::Click(CmdKeepSheet, [this] { KeepSheet(); });
+    On::Click(CmdForgetSheet, [this] { ForgetSheet(); });
+    On::Click(CmdSender, [this] { EditSender(); });
+    On::Click(CmdPreview, [this] { Preview(); });
+    On::Click(CmdPrint, [this] { Print(); });
+    On::Click(CmdPdf, [this] { SavePdf(); });
     connect(CmdClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -154,9 +151,9 @@ QString FrmLabels::PdfPrinterName() {
 }
 
 QGroupBox* FrmLabels::CreateChoice() {
-    auto* frame = new QGroupBox(QStringLiteral("Print on"), this);
-    OptnSheet = Named(new QRadioButton(QStringLiteral("Label &sheet"), frame), "OptnSheet");
-    OptnEnvelope = Named(new QRadioButton(QStringLiteral("&Envelopes"), frame), "OptnEnvelope");
+    auto* frame = new QGroupBox(tr("Print on"), this);
+    OptnSheet = Named(new QRadioButton(tr("Label &sheet"), frame), "OptnSheet");
+    OptnEnvelope = Named(new QRadioButton(tr("&Envelopes"), frame), "OptnEnvelope");
     auto* row = new QHBoxLayout(frame);
     row->addWidget(OptnSheet);
     row->addWidget(OptnEnvelope);
@@ -165,11 +162,11 @@ QGroupBox* FrmLabels::CreateChoice() {
 }
 
 QGroupBox* FrmLabels::CreateSheetFrame() {
-    FrameSheet = Named(new QGroupBox(QStringLiteral("Label sheet"), this), "FrameSheet");
+    FrameSheet = Named(new QGroupBox(tr("Label sheet"), this), "FrameSheet");
     CmbxSheet = Named(new QComboBox(FrameSheet), "CmbxSheet");
     CmbxPaper = Named(new QComboBox(FrameSheet), "CmbxPaper");
     for (const Paper& p : kPapers)
-        CmbxPaper->addItem(QString::fromLatin1(p.name));
+        CmbxPaper->addItem(tr(p.name));
     SpnRows = CountBox(FrameSheet, "SpnRows", 40);
     SpnColumns = CountBox(FrameSheet, "SpnColumns", 10);
     SpnLabelWidth = MmBox(FrameSheet, "SpnLabelWidth", 5);
@@ -179,11 +176,9 @@ QGroupBox* FrmLabels::CreateSheetFrame() {
     SpnColumnGap = MmBox(FrameSheet, "SpnColumnGap", 0, 50);
     SpnRowGap = MmBox(FrameSheet, "SpnRowGap", 0, 50);
     TxtSheetName = Named(new QLineEdit(FrameSheet), "TxtSheetName");
-    TxtSheetName->setPlaceholderText(QStringLiteral("name of your own sheet"));
-    CmdKeepSheet =
-        Named(new QPushButton(QStringLiteral("&Keep sheet"), FrameSheet), "CmdKeepSheet");
-    CmdForgetSheet =
-        Named(new QPushButton(QStringLiteral("&Forget sheet"), FrameSheet), "CmdForgetSheet");
+    TxtSheetName->setPlaceholderText(tr("name of your own sheet"));
+    CmdKeepSheet = Named(new QPushButton(tr("&Keep sheet"), FrameSheet), "CmdKeepSheet");
+    CmdForgetSheet = Named(new QPushButton(tr("&Forget sheet"), FrameSheet), "CmdForgetSheet");
     SpnFirstRow = CountBox(FrameSheet, "SpnFirstRow", 40);
     SpnFirstColumn = CountBox(FrameSheet, "SpnFirstColumn", 10);
     LblSheetProblem = Named(new QLabel(FrameSheet), "LblSheetProblem");
@@ -199,27 +194,27 @@ QGroupBox* FrmLabels::CreateSheetFrame() {
         grid->addWidget(field, row, col + 1);
     };
     grid->addWidget(CmbxSheet, 0, 0, 1, 4);
-    pair(1, 0, QStringLiteral("Paper"), CmbxPaper);
-    pair(2, 0, QStringLiteral("Rows"), SpnRows);
-    pair(2, 2, QStringLiteral("Columns"), SpnColumns);
-    pair(3, 0, QStringLiteral("Label width"), SpnLabelWidth);
-    pair(3, 2, QStringLiteral("Label height"), SpnLabelHeight);
-    pair(4, 0, QStringLiteral("Left margin"), SpnLeftMargin);
-    pair(4, 2, QStringLiteral("Top margin"), SpnTopMargin);
-    pair(5, 0, QStringLiteral("Column gap"), SpnColumnGap);
-    pair(5, 2, QStringLiteral("Row gap"), SpnRowGap);
+    pair(1, 0, tr("Paper"), CmbxPaper);
+    pair(2, 0, tr("Rows"), SpnRows);
+    pair(2, 2, tr("Columns"), SpnColumns);
+    pair(3, 0, tr("Label width"), SpnLabelWidth);
+    pair(3, 2, tr("Label height"), SpnLabelHeight);
+    pair(4, 0, tr("Left margin"), SpnLeftMargin);
+    pair(4, 2, tr("Top margin"), SpnTopMargin);
+    pair(5, 0, tr("Column gap"), SpnColumnGap);
+    pair(5, 2, tr("Row gap"), SpnRowGap);
     auto* keep = new QHBoxLayout;
     keep->addWidget(TxtSheetName, 1);
     keep->addWidget(CmdKeepSheet);
     keep->addWidget(CmdForgetSheet);
     grid->addLayout(keep, 6, 0, 1, 4);
     grid->addWidget(LblSheetProblem, 7, 0, 1, 4);
-    auto* first = new QLabel(QStringLiteral("First free label:"), FrameSheet);
+    auto* first = new QLabel(tr("First free label:"), FrameSheet);
     grid->addWidget(first, 8, 0);
     auto* place = new QHBoxLayout;
-    auto* rowCaption = new QLabel(QStringLiteral("&Row"), FrameSheet);
+    auto* rowCaption = new QLabel(tr("&Row"), FrameSheet);
     rowCaption->setBuddy(SpnFirstRow);
-    auto* columnCaption = new QLabel(QStringLiteral("Co&lumn"), FrameSheet);
+    auto* columnCaption = new QLabel(tr("Co&lumn"), FrameSheet);
     columnCaption->setBuddy(SpnFirstColumn);
     place->addWidget(rowCaption);
     place->addWidget(SpnFirstRow);
@@ -231,13 +226,12 @@ QGroupBox* FrmLabels::CreateSheetFrame() {
 }
 
 QGroupBox* FrmLabels::CreateEnvelopeFrame() {
-    FrameEnvelope = Named(new QGroupBox(QStringLiteral("Envelope"), this), "FrameEnvelope");
+    FrameEnvelope = Named(new QGroupBox(tr("Envelope"), this), "FrameEnvelope");
     CmbxEnvelope = Named(new QComboBox(FrameEnvelope), "CmbxEnvelope");
     for (const EnvelopeLayout& e : envelopes_)
         CmbxEnvelope->addItem(e.name);
-    ChkSender = Named(new QCheckBox(QStringLiteral("&With the sender's address"), FrameEnvelope),
-                      "ChkSender");
-    CmdSender = Named(new QPushButton(QStringLiteral("Se&nder..."), FrameEnvelope), "CmdSender");
+    ChkSender = Named(new QCheckBox(tr("&With the sender's address"), FrameEnvelope), "ChkSender");
+    CmdSender = Named(new QPushButton(tr("Se&nder..."), FrameEnvelope), "CmdSender");
     auto* grid = new QGridLayout(FrameEnvelope);
     grid->addWidget(CmbxEnvelope, 0, 0, 1, 2);
     grid->addWidget(ChkSender, 1, 0);
@@ -246,44 +240,44 @@ QGroupBox* FrmLabels::CreateEnvelopeFrame() {
 }
 
 QGroupBox* FrmLabels::CreateTextFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Text"), this);
+    auto* frame = new QGroupBox(tr("Text"), this);
     CmbxFont = Named(new QFontComboBox(frame), "CmbxFont");
     SpnFontSize = Named(new QDoubleSpinBox(frame), "SpnFontSize");
     SpnFontSize->setRange(kSmallestPointSize, 36);
     SpnFontSize->setDecimals(1);
-    SpnFontSize->setSuffix(QStringLiteral(" pt"));
-    ChkAttention = Named(new QCheckBox(QStringLiteral("&Attention line (contact person)"), frame),
-                         "ChkAttention");
-    ChkPhone = Named(new QCheckBox(QStringLiteral("P&hone line"), frame), "ChkPhone");
+    SpnFontSize->setSuffix(tr(" pt"));
+    ChkAttention =
+        Named(new QCheckBox(tr("&Attention line (contact person)"), frame), "ChkAttention");
+    ChkPhone = Named(new QCheckBox(tr("P&hone line"), frame), "ChkPhone");
     SpnCopies = CountBox(frame, "SpnCopies", 999);
     auto* form = new QFormLayout(frame);
-    auto* fontCaption = new QLabel(QStringLiteral("F&ont"), frame);
+    auto* fontCaption = new QLabel(tr("F&ont"), frame);
     fontCaption->setBuddy(CmbxFont);
     form->addRow(fontCaption, CmbxFont);
-    form->addRow(QStringLiteral("Size"), SpnFontSize);
+    form->addRow(tr("Size"), SpnFontSize);
     form->addRow(ChkAttention);
     form->addRow(ChkPhone);
-    auto* copiesCaption = new QLabel(QStringLiteral("&Copies of each"), frame);
+    auto* copiesCaption = new QLabel(tr("&Copies of each"), frame);
     copiesCaption->setBuddy(SpnCopies);
     form->addRow(copiesCaption, SpnCopies);
     return frame;
 }
 
 QGroupBox* FrmLabels::CreatePrinterFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Printer"), this);
+    auto* frame = new QGroupBox(tr("Printer"), this);
     CmbxPrinter = Named(new QComboBox(frame), "CmbxPrinter");
     CmbxPrinter->addItems(QPrinterInfo::availablePrinterNames());
     CmbxPrinter->addItem(PdfPrinterName());
     SpnOffsetX = MmBox(frame, "SpnOffsetX", -20, 20);
     SpnOffsetY = MmBox(frame, "SpnOffsetY", -20, 20);
     auto* form = new QFormLayout(frame);
-    auto* printerCaption = new QLabel(QStringLiteral("Prin&ter"), frame);
+    auto* printerCaption = new QLabel(tr("Prin&ter"), frame);
     printerCaption->setBuddy(CmbxPrinter);
     form->addRow(printerCaption, CmbxPrinter);
-    form->addRow(QStringLiteral("Offset right"), SpnOffsetX);
-    form->addRow(QStringLiteral("Offset down"), SpnOffsetY);
-    auto* hint = new QLabel(
-        QStringLiteral("Kept for each printer: where it prints off, move the text back."), frame);
+    form->addRow(tr("Offset right"), SpnOffsetX);
+    form->addRow(tr("Offset down"), SpnOffsetY);
+    auto* hint =
+        new QLabel(tr("Kept for each printer: where it prints off, move the text back."), frame);
     hint->setWordWrap(true);
     form->addRow(hint);
     return frame;
@@ -391,8 +385,7 @@ void FrmLabels::MeasuresChanged() {
     QString problem = SheetProblem(sheet);
     const int at = CmbxSheet->currentIndex();
     if (problem.isEmpty() && at >= 0 && at < sheets_.size() && !SameMeasures(sheet, sheets_[at]))
-        problem =
-            QStringLiteral("Changed from the listed sheet: name it and keep it to use it again.");
+        problem = tr("Changed from the listed sheet: name it and keep it to use it again.");
     LblSheetProblem->setText(problem);
     LblSheetProblem->setVisible(!problem.isEmpty());
     ModeChanged();
@@ -404,8 +397,7 @@ void FrmLabels::KeepSheet() {
     const bool standard = std::any_of(sheets_.cbegin(), sheets_.cbegin() + StandardSheets().size(),
                                       [&](const LabelSheet& s) { return s.name == sheet.name; });
     if (sheet.name.isEmpty() || standard) {
-        MsgBox(QStringLiteral("Give your sheet a name of its own first."), vbInformation,
-               windowTitle());
+        MsgBox(tr("Give your sheet a name of its own first."), vbInformation, windowTitle());
         TxtSheetName->setFocus();
         return;
     }
@@ -417,21 +409,20 @@ void FrmLabels::KeepSheet() {
     LabelSettings::SaveCustomSheet(sheet);
     FillSheets(sheet.name);
     SheetChosen();
-    ShowStatus(QStringLiteral("Sheet \"%1\" kept.").arg(sheet.name));
+    ShowStatus(tr("Sheet \"%1\" kept.").arg(sheet.name));
 }
 
 void FrmLabels::ForgetSheet() {
     const int at = CmbxSheet->currentIndex();
     if (at < StandardSheets().size()) {
-        MsgBox(QStringLiteral("Only your own sheets can be forgotten."), vbInformation,
-               windowTitle());
+        MsgBox(tr("Only your own sheets can be forgotten."), vbInformation, windowTitle());
         return;
     }
     const QString name = CmbxSheet->currentText();
     LabelSettings::RemoveCustomSheet(name);
     FillSheets(QString());
     SheetChosen();
-    ShowStatus(QStringLiteral("Sheet \"%1\" forgotten.").arg(name));
+    ShowStatus(tr("Sheet \"%1\" forgotten.").arg(name));
 }
 
 // ---- Mode, printer and offsets -------------------------------------------
@@ -461,6 +452,6 @@ void FrmLabels::OffsetChanged() {
 void FrmLabels::EditSender() {
     auto* sender = new FrmSender(this);
     sender->setAttribute(Qt::WA_DeleteOnClose);
-    connect(sender, &QDialog::accepted, this, [this] { ChkSender->setChecked(true); });
+    On::Signal(sender, &QDialog::accepted, [this] { ChkSender->setChecked(true); });
     sender->open();
 }

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QPrinter>
@@ -29,7 +30,8 @@ QString Number(int n) {
 QString Names(const QStringList& names) {
     QString text = names.mid(0, kNamesShown).join(QStringLiteral(", "));
     if (names.size() > kNamesShown)
-        text += QStringLiteral(" and %1 more").arg(Number(int(names.size()) - kNamesShown));
+        text += QCoreApplication::translate("FrmLabels", " and %1 more")
+                    .arg(Number(int(names.size()) - kNamesShown));
     return text;
 }
 
@@ -75,9 +77,8 @@ int FrmLabels::PagesToPrint() const {
 
 std::optional<LabelRun> FrmLabels::PrepareRun(const QString& doing) {
     const int pages = PagesToPrint();
-    if (pages > kAskAbovePages &&
-        MsgBox(QStringLiteral("%1: %2 them?").arg(PageCount(pages), doing), vbYesNo + vbQuestion,
-               windowTitle()) != vbYes)
+    if (pages > kAskAbovePages && MsgBox(tr("%1: %2 them?").arg(PageCount(pages), doing),
+                                         vbYesNo + vbQuestion, windowTitle()) != vbYes)
         return std::nullopt;
 
     // Measured as the PDF and the preview draw them.
@@ -90,26 +91,23 @@ std::optional<LabelRun> FrmLabels::PrepareRun(const QString& doing) {
     {
         Progress progress(this, windowTitle());
         run = FitRun(parties_, Style(QPointF()), box, &measure,
-                     progress.Stage(QStringLiteral("Fitting the addresses to the labels ...")));
+                     progress.Stage(tr("Fitting the addresses to the labels ...")));
     }
     if (!run) {
-        ShowStatus(QStringLiteral("Stopped: nothing was printed."));
+        ShowStatus(tr("Stopped: nothing was printed."));
         return std::nullopt;
     }
     if (!run->cutShort.isEmpty()) {
         const int n = int(run->cutShort.size());
-        const QString who = n == 1 ? QStringLiteral("1 party does")
-                                   : QStringLiteral("%1 parties do").arg(Number(n));
-        const QString prompt =
-            QStringLiteral("%1 not fit, even at %2 pt without the phone, attention and land "
-                           "mark lines: %3.\n\nPrinted, %4 cut short. %5 anyway?")
-                .arg(who)
-                .arg(kSmallestPointSize)
-                .arg(Names(run->cutShort),
-                     n == 1 ? QStringLiteral("it is") : QStringLiteral("they are"),
-                     doing.left(1).toUpper() + doing.mid(1));
+        const QString who = n == 1 ? tr("1 party does") : tr("%1 parties do").arg(Number(n));
+        const QString prompt = tr("%1 not fit, even at %2 pt without the phone, attention and land "
+                                  "mark lines: %3.\n\nPrinted, %4 cut short. %5 anyway?")
+                                   .arg(who)
+                                   .arg(kSmallestPointSize)
+                                   .arg(Names(run->cutShort), n == 1 ? tr("it is") : tr("they are"),
+                                        doing.left(1).toUpper() + doing.mid(1));
         if (MsgBox(prompt, vbYesNo + vbExclamation, windowTitle()) != vbYes) {
-            ShowStatus(QStringLiteral("Nothing printed: %1 not fit.").arg(who));
+            ShowStatus(tr("Nothing printed: %1 not fit.").arg(who));
             return std::nullopt;
         }
     }
@@ -122,8 +120,7 @@ int FrmLabels::Render(QPrinter* printer, const LabelRun& run, QPointF offsetMm, 
     style.outlines = outlines;
     QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
     Progress progress(over, windowTitle());
-    const LabelProgress step =
-        progress.Stage(QStringLiteral("Printing %1 ...").arg(PageCount(PagesToPrint())));
+    const LabelProgress step = progress.Stage(tr("Printing %1 ...").arg(PageCount(PagesToPrint())));
     if (OptnEnvelope->isChecked())
         return PrintEnvelopes(printer, envelopes_[qMax(0, CmbxEnvelope->currentIndex())], run,
                               SpnCopies->value(), SenderLines(), style, step);

@@ -6,6 +6,7 @@
 #include "labels/labelsettings.h"
 #include "platform/dialogfolders.h"
 #include "platform/errors.h"
+#include "platform/events.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 
@@ -65,14 +66,14 @@ void FrmLabels::Preview() {
         printer.setPrinterName(name);
     PreparePaper(&printer);
     const QPointF offset(SpnOffsetX->value(), SpnOffsetY->value());
-    const std::optional<LabelRun> run = PrepareRun(QStringLiteral("preview"));
+    const std::optional<LabelRun> run = PrepareRun(tr("preview"));
     if (!run) return;
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName(QStringLiteral("LabelPreview"));
-    preview.setWindowTitle(QStringLiteral("Preview: ") + LblParties->text());
+    preview.setWindowTitle(tr("Preview: %1").arg(LblParties->text()));
     preview.resize(900, 680);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [&](QPrinter* p) { Render(p, *run, offset, true); });
+    On::Signal(&preview, &QPrintPreviewDialog::paintRequested,
+               [&](QPrinter* p) { Render(p, *run, offset, true); });
     preview.exec();
 }
 
@@ -82,10 +83,10 @@ void FrmLabels::Print() {
     const QString name = CmbxPrinter->currentText();
     if (name != PdfPrinterName()) printer.setPrinterName(name);
     PreparePaper(&printer);
-    const std::optional<LabelRun> run = PrepareRun(QStringLiteral("print"));
+    const std::optional<LabelRun> run = PrepareRun(tr("print"));
     if (!run) return;
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Print labels"));
+    dialog.setWindowTitle(tr("Print labels"));
     if (dialog.exec() != QDialog::Accepted) return;
     // The offset of the printer chosen in the system's dialog, which may
     // be another one than the list shows.
@@ -93,31 +94,30 @@ void FrmLabels::Print() {
         printer.outputFormat() == QPrinter::PdfFormat ? PdfPrinterName() : printer.printerName();
     const int pages = Render(&printer, *run, LabelSettings::Offset(chosen));
     if (pages < 0) {
-        ShowStatus(QStringLiteral("Stopped: the print job was cancelled."));
+        ShowStatus(tr("Stopped: the print job was cancelled."));
         return;
     }
     if (pages < 1)
         throw std::runtime_error(
-            QStringLiteral("The printer %1 could not be started.").arg(chosen).toStdString());
-    ShowStatus(PageCount(pages) + QStringLiteral(" sent to ") + chosen + QStringLiteral("."));
+            tr("The printer %1 could not be started.").arg(chosen).toStdString());
+    ShowStatus(tr("%1 sent to %2.").arg(PageCount(pages), chosen));
 }
 
 void FrmLabels::SavePdf() {
     SaveChoices();
-    const std::optional<LabelRun> run = PrepareRun(QStringLiteral("print"));
+    const std::optional<LabelRun> run = PrepareRun(tr("print"));
     if (!run) return;
     const QString folder = DialogFolders::Existing(LabelSettings::LastPdfFolder());
     const QString suggested = QDir(folder).filePath(
         OptnEnvelope->isChecked() ? QStringLiteral("envelopes.pdf") : QStringLiteral("labels.pdf"));
-    QString path =
-        FileDialogs::GetSaveFileName(this, QStringLiteral("Save labels as PDF"), suggested,
-                                     QStringLiteral("PDF files (*.pdf);;All files (*)"));
+    QString path = FileDialogs::GetSaveFileName(this, tr("Save labels as PDF"), suggested,
+                                                tr("PDF files (*.pdf);;All files (*)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
     try {
         UserFile::Check(path);
     } catch (const WriteRefused& e) {
-        MsgBox(QStringLiteral("The labels cannot be saved there.\n\n") + ErrorText(e), vbCritical,
+        MsgBox(tr("The labels cannot be saved there.\n\n%1").arg(ErrorText(e)), vbCritical,
                windowTitle());
         return;
     }
@@ -136,7 +136,7 @@ void FrmLabels::SavePdf() {
         if (work.isValid()) pages = Render(&printer, *run, LabelSettings::Offset(PdfPrinterName()));
     }
     if (pages < 0) {
-        ShowStatus(QStringLiteral("Stopped: nothing was saved."));
+        ShowStatus(tr("Stopped: nothing was saved."));
         return;
     }
     QFile in(drawn);
@@ -144,18 +144,16 @@ void FrmLabels::SavePdf() {
     try {
         if (pages < 1 || !pdf.trimmed().endsWith("%%EOF"))
             throw std::runtime_error(
-                QStringLiteral("The labels could not be drawn into a PDF in %1 (is its disk "
-                               "full?).")
+                tr("The labels could not be drawn into a PDF in %1 (is its disk "
+                   "full?).")
                     .arg(QDir::toNativeSeparators(QDir::tempPath()))
                     .toStdString());
         UserFile::Write(path, pdf);
     } catch (const std::exception& e) {
-        MsgBox(QStringLiteral("The PDF file could not be saved: nothing was written.\n\n") +
-                   ErrorText(e),
+        MsgBox(tr("The PDF file could not be saved: nothing was written.\n\n%1").arg(ErrorText(e)),
                vbCritical, windowTitle());
         return;
     }
     LabelSettings::SetLastPdfFolder(QFileInfo(path).absolutePath());
-    ShowStatus(PageCount(pages) + QStringLiteral(" saved to ") + QDir::toNativeSeparators(path) +
-               QStringLiteral("."));
+    ShowStatus(tr("%1 saved to %2.").arg(PageCount(pages), QDir::toNativeSeparators(path)));
 }

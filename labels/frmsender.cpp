@@ -1,6 +1,7 @@
 #include "labels/frmsender.h"
 
 #include "labels/labelsettings.h"
+#include "platform/events.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -14,7 +15,7 @@ constexpr int kAddressLines = 4;
 
 FrmSender::FrmSender(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmSender"));
-    setWindowTitle(QStringLiteral("Sender's address"));
+    setWindowTitle(tr("Sender's address"));
     TxtCompany = new QLineEdit(this);
     TxtCompany->setObjectName(QStringLiteral("TxtCompany"));
     TxtSenderAddress = new QPlainTextEdit(this);
@@ -30,19 +31,19 @@ FrmSender::FrmSender(QWidget* parent) : QDialog(parent) {
     }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    On::Signal(buttons, &QDialogButtonBox::accepted, [this] { accept(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* form = new QFormLayout(this);
-    auto* hint = new QLabel(QStringLiteral("Printed in the top left corner of each envelope "
-                                           "when \"With the sender's address\" is ticked."),
+    auto* hint = new QLabel(tr("Printed in the top left corner of each envelope "
+                               "when \"With the sender's address\" is ticked."),
                             this);
     hint->setWordWrap(true);
     form->addRow(hint);
-    auto* companyCaption = new QLabel(QStringLiteral("Company &name"), this);
+    auto* companyCaption = new QLabel(tr("Company &name"), this);
     companyCaption->setBuddy(TxtCompany);
     form->addRow(companyCaption, TxtCompany);
-    auto* addressCaption = new QLabel(QStringLiteral("&Address"), this);
+    auto* addressCaption = new QLabel(tr("&Address"), this);
     addressCaption->setBuddy(TxtSenderAddress);
     form->addRow(addressCaption, TxtSenderAddress);
     form->addRow(buttons);

@@ -1,5 +1,6 @@
 #include "labels/labelgeometry.h"
 
+#include <QCoreApplication>
 #include <QPointF>
 #include <algorithm>
 
@@ -75,16 +76,17 @@ QList<LabelSheet> StandardSheets() {
 }
 
 QString SheetProblem(const LabelSheet& s) {
-    if (s.rows < 1 || s.columns < 1) return QStringLiteral("The sheet needs at least one label.");
+    if (s.rows < 1 || s.columns < 1)
+        return QCoreApplication::translate("LabelSheet", "The sheet needs at least one label.");
     if (s.labelWidth <= 0 || s.labelHeight <= 0)
-        return QStringLiteral("A label needs a width and a height.");
+        return QCoreApplication::translate("LabelSheet", "A label needs a width and a height.");
     if (s.leftMargin < 0 || s.topMargin < 0 || s.columnGap < 0 || s.rowGap < 0)
-        return QStringLiteral("Margins and gaps cannot be negative.");
+        return QCoreApplication::translate("LabelSheet", "Margins and gaps cannot be negative.");
     const QRectF last = s.LabelRect(s.rows, s.columns);
     if (last.right() > s.paperMm.width() + kFitSlackMm)
-        return QStringLiteral("The labels are wider than the paper.");
+        return QCoreApplication::translate("LabelSheet", "The labels are wider than the paper.");
     if (last.bottom() > s.paperMm.height() + kFitSlackMm)
-        return QStringLiteral("The labels are taller than the paper.");
+        return QCoreApplication::translate("LabelSheet", "The labels are taller than the paper.");
     return QString();
 }
 

@@ -2,6 +2,7 @@
 
 #include "labels/blockfit.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPageSize>
@@ -146,7 +147,8 @@ int SheetPages(const LabelSheet& sheet, int labels, int firstRow, int firstColum
 
 QString PageCount(int pages) {
     const QString number = QLocale(QLocale::English).toString(pages);
-    return pages == 1 ? QStringLiteral("1 page") : number + QStringLiteral(" pages");
+    return pages == 1 ? QCoreApplication::translate("LabelPrint", "1 page")
+                      : QCoreApplication::translate("LabelPrint", "%1 pages").arg(number);
 }
 
 void PreparePrinter(QPrinter* printer, const QString& name, QSizeF paperMm,

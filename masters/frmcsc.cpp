@@ -4,15 +4,13 @@
 #include "data/dberror.h"
 #include "data/fieldlengths.h"
 #include "masters/anywheredblclick.h"
-#include "masters/entrycolours.h"
+#include "masters/registerflow.h"
 #include "masters/registerlist.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/listview.h"
-#include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "platform/vb.h"
-#include "platform/writefailure.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -52,39 +50,48 @@ FrmCsC::FrmCsC(QWidget* parent) : Form(parent) {
     FrameCsC = new QGroupBox(this);
     FrameCsC->setObjectName(QStringLiteral("FrameCsC"));
     PlaceTwips(FrameCsC, 120, 0, 4095, 1935);
-    Label1 = NewLabel(FrameCsC, "Label1", QStringLiteral("City:-"));
+    Label1 = NewLabel(FrameCsC, "Label1", tr("City:-"));
     PlaceTwips(Label1, 120, 405, 1215, 195);
     txtcty = NewTextBox(FrameCsC, "txtcty", FieldLength::City);
     PlaceTwips(txtcty, 1440, 360, 2535, 285);
-    Label2 = NewLabel(FrameCsC, "Label2", QStringLiteral("State:-"));
+    Label2 = NewLabel(FrameCsC, "Label2", tr("State:-"));
     PlaceTwips(Label2, 120, 885, 1215, 195);
     txtstate = NewTextBox(FrameCsC, "txtstate", FieldLength::State);
     PlaceTwips(txtstate, 1440, 840, 2535, 285);
-    Label3 = NewLabel(FrameCsC, "Label3", QStringLiteral("Country:-"));
+    Label3 = NewLabel(FrameCsC, "Label3", tr("Country:-"));
     PlaceTwips(Label3, 120, 1365, 1215, 195);
     txtcontry = NewTextBox(FrameCsC, "txtcontry", FieldLength::Country);
     PlaceTwips(txtcontry, 1440, 1320, 2535, 285);
     FrameCsC->setEnabled(false);
 
-    CmdSave = NewButton(this, "CmdSave", QStringLiteral("&New"));
+    CmdSave = NewButton(this, "CmdSave", tr("&New"));
     PlaceTwips(CmdSave, 120, 2160, 855, 375);
-    CmdEdt = NewButton(this, "CmdEdt", QStringLiteral("&Edit"));
+    CmdEdt = NewButton(this, "CmdEdt", tr("&Edit"));
     Buttons.Attach(CmdSave, CmdEdt);
     PlaceTwips(CmdEdt, 1200, 2160, 855, 375);
-    CmdDel = NewButton(this, "CmdDel", QStringLiteral("&Delete"));
+    CmdDel = NewButton(this, "CmdDel", tr("&Delete"));
     PlaceTwips(CmdDel, 2280, 2160, 855, 375);
     CmdDel->setEnabled(false);
-    CmdClos = NewButton(this, "CmdClos", QStringLiteral("&Close"));
+    CmdClos = NewButton(this, "CmdClos", tr("&Close"));
     PlaceTwips(CmdClos, 3360, 2160, 855, 375);
 
     LstvewCsc = new ListView(this);
     LstvewCsc->setObjectName(QStringLiteral("LstvewCsc"));
     PlaceTwips(LstvewCsc, 4320, 90, 3015, 2445);
-    LstvewCsc->AddColumn(QStringLiteral("City Name"), 3015);
-    LstvewCsc->AddColumn(QStringLiteral("IdNo"), 0); // carried, not shown
+    LstvewCsc->AddColumn(tr("City Name"), 3015);
+    LstvewCsc->AddColumn(tr("IdNo"), 0); // carried, not shown
     LstvewCsc->setColumnHidden(1, true);
     LstvewCsc->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     LstvewCsc->hide();
+
+    Flow.Attach({.window = this,
+                 .buttons = &Buttons,
+                 .entry = FrameCsC,
+                 .boxes = {txtcty, txtstate, txtcontry},
+                 .list = LstvewCsc,
+                 .del = CmdDel,
+                 .narrowWidth = kNarrowWidth,
+                 .wideWidth = kWideWidth});
 
     QWidget::setTabOrder(txtcty, txtstate);
     QWidget::setTabOrder(txtstate, txtcontry);
@@ -112,7 +119,7 @@ void FrmCsC::Form_Load() {
     SetHeight(3165);
     SetWidth(kNarrowWidth);
     SetTop(0);
-    SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(CITY MASTER)"));
+    SetCaption(AppTitle + QStringLiteral(" ") + tr("(CITY MASTER)"));
 }
 
 // ---- Input rules -----------------------------------------------------------
@@ -155,17 +162,9 @@ void FrmCsC::txtcontry_KeyPress(int& KeyAscii) {
 void FrmCsC::CmdSave_Click() {
     if (Buttons.Save() == SaveState::New) {
         NewEntry = true;
-        Buttons.Set(SaveState::Save, EditState::Cancel);
-        FrameCsC->setEnabled(true);
-        txtcty->setFocus();
-        LstvewCsc->hide();
-        SetWidth(kNarrowWidth);
+        Flow.OpenNew();
     } else if (Buttons.Save() == SaveState::Save) {
-        ValidateEntry();
-        if (ErrCount != 0) {
-            ErrCount = 0;
-            return;
-        }
+        if (Flow.MarkMissing() != 0) return;
         // A declined or failed save leaves the loaded city on screen, so it
         // keeps its id for the next Save.
         if (SaveCity()) CtyId = 0;
@@ -174,40 +173,21 @@ void FrmCsC::CmdSave_Click() {
 
 void FrmCsC::CmdEdt_Click() {
     if (Buttons.Edit() == EditState::Edit) {
-        SetWidth(kWideWidth);
-        LstvewCsc->show();
-        ResumeNext([&] { FillCityList(); }, CityListAgain());
-        LstvewCsc->setFocus();
         NewEntry = false;
-        Buttons.Set(EditState::Cancel);
+        Flow.ShowList([&] { FillCityList(); }, CityListAgain());
     } else if (Buttons.Edit() == EditState::Cancel) {
-        Buttons.Set(EditState::Edit);
-        LstvewCsc->hide();
-        SetWidth(kNarrowWidth);
-        txtcty->setFocus();
+        Flow.HideList();
     }
-    ClearEntry();
+    Flow.ClearEntry();
 }
 
 void FrmCsC::CmdDel_Click() {
     const QDateTime now = QDateTime::currentDateTime();
     if (!(CtyId > 0)) return;
     if (Rs.State() == adStateOpen) Rs.Close();
-    if (MsgBox(QStringLiteral("Are you sure to delete this record?"), vbYesNo, Caption()) !=
-        vbYes) {
-        CmdDel->setFocus();
-        return;
-    }
-    try {
-        MarkCityDeleted(now);
-    } catch (const std::exception& e) {
-        ReportWriteFailure(this, QStringLiteral("The city could not be deleted."), e);
-        return;
-    }
-    MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
-    ClearEntry();
-    Buttons.Set(SaveState::New, EditState::Edit);
-    CmdDel->setEnabled(false);
+    if (!Flow.ConfirmDelete()) return;
+    if (!Flow.Written([&] { MarkCityDeleted(now); }, tr("The city could not be deleted."))) return;
+    Flow.Deleted();
 }
 
 void FrmCsC::CmdClos_Click() {
@@ -229,19 +209,14 @@ void FrmCsC::LstvewCsc_DblClick() {
         found = Rs.RecordCount();
     });
     if (found < 1) {
-        MsgBox(QStringLiteral("No record found"), vbInformation, Caption());
+        Flow.SayNotFound();
         return;
     }
     ResumeNext([&] { txtcty->setText(Trim(Rs.Fields("ctyname").Str())); });
     ResumeNext([&] { txtstate->setText(Trim(Rs.Fields("statename").Str())); });
     ResumeNext([&] { txtcontry->setText(Trim(Rs.Fields("contryname").Str())); });
     ResumeNext([&] { Loaded.Take(Rs, {"ctyname", "statename", "contryname", "delstatus"}); });
-    Buttons.Set(SaveState::Save, EditState::Edit);
-    CmdDel->setEnabled(true);
-    LstvewCsc->hide();
-    FrameCsC->setEnabled(true);
-    txtcty->setFocus();
-    SetWidth(kNarrowWidth);
+    Flow.OpenLoaded();
 }
 
 void FrmCsC::LstvewCsc_KeyPress(int& KeyAscii) {
@@ -270,32 +245,13 @@ BusyRerun FrmCsC::CityListAgain() {
 
 // ---- Entry -----------------------------------------------------------------
 
-void FrmCsC::ValidateEntry() {
-    for (QLineEdit* box : {txtcty, txtstate, txtcontry}) {
-        if (Trim(box->text()).isEmpty()) {
-            MarkEmpty(box);
-            ErrCount = Integer(ErrCount + 1);
-            box->setFocus();
-        } else {
-            MarkFilled(box);
-        }
-    }
-}
-
-void FrmCsC::ClearEntry() {
-    txtcty->clear();
-    txtstate->clear();
-    txtcontry->clear();
-}
-
 // Adds the city in add mode, else changes the loaded one. True when a row
 // was written; false when the user declined or the save failed.
 bool FrmCsC::SaveCity() {
     bool saved = false;
     TrapInvalidInput([&] {
         Rs.Close(); // a fresh recordset
-        if (MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
-            return;
+        if (!Flow.ConfirmSave()) return;
         const QDateTime now = QDateTime::currentDateTime();
         // The new id is taken inside the write that adds the row: another
         // program writing meanwhile waits for it, so no two cities share an id.
@@ -337,20 +293,16 @@ bool FrmCsC::SaveCity() {
         if (!written) return;
         Loaded.Clear();
         saved = true;
-        MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
-                        : QStringLiteral("Record has been updated"),
-               vbInformation, Caption());
-        ClearEntry();
-        Buttons.Set(SaveState::New, EditState::Edit);
+        Flow.Saved(NewEntry);
     });
     return saved;
 }
 
 // The entry's fields, as a change made elsewhere is told and taken.
 QList<EntryField> FrmCsC::CityFields() {
-    return {TextBoxField(txtcty, QStringLiteral("ctyname"), QStringLiteral("City")),
-            TextBoxField(txtstate, QStringLiteral("statename"), QStringLiteral("State")),
-            TextBoxField(txtcontry, QStringLiteral("contryname"), QStringLiteral("Country")),
+    return {TextBoxField(txtcty, QStringLiteral("ctyname"), tr("City")),
+            TextBoxField(txtstate, QStringLiteral("statename"), tr("State")),
+            TextBoxField(txtcontry, QStringLiteral("contryname"), tr("Country")),
             DeletedMarkField(QStringLiteral("delstatus"))};
 }
 
@@ -359,8 +311,7 @@ QList<EntryField> FrmCsC::CityFields() {
 void FrmCsC::MarkCityDeleted(const QDateTime& now) {
     Rs.Open(kSelectCityById + QString::number(CtyId) + QStringLiteral("'"), Conn, adOpenStatic,
             adLockBatchOptimistic);
-    if (Rs.RecordCount() < 1)
-        throw DbError(QStringLiteral("City %1 is no longer in the register.").arg(CtyId));
+    if (Rs.RecordCount() < 1) throw DbError(tr("City %1 is no longer in the register.").arg(CtyId));
     const QList<std::pair<const char*, QLineEdit*>> names{
         {"ctyname", txtcty}, {"statename", txtstate}, {"contryname", txtcontry}};
     for (const auto& [column, box] : names)

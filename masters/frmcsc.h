@@ -7,6 +7,7 @@
 #include "data/ids.h"
 #include "data/recordset.h"
 #include "data/rowcheck.h"
+#include "masters/registerflow.h"
 #include "platform/busynotice.h"
 #include "platform/changedelsewhere.h"
 #include "platform/entrybuttons.h"
@@ -53,11 +54,9 @@ class FrmCsC : public Form {
     void txtcontry_GotFocus();
     void txtcontry_KeyPress(int& KeyAscii);
 
-    void ValidateEntry();
     bool SaveCity();
     QList<EntryField> CityFields();
     void MarkCityDeleted(const QDateTime& now);
-    void ClearEntry();
     void FillCityList();
     BusyRerun CityListAgain();
 
@@ -65,6 +64,6 @@ class FrmCsC : public Form {
     LoadedRow Loaded; // the city as loaded for change
     bool NewEntry = false;
     EntryButtons Buttons; // New/Save and Edit/Cancel, and the captions
-    Integer ErrCount = 0;
+    RegisterFlow Flow;    // what New, Save, Edit, Cancel and Delete do to the window
     Integer CtyId = 0;
 };

@@ -4,16 +4,14 @@
 #include "data/dberror.h"
 #include "data/fieldlengths.h"
 #include "masters/anywheredblclick.h"
-#include "masters/entrycolours.h"
+#include "masters/registerflow.h"
 #include "masters/registerlist.h"
 #include "platform/changedelsewhere.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/listview.h"
-#include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "platform/vb.h"
-#include "platform/writefailure.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -40,7 +38,7 @@ FrmGrupMstr::FrmGrupMstr(QWidget* parent) : Form(parent) {
     FrameCsC = new QGroupBox(this);
     FrameCsC->setObjectName(QStringLiteral("FrameCsC"));
     PlaceTwips(FrameCsC, 120, 0, 4095, 735);
-    Label1 = new QLabel(QStringLiteral("Group Name :-"), FrameCsC);
+    Label1 = new QLabel(tr("Group Name :-"), FrameCsC);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(QFont(QStringLiteral("Arial"), 8));
     PlaceTwips(Label1, 120, 240, 1335, 195);
@@ -50,24 +48,33 @@ FrmGrupMstr::FrmGrupMstr(QWidget* parent) : Form(parent) {
     PlaceTwips(txtGrup, 1440, 240, 2535, 285);
     FrameCsC->setEnabled(false);
 
-    CmdSave = NewButton(this, "CmdSave", QStringLiteral("&New"));
+    CmdSave = NewButton(this, "CmdSave", tr("&New"));
     PlaceTwips(CmdSave, 120, 2040, 855, 375);
-    CmdEdt = NewButton(this, "CmdEdt", QStringLiteral("&Edit"));
+    CmdEdt = NewButton(this, "CmdEdt", tr("&Edit"));
     Buttons.Attach(CmdSave, CmdEdt);
     PlaceTwips(CmdEdt, 1200, 2040, 855, 375);
-    CmdDel = NewButton(this, "CmdDel", QStringLiteral("&Delete"));
+    CmdDel = NewButton(this, "CmdDel", tr("&Delete"));
     PlaceTwips(CmdDel, 2280, 2040, 855, 375);
     CmdDel->setEnabled(false);
-    CmdClos = NewButton(this, "CmdClos", QStringLiteral("&Close"));
+    CmdClos = NewButton(this, "CmdClos", tr("&Close"));
     PlaceTwips(CmdClos, 3360, 2040, 855, 375);
 
     LstvewGrup = new ListView(this);
     LstvewGrup->setObjectName(QStringLiteral("LstvewGrup"));
     PlaceTwips(LstvewGrup, 4320, 90, 3015, 2295);
-    LstvewGrup->AddColumn(QStringLiteral("Group Name"), 2055);
-    LstvewGrup->AddColumn(QStringLiteral("IdNo"), 660);
+    LstvewGrup->AddColumn(tr("Group Name"), 2055);
+    LstvewGrup->AddColumn(tr("IdNo"), 660);
     LstvewGrup->header()->setStretchLastSection(true);
     LstvewGrup->hide();
+
+    Flow.Attach({.window = this,
+                 .buttons = &Buttons,
+                 .entry = FrameCsC,
+                 .boxes = {txtGrup},
+                 .list = LstvewGrup,
+                 .del = CmdDel,
+                 .narrowWidth = kNarrowWidth,
+                 .wideWidth = kWideWidth});
 
     QWidget::setTabOrder(FrameCsC, txtGrup);
     QWidget::setTabOrder(txtGrup, CmdSave);
@@ -91,7 +98,7 @@ void FrmGrupMstr::Form_Load() {
     SetWidth(kNarrowWidth);
     SetTop(0);
     SetLeft(100);
-    SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(GROUP MASTER)"));
+    SetCaption(AppTitle + QStringLiteral(" ") + tr("(GROUP MASTER)"));
 }
 
 // ---- Input rules -----------------------------------------------------------
@@ -110,17 +117,9 @@ void FrmGrupMstr::txtGrup_KeyPress(int& KeyAscii) {
 void FrmGrupMstr::CmdSave_Click() {
     if (Buttons.Save() == SaveState::New) {
         NewEntry = true;
-        Buttons.Set(SaveState::Save, EditState::Cancel);
-        FrameCsC->setEnabled(true);
-        txtGrup->setFocus();
-        LstvewGrup->hide();
-        SetWidth(kNarrowWidth);
+        Flow.OpenNew();
     } else if (Buttons.Save() == SaveState::Save) {
-        ValidateEntry();
-        if (ErrCount != 0) {
-            ErrCount = 0;
-            return;
-        }
+        if (Flow.MarkMissing() != 0) return;
         // A declined or failed save leaves the loaded group on screen, so it
         // keeps its id for the next Save.
         if (SaveGroup()) GrpId = 0;
@@ -129,39 +128,20 @@ void FrmGrupMstr::CmdSave_Click() {
 
 void FrmGrupMstr::CmdEdt_Click() {
     if (Buttons.Edit() == EditState::Edit) {
-        SetWidth(kWideWidth);
-        LstvewGrup->show();
-        ResumeNext([&] { FillGroupList(); }, GroupListAgain());
-        LstvewGrup->setFocus();
         NewEntry = false;
-        Buttons.Set(EditState::Cancel);
+        Flow.ShowList([&] { FillGroupList(); }, GroupListAgain());
     } else if (Buttons.Edit() == EditState::Cancel) {
-        Buttons.Set(EditState::Edit);
-        LstvewGrup->hide();
-        SetWidth(kNarrowWidth);
-        txtGrup->setFocus();
+        Flow.HideList();
     }
-    ClearEntry();
+    Flow.ClearEntry();
 }
 
 void FrmGrupMstr::CmdDel_Click() {
     if (!(GrpId > 0)) return;
     if (Rs.State() == adStateOpen) Rs.Close();
-    if (MsgBox(QStringLiteral("Are you sure to delete this record?"), vbYesNo, Caption()) !=
-        vbYes) {
-        CmdDel->setFocus();
-        return;
-    }
-    try {
-        DeleteGroup();
-    } catch (const std::exception& e) {
-        ReportWriteFailure(this, QStringLiteral("The group could not be deleted."), e);
-        return;
-    }
-    MsgBox(QStringLiteral("Record has been Deleted"), vbInformation, Caption());
-    ClearEntry();
-    Buttons.Set(SaveState::New, EditState::Edit);
-    CmdDel->setEnabled(false);
+    if (!Flow.ConfirmDelete()) return;
+    if (!Flow.Written([&] { DeleteGroup(); }, tr("The group could not be deleted."))) return;
+    Flow.Deleted();
 }
 
 void FrmGrupMstr::CmdClos_Click() {
@@ -183,17 +163,12 @@ void FrmGrupMstr::LstvewGrup_DblClick() {
         found = Rs.RecordCount();
     });
     if (found < 1) {
-        MsgBox(QStringLiteral("No record found"), vbInformation, Caption());
+        Flow.SayNotFound();
         return;
     }
     ResumeNext([&] { txtGrup->setText(Trim(Rs.Fields("grpname").Str())); });
     ResumeNext([&] { Loaded.Take(Rs, {QStringLiteral("grpname")}); });
-    Buttons.Set(SaveState::Save, EditState::Edit);
-    CmdDel->setEnabled(true);
-    LstvewGrup->hide();
-    FrameCsC->setEnabled(true);
-    txtGrup->setFocus();
-    SetWidth(kNarrowWidth);
+    Flow.OpenLoaded();
 }
 
 void FrmGrupMstr::LstvewGrup_KeyPress(int& KeyAscii) {
@@ -220,33 +195,18 @@ BusyRerun FrmGrupMstr::GroupListAgain() {
 
 // ---- Entry -----------------------------------------------------------------
 
-void FrmGrupMstr::ValidateEntry() {
-    if (Trim(txtGrup->text()).isEmpty()) {
-        MarkEmpty(txtGrup);
-        ErrCount = Integer(ErrCount + 1);
-        txtGrup->setFocus();
-    } else {
-        MarkFilled(txtGrup);
-    }
-}
-
-void FrmGrupMstr::ClearEntry() {
-    txtGrup->clear();
-}
-
 // Adds the group in add mode, else renames the loaded one. True when a row
 // was written; false when the user declined or the save failed.
 bool FrmGrupMstr::SaveGroup() {
     bool saved = false;
     TrapInvalidInput([&] {
         Rs.Close(); // a fresh recordset
-        if (MsgBox(QStringLiteral("Are you Sure to save this Record"), vbYesNo, Caption()) != vbYes)
-            return;
+        if (!Flow.ConfirmSave()) return;
         // The new id is taken inside the write that adds the row: another
         // program writing meanwhile waits for it, so no two groups share an id.
         // A rename is checked against the group as it was loaded.
         const QList<EntryField> fields{
-            TextBoxField(txtGrup, QStringLiteral("grpname"), QStringLiteral("Group"))};
+            TextBoxField(txtGrup, QStringLiteral("grpname"), tr("Group"))};
         const bool written = SaveCheckingChanges(Loaded, fields, Caption(), [&] {
             InTransaction(*Conn, [&] {
                 Rs.Open(QStringLiteral("Select max(grpid) from adrsgrupmstr"), Conn, adOpenStatic,
@@ -277,11 +237,7 @@ bool FrmGrupMstr::SaveGroup() {
         if (!written) return;
         Loaded.Clear();
         saved = true;
-        MsgBox(NewEntry ? QStringLiteral("Record has been Saved")
-                        : QStringLiteral("Record has been updated"),
-               vbInformation, Caption());
-        ClearEntry();
-        Buttons.Set(SaveState::New, EditState::Edit);
+        Flow.Saved(NewEntry);
     });
     return saved;
 }
@@ -295,7 +251,7 @@ void FrmGrupMstr::DeleteGroup() {
                     QStringLiteral("'"),
                 Conn, adOpenStatic, adLockBatchOptimistic);
         if (Rs.RecordsAffected() < 1)
-            throw DbError(QStringLiteral("Group %1 is no longer in the register.").arg(id));
+            throw DbError(tr("Group %1 is no longer in the register.").arg(id));
         Rs.Open(QStringLiteral("Delete * from adrsgrpdtails where adrsgrupid like '") + id +
                     QStringLiteral("'"),
                 Conn, adOpenStatic, adLockBatchOptimistic);

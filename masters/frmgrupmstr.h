@@ -7,6 +7,7 @@
 #include "data/ids.h"
 #include "data/recordset.h"
 #include "data/rowcheck.h"
+#include "masters/registerflow.h"
 #include "platform/busynotice.h"
 #include "platform/entrybuttons.h"
 #include "platform/form.h"
@@ -42,17 +43,15 @@ class FrmGrupMstr : public Form {
     void LstvewGrup_DblClick();
     void LstvewGrup_KeyPress(int& KeyAscii);
 
-    void ValidateEntry();
     bool SaveGroup();
     void DeleteGroup();
-    void ClearEntry();
     void FillGroupList();
     BusyRerun GroupListAgain();
 
     bool NewEntry = false;
 
     EntryButtons Buttons; // New/Save and Edit/Cancel, and the captions
-    Integer ErrCount = 0;
+    RegisterFlow Flow;    // what New, Save, Edit, Cancel and Delete do to the window
     Integer GrpId = 0;
     Recordset Rs;
     LoadedRow Loaded; // the group as loaded for change

@@ -5,6 +5,7 @@
 #include "party/stickerrow.h"
 #include "platform/vb.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 namespace {
@@ -57,12 +58,16 @@ void ReadCityAndPin(AddressBlock& party, Integer id) {
 }
 
 QString LabelSummary(const QList<AddressBlock>& parties, int leftOut) {
-    QString summary = parties.size() == 1
-                          ? QStringLiteral("Labels for ") + parties.first().name
-                          : QStringLiteral("Labels for %1 parties").arg(parties.size());
+    QString summary =
+        parties.size() == 1
+            ? QCoreApplication::translate("FrmLabels", "Labels for %1").arg(parties.first().name)
+            : QCoreApplication::translate("FrmLabels", "Labels for %1 parties").arg(parties.size());
     if (leftOut == 1)
-        summary += QStringLiteral(" (1 party left out: its city is missing)");
+        summary +=
+            QCoreApplication::translate("FrmLabels", " (1 party left out: its city is missing)");
     else if (leftOut > 1)
-        summary += QStringLiteral(" (%1 parties left out: their city is missing)").arg(leftOut);
+        summary += QCoreApplication::translate("FrmLabels",
+                                               " (%1 parties left out: their city is missing)")
+                       .arg(leftOut);
     return summary;
 }

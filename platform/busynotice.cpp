@@ -5,6 +5,7 @@
 #include "platform/edgeline.h"
 #include "platform/errors.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
 #include <utility>
@@ -19,8 +20,9 @@ const char* const kName = "LblBusy";
 class BusyLine : public EdgeLine {
   public:
     explicit BusyLine(QWidget* window) : EdgeLine(window, kName, "#ffffc0", "#800000") {
-        setText(QStringLiteral("The address book is busy in another program: it could not be "
-                               "read just now. The list is read again as soon as it is free."));
+        setText(QCoreApplication::translate(
+            "BusyNotice", "The address book is busy in another program: it could not be "
+                          "read just now. The list is read again as soon as it is free."));
         probe_.setInterval(kProbeMs);
         connect(&probe_, &QTimer::timeout, this, [this] { Probe(); });
     }

@@ -3,6 +3,7 @@
 #include "platform/msgbox.h"
 #include "platform/vb.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 
 namespace {
@@ -14,7 +15,8 @@ const EntryField* fieldOf(const QList<EntryField>& fields, const QString& column
 }
 
 QString quoted(const QString& text) {
-    return text.isEmpty() ? QStringLiteral("(empty)") : u'"' + text + u'"';
+    return text.isEmpty() ? QCoreApplication::translate("ChangedElsewhere", "(empty)")
+                          : u'"' + text + u'"';
 }
 
 } // namespace
@@ -26,11 +28,13 @@ EntryField TextBoxField(QLineEdit* box, const QString& column, const QString& ca
 
 EntryField DeletedMarkField(const QString& column) {
     return {column,
-            QStringLiteral("Deleted"),
-            [] { return QStringLiteral("no"); },
+            QCoreApplication::translate("ChangedElsewhere", "Deleted"),
+            [] { return QCoreApplication::translate("ChangedElsewhere", "no"); },
             {},
             [](const QString& value) {
-                return value == QLatin1String("1") ? QStringLiteral("yes") : QStringLiteral("no");
+                return value == QLatin1String("1")
+                           ? QCoreApplication::translate("ChangedElsewhere", "yes")
+                           : QCoreApplication::translate("ChangedElsewhere", "no");
             }};
 }
 
@@ -40,20 +44,23 @@ ChangeChoice AskAboutChange(const QList<ChangedField>& changes, const QList<Entr
     for (const ChangedField& c : changes) {
         const EntryField* f = fieldOf(fields, c.column);
         const QString theirs = f && f->shown ? f->shown(c.stored) : c.stored;
-        lines << QStringLiteral("%1: theirs %2, yours %3")
+        lines << QCoreApplication::translate("ChangedElsewhere", "%1: theirs %2, yours %3")
                      .arg(f ? f->caption : c.column, quoted(theirs),
                           quoted(f && f->yours ? f->yours() : c.loaded));
     }
-    const int answer = MsgChoice(
-        QStringLiteral("Another desk or program has changed this record since you loaded it. "
-                       "Nothing has been saved.\n\n%1\n\nKeep editing: nothing is saved.\nTake "
-                       "theirs: their values go into the form; press Save again for the rest of "
-                       "your changes.\nSave over theirs: your entry is saved as it stands, and "
-                       "their change is lost.")
-            .arg(lines.join(u'\n')),
-        {QStringLiteral("Keep editing"), QStringLiteral("Take theirs"),
-         QStringLiteral("Save over theirs")},
-        vbExclamation, title);
+    const int answer =
+        MsgChoice(QCoreApplication::translate(
+                      "ChangedElsewhere",
+                      "Another desk or program has changed this record since you loaded it. "
+                      "Nothing has been saved.\n\n%1\n\nKeep editing: nothing is saved.\nTake "
+                      "theirs: their values go into the form; press Save again for the rest of "
+                      "your changes.\nSave over theirs: your entry is saved as it stands, and "
+                      "their change is lost.")
+                      .arg(lines.join(u'\n')),
+                  {QCoreApplication::translate("ChangedElsewhere", "Keep editing"),
+                   QCoreApplication::translate("ChangedElsewhere", "Take theirs"),
+                   QCoreApplication::translate("ChangedElsewhere", "Save over theirs")},
+                  vbExclamation, title);
     return answer == 1   ? ChangeChoice::TakeTheirs
            : answer == 2 ? ChangeChoice::SaveOver
                          : ChangeChoice::KeepEditing;

@@ -1,5 +1,6 @@
 #include "platform/entrybuttons.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 
 void EntryButtons::Attach(QPushButton* save, QPushButton* edit) {
@@ -16,13 +17,15 @@ void EntryButtons::Set(SaveState save, EditState edit) {
 void EntryButtons::Set(SaveState save) {
     save_ = save;
     if (saveButton_)
-        saveButton_->setText(save == SaveState::New ? QStringLiteral("&New")
-                                                    : QStringLiteral("&Save"));
+        saveButton_->setText(save == SaveState::New
+                                 ? QCoreApplication::translate("EntryButtons", "&New")
+                                 : QCoreApplication::translate("EntryButtons", "&Save"));
 }
 
 void EntryButtons::Set(EditState edit) {
     edit_ = edit;
     if (editButton_)
-        editButton_->setText(edit == EditState::Edit ? QStringLiteral("&Edit")
-                                                     : QStringLiteral("&Cancel"));
+        editButton_->setText(edit == EditState::Edit
+                                 ? QCoreApplication::translate("EntryButtons", "&Edit")
+                                 : QCoreApplication::translate("EntryButtons", "&Cancel"));
 }

@@ -6,26 +6,31 @@
 #include "platform/servernotice.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 QString ErrorText(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
 void ReportInvalidInput() {
-    MsgBox(QStringLiteral("Invalid Input"), vbCritical, QStringLiteral("Error Handler"));
+    MsgBox(QCoreApplication::translate("Errors", "Invalid Input"), vbCritical,
+           QCoreApplication::translate("Errors", "Error Handler"));
 }
 
 void ReportBusyWrite(const BusyError& e) {
     const Form* form = FormOf(QApplication::focusWidget());
-    MsgBox(e.message() + QStringLiteral("\n\nNothing was saved. The entry is still on screen: "
-                                        "press Save again when the other program has finished."),
+    MsgBox(QCoreApplication::translate("Errors",
+                                       "%1\n\nNothing was saved. The entry is still on screen: "
+                                       "press Save again when the other program has finished.")
+               .arg(e.message()),
            vbExclamation, form ? form->Caption() : QApplication::applicationName());
 }
 
 void ReportServerWrite(const ServerError& e) {
     const Form* form = FormOf(QApplication::focusWidget());
-    MsgBox(e.message() + QStringLiteral("\n\nThe entry is still on screen."), vbExclamation,
-           form ? form->Caption() : QApplication::applicationName());
+    MsgBox(QCoreApplication::translate("Errors", "%1\n\nThe entry is still on screen.")
+               .arg(e.message()),
+           vbExclamation, form ? form->Caption() : QApplication::applicationName());
 }
 
 namespace {
@@ -51,9 +56,10 @@ bool NoteIfBusy(QWidget* control, const std::exception& e, const BusyRerun& reru
             dynamic_cast<const ConnectionLost*>(server) || dynamic_cast<const ServerBusy*>(server);
         // A read waiting its turn is simply run when the connection is free.
         if (!dynamic_cast<const ServerBusy*>(server))
-            ShowServerNotice(control,
-                             again ? server->message() + QStringLiteral(" The list is read again.")
-                                   : server->message());
+            ShowServerNotice(
+                control, again ? QCoreApplication::translate("Errors", "%1 The list is read again.")
+                                     .arg(server->message())
+                               : server->message());
         if (again) RerunWhenFree(rerun);
         return true;
     }
@@ -68,6 +74,7 @@ void ReportFailure(QWidget* control, const QString& what, const std::exception& 
     const Form* form = FormOf(control);
     const QString title = form ? form->Caption() : QApplication::applicationName();
     const QString lead =
-        what.isEmpty() ? QStringLiteral("The action could not be completed.") : what;
+        what.isEmpty() ? QCoreApplication::translate("Errors", "The action could not be completed.")
+                       : what;
     MsgBox(lead + QStringLiteral("\n\n") + ErrorText(e), vbCritical, title);
 }

@@ -146,6 +146,10 @@ class ClickFilter : public QObject {
 
 namespace On {
 
+void detail::RunGuarded(QObject* sender, const Handler& h) {
+    Guarded(qobject_cast<QWidget*>(sender), h);
+}
+
 void Click(QAbstractButton* button, Handler h) {
     QObject::connect(button, &QAbstractButton::clicked, button, guard(button, std::move(h)));
 }

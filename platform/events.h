@@ -14,8 +14,17 @@
 // Change runs on every change of the text, typed or set by the program.
 // Every handler runs guarded: an error escaping it is reported in a message
 // box titled with the form's caption, and the window stays usable.
+//
+// Any other signal is wired the same way with Signal, which hands the
+// handler the signal's arguments or none, as the handler takes them:
+//
+//   On::Signal(SpnRows, &QSpinBox::valueChanged, [this] { MeasuresChanged(); });
+//   On::Signal(&preview, &QPrintPreviewDialog::paintRequested,
+//              [this](QPrinter* p) { Render(p); });
 
+#include <QObject>
 #include <functional>
+#include <type_traits>
 
 class QWidget;
 class QAbstractButton;
@@ -49,4 +58,26 @@ void Change(QPlainTextEdit* box, Handler h);
 void KeyPress(QWidget* control, KeyHandler h);
 void GotFocus(QWidget* control, Handler h);
 void LostFocus(QWidget* control, Handler h);
+
+namespace detail {
+// Runs `h` as every handler above runs, for `sender` when it is a control.
+void RunGuarded(QObject* sender, const Handler& h);
+} // namespace detail
+
+// Connects `signal` of `sender` to `handler`, guarded as the handlers above;
+// an error is reported for the sender's window. The connection ends with
+// the sender.
+template <class Sender, class SignalOf, class F>
+QMetaObject::Connection Signal(Sender* sender, SignalOf signal, F handler) {
+    QObject* const where = sender;
+    return QObject::connect(sender, signal, sender,
+                            [where, handler = std::move(handler)](const auto&... args) {
+                                detail::RunGuarded(where, [&] {
+                                    if constexpr (std::is_invocable_v<const F&, decltype(args)...>)
+                                        handler(args...);
+                                    else
+                                        handler();
+                                });
+                            });
+}
 } // namespace On

@@ -1,10 +1,13 @@
 #include "platform/filedialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 
 namespace {
 FileDialogs::Responder* responder = nullptr;
-const QString kFilter = QStringLiteral("Address book (*.mdb);;All files (*)");
+QString bookFilter() {
+    return QCoreApplication::translate("FileDialogs", "Address book (*.mdb);;All files (*)");
+}
 } // namespace
 
 void FileDialogs::SetResponder(Responder* r) {
@@ -19,11 +22,12 @@ QString FileDialogs::GetSaveFileName(QWidget* parent, const QString& title,
                                      const QString& suggested, const QString& filter) {
     if (responder) return responder->Save(title, suggested);
     return QFileDialog::getSaveFileName(parent, title, suggested,
-                                        filter.isEmpty() ? kFilter : filter);
+                                        filter.isEmpty() ? bookFilter() : filter);
 }
 
 QString FileDialogs::GetOpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                      const QString& filter) {
     if (responder) return responder->Open(title, folder);
-    return QFileDialog::getOpenFileName(parent, title, folder, filter.isEmpty() ? kFilter : filter);
+    return QFileDialog::getOpenFileName(parent, title, folder,
+                                        filter.isEmpty() ? bookFilter() : filter);
 }

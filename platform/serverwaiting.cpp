@@ -34,22 +34,27 @@ bool WindowsServerWait::WaitOn(const QString& where, int silentMs,
                                const std::function<bool()>& answered) {
     if (answered()) return true;
     const Form* form = FormOf(QApplication::focusWidget());
-    const int choice = MsgChoice(
-        QStringLiteral("The %1 has not answered for %2 seconds.\n\nWait on: keep waiting (you are "
-                       "asked again in %3 seconds).\nGive up: the server is asked to stop, and "
-                       "nothing of this step is kept.")
-            .arg(where)
-            .arg(silentMs / 1000)
-            .arg(AskAgainMs() / 1000),
-        {QStringLiteral("&Wait on"), QStringLiteral("&Give up")}, vbExclamation,
-        form ? form->Caption() : QApplication::applicationName());
+    const int choice =
+        MsgChoice(QCoreApplication::translate(
+                      "ServerWaiting",
+                      "The %1 has not answered for %2 seconds.\n\nWait on: keep waiting (you are "
+                      "asked again in %3 seconds).\nGive up: the server is asked to stop, and "
+                      "nothing of this step is kept.")
+                      .arg(where)
+                      .arg(silentMs / 1000)
+                      .arg(AskAgainMs() / 1000),
+                  {QCoreApplication::translate("ServerWaiting", "&Wait on"),
+                   QCoreApplication::translate("ServerWaiting", "&Give up")},
+                  vbExclamation, form ? form->Caption() : QApplication::applicationName());
     return choice == 0;
 }
 
 void WindowsServerWait::Reconnected(const QString& where) {
     QWidget* control = HandlerScope::Current();
     ShowServerNotice(control ? control : QApplication::focusWidget(),
-                     QStringLiteral("The connection to the %1 was lost (the server may have been "
-                                    "restarted) and has been made again.")
+                     QCoreApplication::translate("ServerWaiting",
+                                                 "The connection to the %1 was lost (the server "
+                                                 "may have been restarted) and has been made "
+                                                 "again.")
                          .arg(where));
 }

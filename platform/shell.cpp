@@ -1,5 +1,6 @@
 #include "platform/shell.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
@@ -45,8 +46,8 @@ class Desktop : public Shell::Backend {
             process, &QProcess::errorOccurred, process,
             [process, ended](QProcess::ProcessError error) {
                 if (error != QProcess::FailedToStart) return; // finished follows
-                ended({false,
-                       QStringLiteral("it could not be run (%1)").arg(process->errorString())});
+                ended({false, QCoreApplication::translate("Shell", "it could not be run (%1)")
+                                  .arg(process->errorString())});
             });
         process->start();
         return true;
@@ -59,8 +60,10 @@ class Desktop : public Shell::Backend {
                                      .split(u'\n', Qt::SkipEmptyParts);
         for (auto line = said.crbegin(); line != said.crend(); ++line)
             if (!line->trimmed().isEmpty()) return {false, line->trimmed()};
-        if (status != QProcess::NormalExit) return {false, QStringLiteral("it stopped abnormally")};
-        return {false, QStringLiteral("it ended with exit status %1").arg(code)};
+        if (status != QProcess::NormalExit)
+            return {false, QCoreApplication::translate("Shell", "it stopped abnormally")};
+        return {false,
+                QCoreApplication::translate("Shell", "it ended with exit status %1").arg(code)};
     }
 };
 

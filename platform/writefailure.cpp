@@ -6,6 +6,7 @@
 #include "platform/msgbox.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 namespace {
 
@@ -13,7 +14,8 @@ void Say(QWidget* control, const QString& what, const std::exception& e, const Q
     const Form* form = FormOf(control);
     const bool tryAgain =
         dynamic_cast<const BusyError*>(&e) || dynamic_cast<const ServerError*>(&e);
-    MsgBox(what + QStringLiteral("\n\n") + ErrorText(e) + after,
+    MsgBox(what + QStringLiteral("\n\n") + ErrorText(e) +
+               (after.isEmpty() ? QString() : QStringLiteral("\n\n") + after),
            tryAgain ? vbExclamation : vbCritical,
            form ? form->Caption() : QApplication::applicationName());
 }
@@ -21,7 +23,8 @@ void Say(QWidget* control, const QString& what, const std::exception& e, const Q
 } // namespace
 
 void ReportWriteFailure(QWidget* control, const QString& what, const std::exception& e) {
-    Say(control, what, e, QStringLiteral("\n\nThe entry is still on screen."));
+    Say(control, what, e,
+        QCoreApplication::translate("WriteFailure", "The entry is still on screen."));
 }
 
 bool NoteIfWriteFailed(const std::exception& e) {
@@ -30,6 +33,7 @@ bool NoteIfWriteFailed(const std::exception& e) {
     if (!(busy && !busy->Reading()) && !(server && !server->Reading())) return false;
     QWidget* control = HandlerScope::Current();
     Say(control ? control : QApplication::focusWidget(),
-        QStringLiteral("A change could not be written."), e, QString());
+        QCoreApplication::translate("WriteFailure", "A change could not be written."), e,
+        QString());
     return true;
 }

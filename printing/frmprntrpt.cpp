@@ -45,15 +45,15 @@ FrmPrntrpt::FrmPrntrpt(QWidget* parent) : Form(parent) {
 }
 
 void FrmPrntrpt::CreateControls() {
-    Label12 = CaptionLabel(this, "Label12", QStringLiteral("Search :-"));
+    Label12 = CaptionLabel(this, "Label12", tr("Search :-"));
     PlaceTwips(Label12, 120, 165, 900, 285);
     Txtsrch = Named(new QLineEdit(this), "Txtsrch");
     Txtsrch->setMaxLength(FieldLength::SearchValue);
     PlaceTwips(Txtsrch, 1020, 120, 3060, 330);
 
     LstvewPrnt = Named(new ListView(this), "LstvewPrnt");
-    LstvewPrnt->AddColumn(QStringLiteral("Party's Name"), 2760);
-    LstvewPrnt->AddColumn(QStringLiteral("IdNo"), 840);
+    LstvewPrnt->AddColumn(tr("Party's Name"), 2760);
+    LstvewPrnt->AddColumn(tr("IdNo"), 840);
     PlaceTwips(LstvewPrnt, 120, 570, 3960, 7020);
 
     CreatePartyFrame();
@@ -87,35 +87,35 @@ void FrmPrntrpt::CreatePartyFrame() {
         return label;
     };
 
-    Label1 = captionAt("Label1", QStringLiteral("Party's Name  :-"), 0);
+    Label1 = captionAt("Label1", tr("Party's Name  :-"), 0);
     TxtName = fieldAt("TxtName", 0);
-    Label2 = captionAt("Label2", QStringLiteral("Contact Person :-"), 1);
+    Label2 = captionAt("Label2", tr("Contact Person :-"), 1);
     TxtCntact = fieldAt("TxtCntact", 1);
-    Label3 = captionAt("Label3", QStringLiteral("Address :-"), 2);
+    Label3 = captionAt("Label3", tr("Address :-"), 2);
     TxtAdrs = fieldAt("TxtAdrs", 2);
-    Label4 = captionAt("Label4", QStringLiteral("Area:-"), 3);
+    Label4 = captionAt("Label4", tr("Area:-"), 3);
     TxtArea = fieldAt("TxtArea", 3);
-    Label5 = captionAt("Label5", QStringLiteral("Land Mark:-"), 4);
+    Label5 = captionAt("Label5", tr("Land Mark:-"), 4);
     TxtLand = fieldAt("TxtLand", 4);
 
     // The two numbers sit under one caption, each behind its own small one.
     constexpr int kKindWidth = 1020, kNumberLeft = kFieldLeft + kKindWidth + 60;
     constexpr int kNumberWidth = kFieldWidth - kKindWidth - 60;
-    Label6 = captionAt("Label6", QStringLiteral("Contact No (s)"), 5);
-    Label7 = CaptionLabel(FrmPrnt1, "Label7", QStringLiteral("Land Line"));
+    Label6 = captionAt("Label6", tr("Contact No (s)"), 5);
+    Label7 = CaptionLabel(FrmPrnt1, "Label7", tr("Land Line"));
     PlaceTwips(Label7, kFieldLeft, rowTop(5) + 15, kKindWidth, kRowHeight);
     MskedtPhno = Display(FrmPrnt1, "MskedtPhno");
     PlaceTwips(MskedtPhno, kNumberLeft, rowTop(5), kNumberWidth, kRowHeight);
-    Label8 = CaptionLabel(FrmPrnt1, "Label8", QStringLiteral("Mobile No."));
+    Label8 = CaptionLabel(FrmPrnt1, "Label8", tr("Mobile No."));
     PlaceTwips(Label8, kFieldLeft, rowTop(6) + 15, kKindWidth, kRowHeight);
     MskedtMobno = Display(FrmPrnt1, "MskedtMobno");
     PlaceTwips(MskedtMobno, kNumberLeft, rowTop(6), kNumberWidth, kRowHeight);
 
-    Label9 = captionAt("Label9", QStringLiteral("City:-"), 7);
+    Label9 = captionAt("Label9", tr("City:-"), 7);
     LblCty = fieldAt("LblCty", 7);
-    Label10 = captionAt("Label10", QStringLiteral("State:-"), 8);
+    Label10 = captionAt("Label10", tr("State:-"), 8);
     LblState = fieldAt("LblState", 8);
-    Label11 = captionAt("Label11", QStringLiteral("Country:-"), 9);
+    Label11 = captionAt("Label11", tr("Country:-"), 9);
     LblContry = fieldAt("LblContry", 9);
 }
 
@@ -123,11 +123,11 @@ void FrmPrntrpt::CreatePrintFrame() {
     FrmPrnt = Named(new QGroupBox(this), "FrmPrnt");
     PlaceTwips(FrmPrnt, 4200, 4500, 6000, 3090);
 
-    ChkAttn = Named(new QCheckBox(QStringLiteral("Mark Attention !"), FrmPrnt), "ChkAttn");
+    ChkAttn = Named(new QCheckBox(tr("Mark Attention !"), FrmPrnt), "ChkAttn");
     PlaceTwips(ChkAttn, 240, 270, 1920, 330);
     ChkAttnUsualColor = ChkAttn->palette().color(ChkAttn->backgroundRole());
 
-    lblcntact = CaptionLabel(FrmPrnt, "lblcntact", QStringLiteral("Contact Person"));
+    lblcntact = CaptionLabel(FrmPrnt, "lblcntact", tr("Contact Person"));
     PlaceTwips(lblcntact, 240, 735, 1500, 285);
     TxtCntact1 = Named(new QLineEdit(FrmPrnt), "TxtCntact1");
     // It is saved to the party's contact person, which the address master
@@ -135,12 +135,12 @@ void FrmPrntrpt::CreatePrintFrame() {
     TxtCntact1->setMaxLength(32);
     PlaceTwips(TxtCntact1, 1800, 690, 3960, 330);
 
-    OptnStiker = Named(new QRadioButton(QStringLiteral("Sticker"), FrmPrnt), "OptnStiker");
+    OptnStiker = Named(new QRadioButton(tr("Sticker"), FrmPrnt), "OptnStiker");
     PlaceTwips(OptnStiker, 240, 1230, 1500, 330);
-    OpntEnvelop = Named(new QRadioButton(QStringLiteral("Envelope"), FrmPrnt), "OpntEnvelop");
+    OpntEnvelop = Named(new QRadioButton(tr("Envelope"), FrmPrnt), "OpntEnvelop");
     PlaceTwips(OpntEnvelop, 1800, 1230, 1500, 330);
 
-    Label13 = CaptionLabel(FrmPrnt, "Label13", QStringLiteral("No. Of Copies"));
+    Label13 = CaptionLabel(FrmPrnt, "Label13", tr("No. Of Copies"));
     PlaceTwips(Label13, 240, 1755, 1500, 285);
     txtNoco = Named(new QLineEdit(FrmPrnt), "txtNoco");
     PlaceTwips(txtNoco, 1800, 1710, 900, 330);
@@ -148,9 +148,9 @@ void FrmPrntrpt::CreatePrintFrame() {
     txtNoco->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtNoco));
 
-    CmdPrnt = Named(new QPushButton(QStringLiteral("<<Print>>"), FrmPrnt), "CmdPrnt");
+    CmdPrnt = Named(new QPushButton(tr("<<Print>>"), FrmPrnt), "CmdPrnt");
     PlaceTwips(CmdPrnt, 3960, 2340, 1800, 495);
-    CmdSheet = Named(new QPushButton(QStringLiteral("Print on s&heet..."), FrmPrnt), "CmdSheet");
+    CmdSheet = Named(new QPushButton(tr("Print on s&heet..."), FrmPrnt), "CmdSheet");
     PlaceTwips(CmdSheet, 1800, 2340, 2040, 495);
 
     FrmPrnt->setEnabled(false);
@@ -188,7 +188,7 @@ void FrmPrntrpt::Form_Load() {
     SetHeight(8280);
     SetWidth(10440);
     SetTop(0);
-    SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(PRINT MASTER)"));
+    SetCaption(AppTitle + QStringLiteral(" ") + tr("(PRINT MASTER)"));
     FillAllParties();
 }
 
@@ -280,7 +280,7 @@ void FrmPrntrpt::LstvewPrnt_DblClick() {
     ResumeNext([&] {
         if (Rs.RecordCount() < 1) {
             found = false;
-            MsgBox(QStringLiteral("No record found"), vbInformation, Caption());
+            MsgBox(tr("No record found"), vbInformation, Caption());
         }
     });
     if (found) {
@@ -450,7 +450,7 @@ void FrmPrntrpt::CmdPrnt_Click() {
     ShowStatus(QString()); // what the last print did no longer holds
     ++PrintRun;
     if (Trim(TxtName->text()).isEmpty()) {
-        MsgBox(QStringLiteral("Select a record"), vbInformation, QStringLiteral("Error Handler"));
+        MsgBox(tr("Select a record"), vbInformation, tr("Error Handler"));
         LstvewPrnt->setFocus();
         return;
     }

@@ -14,7 +14,7 @@
 // The copies the form shows, at least one.
 void FrmPrntrpt::CmdSheet_Click() {
     if (Trim(TxtName->text()).isEmpty()) {
-        MsgBox(QStringLiteral("Select a record"), vbInformation, QStringLiteral("Error Handler"));
+        MsgBox(tr("Select a record"), vbInformation, tr("Error Handler"));
         LstvewPrnt->setFocus();
         return;
     }
@@ -23,7 +23,7 @@ void FrmPrntrpt::CmdSheet_Click() {
     try {
         ReadCityAndPin(party, AdrsId);
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The party could not be read for printing."), e);
+        ReportFailure(this, tr("The party could not be read for printing."), e);
         return;
     }
     const int copies = Copies > 0 ? Copies : qMax(1, Trim(txtNoco->text()).toInt());

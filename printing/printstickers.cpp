@@ -20,8 +20,8 @@
 
 void FrmPrntrpt::SaveContactPerson() {
     if (Trim(TxtCntact1->text()) == Trim(OrigContact)) return;
-    if (MsgBox(QStringLiteral("Save Changes to the concern file(s)?"), vbYesNo,
-               QStringLiteral("Contact Person's Name")) != vbYes)
+    if (MsgBox(tr("Save Changes to the concern file(s)?"), vbYesNo, tr("Contact Person's Name")) !=
+        vbYes)
         return;
     if (RsPrint.State() == adStateOpen) RsPrint.Close();
     RsPrint.Open(QStringLiteral("Select * from adrsmstr where adrsid like '") +
@@ -40,9 +40,7 @@ bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party, bool withContact) {
             SaveContactPerson();
         } catch (const std::exception& e) {
             ReportWriteFailure(
-                this,
-                QStringLiteral("The contact person could not be saved, so nothing was printed."),
-                e);
+                this, tr("The contact person could not be saved, so nothing was printed."), e);
             return false;
         }
     }
@@ -50,16 +48,15 @@ bool FrmPrntrpt::ReadPartyForPrint(AddressBlock& party, bool withContact) {
         if (RsPrint.State() == adStateOpen) RsPrint.Close();
         RsPrint.Open(StickerQuery(AdrsId, withContact), Conn, adOpenStatic, adLockBatchOptimistic);
         if (RsPrint.RecordCount() < 1) {
-            MsgBox(
-                QStringLiteral("Nothing was printed: the party could not be found with its city. "
-                               "It may have been deleted, or its city may be missing."),
-                vbInformation, Caption());
+            MsgBox(tr("Nothing was printed: the party could not be found with its city. "
+                      "It may have been deleted, or its city may be missing."),
+                   vbInformation, Caption());
             return false;
         }
         RsPrint.MoveFirst();
         party = ReadStickerRow(RsPrint, withContact, TxtCntact->text());
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The party could not be read for printing."), e);
+        ReportFailure(this, tr("The party could not be read for printing."), e);
         return false;
     }
     return true;
@@ -70,7 +67,7 @@ bool FrmPrntrpt::WritePrint(const QByteArray& bytes) {
         WritePrintFile(PrintFilePath(), bytes);
         return true;
     } catch (const std::exception& e) {
-        ReportFailure(this, QStringLiteral("The print file could not be written."), e);
+        ReportFailure(this, tr("The print file could not be written."), e);
         return false;
     }
 }
@@ -84,12 +81,12 @@ bool FrmPrntrpt::StartPrintBatch(const QString& what, const QString& note) {
     const QString file = QDir::toNativeSeparators(PrintFilePath());
     Shell::BatchDone done;
     if (!what.isEmpty()) {
-        ShowStatus(what + QStringLiteral(": handing the print file to the printer…"));
+        ShowStatus(tr("%1: handing the print file to the printer…").arg(what));
         done = [self = QPointer<FrmPrntrpt>(this), run = PrintRun, what, note,
                 file](const Shell::BatchOutcome& outcome) {
             // A later Print, or a closed window, has the status bar now.
             if (!self || self->PrintRun != run) return;
-            self->ShowStatus((outcome.ok ? what + QStringLiteral(" sent to the printer")
+            self->ShowStatus((outcome.ok ? tr("%1 sent to the printer").arg(what)
                                          : QStringLiteral("%1 written to %2 but not printed: %3")
                                                .arg(what, file, outcome.why)) +
                              note);
@@ -98,9 +95,8 @@ bool FrmPrntrpt::StartPrintBatch(const QString& what, const QString& note) {
     if (Shell::StartHidden(batch, done)) return true;
     ShowStatus(QString());
     ReportFailure(
-        this, QStringLiteral("The print batch could not be started."),
-        std::runtime_error(
-            QStringLiteral("%1 is missing or could not be run.").arg(batch).toStdString()));
+        this, tr("The print batch could not be started."),
+        std::runtime_error(tr("%1 is missing or could not be run.").arg(batch).toStdString()));
     return false;
 }
 
@@ -109,12 +105,11 @@ bool FrmPrntrpt::StartPrintBatch(const QString& what, const QString& note) {
 QString FrmPrntrpt::UnprintableNote(const QStringList& lines) {
     const int count = CountUnprintable(lines);
     if (count == 0) return {};
-    return count == 1
-               ? QStringLiteral("; 1 line contains letters the text printer cannot print: use "
-                                "Print on sheet")
-               : QStringLiteral("; %1 lines contain letters the text printer cannot print: use "
-                                "Print on sheet")
-                     .arg(count);
+    return count == 1 ? tr("; 1 line contains letters the text printer cannot print: use "
+                           "Print on sheet")
+                      : tr("; %1 lines contain letters the text printer cannot print: use "
+                           "Print on sheet")
+                            .arg(count);
 }
 
 // The copies count stays as the copies field shows it, so Print again
@@ -125,12 +120,10 @@ void FrmPrntrpt::PrintStickers() {
     if (!WritePrint(StickerSheet(party, MarkAttn, Copies))) return;
     // A print of nothing must not pass for a print.
     if (Copies <= 0) {
-        if (StartPrintBatch({}, {}))
-            ShowStatus(QStringLiteral("Nothing printed: the number of copies is 0"));
+        if (StartPrintBatch({}, {})) ShowStatus(tr("Nothing printed: the number of copies is 0"));
         return;
     }
-    StartPrintBatch(Copies == 1 ? QStringLiteral("1 sticker")
-                                : QStringLiteral("%1 stickers").arg(Copies),
+    StartPrintBatch(Copies == 1 ? tr("1 sticker") : tr("%1 stickers").arg(Copies),
                     UnprintableNote(AddressBlockLines(party, MarkAttn)));
 }
 
@@ -138,6 +131,5 @@ void FrmPrntrpt::PrintEnvelope() {
     AddressBlock party;
     if (!ReadPartyForPrint(party, MarkAttn)) return;
     if (!WritePrint(EncodeLines(EnvelopeLines(party, MarkAttn)))) return;
-    StartPrintBatch(QStringLiteral("Envelope"),
-                    UnprintableNote(AddressBlockLines(party, MarkAttn, false)));
+    StartPrintBatch(tr("Envelope"), UnprintableNote(AddressBlockLines(party, MarkAttn, false)));
 }

@@ -69,34 +69,33 @@ void FrmSrchEngn::CreateFilterArea() {
     Frame1->setObjectName(QStringLiteral("Frame1"));
     PlaceTwips(Frame1, 120, 0, 14775, 1215);
 
-    Label33 = MakeLabel(Frame1, "Label33", QStringLiteral("Select a Group :- "));
+    Label33 = MakeLabel(Frame1, "Label33", tr("Select a Group :- "));
     PlaceTwips(Label33, 120, 240, 1695, 255);
     CmbxGrup1 = MakeCombo(Frame1, "CmbxGrup1");
     PlaceTwips(CmbxGrup1, 1800, 240, 3135, 315);
-    ChkAll = new QCheckBox(QStringLiteral("Select All Group"), Frame1);
+    ChkAll = new QCheckBox(tr("Select All Group"), Frame1);
     ChkAll->setObjectName(QStringLiteral("ChkAll"));
     PlaceTwips(ChkAll, 1800, 720, 1695, 255);
 
-    Label1 = MakeLabel(Frame1, "Label1", QStringLiteral("Select A Filter :- "));
+    Label1 = MakeLabel(Frame1, "Label1", tr("Select A Filter :- "));
     PlaceTwips(Label1, 5160, 240, 1575, 255);
     Cmbxfiltr = MakeCombo(Frame1, "Cmbxfiltr");
-    Cmbxfiltr->addItems({QStringLiteral("Name Wise "), QStringLiteral("City Wise"),
-                         QStringLiteral("State Wise"), QStringLiteral("Phone Number Wise"),
-                         QStringLiteral("Mobile Number Wise"), QStringLiteral("Email Id Wise"),
-                         QStringLiteral("Contact Person")});
+    Cmbxfiltr->addItems({tr("Name Wise "), tr("City Wise"), tr("State Wise"),
+                         tr("Phone Number Wise"), tr("Mobile Number Wise"), tr("Email Id Wise"),
+                         tr("Contact Person")});
     Cmbxfiltr->setEditText(QString());
     PlaceTwips(Cmbxfiltr, 6840, 240, 3015, 330);
 
-    Label2 = MakeLabel(Frame1, "Label2", QStringLiteral("Value :- "));
+    Label2 = MakeLabel(Frame1, "Label2", tr("Value :- "));
     PlaceTwips(Label2, 5160, 720, 855, 255);
     TxtValue = new QLineEdit(Frame1);
     TxtValue->setObjectName(QStringLiteral("TxtValue"));
     TxtValue->setMaxLength(FieldLength::SearchValue);
     PlaceTwips(TxtValue, 6840, 720, 5655, 285);
 
-    CmdLabels = new QPushButton(QStringLiteral("Print &Labels..."), Frame1);
+    CmdLabels = new QPushButton(tr("Print &Labels..."), Frame1);
     CmdLabels->setObjectName(QStringLiteral("CmdLabels"));
-    CmdLabels->setToolTip(QStringLiteral("One label or envelope for every party in the list"));
+    CmdLabels->setToolTip(tr("One label or envelope for every party in the list"));
     PlaceTwips(CmdLabels, 12615, 675, 2040, 375);
 
     for (QWidget* caption : std::initializer_list<QWidget*>{Label33, ChkAll, Label1, Label2})
@@ -104,8 +103,8 @@ void FrmSrchEngn::CreateFilterArea() {
 
     LstvewGrup2 = new ListView(Frame1);
     LstvewGrup2->setObjectName(QStringLiteral("LstvewGrup2"));
-    LstvewGrup2->AddColumn(QStringLiteral("Group Name"));
-    LstvewGrup2->AddColumn(QStringLiteral("Group Id"));
+    LstvewGrup2->AddColumn(tr("Group Name"));
+    LstvewGrup2->AddColumn(tr("Group Id"));
     LstvewGrup2->setFocusPolicy(Qt::NoFocus);
     PlaceTwips(LstvewGrup2, 240, 600, 1335, 285);
     LstvewGrup2->hide();
@@ -115,7 +114,7 @@ void FrmSrchEngn::CreateResultArea() {
     LstvewSrch = new ListView(this);
     LstvewSrch->setObjectName(QStringLiteral("LstvewSrch"));
     for (const ResultColumn& c : kResultColumns)
-        LstvewSrch->AddColumn(QString::fromLatin1(c.header), c.width);
+        LstvewSrch->AddColumn(tr(c.header), c.width);
     PlaceTwips(LstvewSrch, 120, 1320, 14775, 4455);
 
     Frame2 = new QGroupBox(this);
@@ -127,7 +126,7 @@ void FrmSrchEngn::CreateResultArea() {
     QFont linkFont = panelFont;
     linkFont.setUnderline(true);
     for (const PanelLine& line : kPanelLines) {
-        QLabel* caption = MakeLabel(Frame2, line.captionName, QString::fromLatin1(line.caption));
+        QLabel* caption = MakeLabel(Frame2, line.captionName, tr(line.caption));
         PlaceTwips(caption, line.left, line.top, line.width, 255);
         caption->setFont(panelFont);
         WidenToFit(caption);
@@ -174,7 +173,7 @@ void FrmSrchEngn::WireEvents() {
 void FrmSrchEngn::Form_Load() {
     SetTop(0);
     SetLeft(0);
-    SetCaption(AppTitle + QStringLiteral(" ") + QStringLiteral("(SEARCH ENGINE)"));
+    SetCaption(AppTitle + QStringLiteral(" ") + tr("(SEARCH ENGINE)"));
 
     // The window it opens in (the main window), else the screen less the
     // task bar's 400 twips, as the main window would be placed.

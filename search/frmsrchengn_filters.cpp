@@ -24,7 +24,7 @@ void FrmSrchEngn::CmbxGrup1_KeyPress(int& KeyAscii) {
 // groups with one name the last in name order wins; no match keeps the id.
 void FrmSrchEngn::CmbxGrup1_LostFocus() {
     const QString name = Trim(CmbxGrup1->currentText());
-    if (name == QLatin1String("All")) return;
+    if (name == tr("All")) return;
     for (int i = 1; i <= LstvewGrup2->Count(); ++i) {
         ListItem row = LstvewGrup2->Item(i);
         if (Trim(row.Text()) == name) SelectedGroupId = CInt(row.SubItem(1));
@@ -33,7 +33,7 @@ void FrmSrchEngn::CmbxGrup1_LostFocus() {
 
 void FrmSrchEngn::ChkAll_Click() {
     if (ChkAll->checkState() == Qt::Checked) {
-        CmbxGrup1->setEditText(QStringLiteral("All"));
+        CmbxGrup1->setEditText(tr("All"));
         CmbxGrup1->setEnabled(false);
     } else if (ChkAll->checkState() == Qt::Unchecked) {
         CmbxGrup1->setEditText(QString());
@@ -56,7 +56,7 @@ void FrmSrchEngn::Cmbxfiltr_GotFocus() {
 // that a search always uses the choice on screen.
 void FrmSrchEngn::DecideAllGroups() {
     const QString group = Trim(CmbxGrup1->currentText());
-    AllGroups = group == QLatin1String("All") || group.isEmpty();
+    AllGroups = group == tr("All") || group.isEmpty();
 }
 
 void FrmSrchEngn::Cmbxfiltr_KeyPress(int& KeyAscii) {
@@ -73,10 +73,9 @@ void FrmSrchEngn::Cmbxfiltr_LostFocus() {
     if (!next || !isAncestorOf(next) || !isVisible()) return;
 
     if (Cmbxfiltr->currentText().isEmpty()) {
-        MsgBox(QStringLiteral("Please select a filter to proceed further"), vbInformation,
-               Caption());
+        MsgBox(tr("Please select a filter to proceed further"), vbInformation, Caption());
         Cmbxfiltr->setFocus();
-    } else if (Trim(Cmbxfiltr->currentText()) == QLatin1String("All")) {
+    } else if (Trim(Cmbxfiltr->currentText()) == tr("All")) {
         TxtValue->setEnabled(false);
         SearchAllGroups();
     } else {

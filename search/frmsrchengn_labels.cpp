@@ -31,8 +31,7 @@ QList<Integer> FrmSrchEngn::ResultPartyIds() {
 void FrmSrchEngn::CmdLabels_Click() {
     const QList<Integer> ids = ResultPartyIds();
     if (ids.isEmpty()) {
-        MsgBox(QStringLiteral("The list holds no party to print: search first."), vbInformation,
-               Caption());
+        MsgBox(tr("The list holds no party to print: search first."), vbInformation, Caption());
         return;
     }
     int leftOut = 0;

@@ -29,7 +29,7 @@ void FrmSrchEngn::Label15_Click() {
 void FrmSrchEngn::OpenLink(QLabel* link, const QString& prefix) {
     const QString value = Trim(link->text());
     if (value.isEmpty()) {
-        MsgBox(QStringLiteral("Invalid input"), vbCritical, Caption());
+        MsgBox(tr("Invalid input"), vbCritical, Caption());
         return;
     }
     Shell::ShellExecuteOpen(LinkTarget(prefix, value));

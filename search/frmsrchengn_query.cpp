@@ -10,6 +10,7 @@
 #include "platform/vb.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 
 namespace {
@@ -30,29 +31,32 @@ const QString kJoinB =
                    "adrsgrpdtails.adrsgrupid");
 
 struct Filter {
-    QString name;
+    const char* name;         // as the filter box lists it, less the trailing blank
     QString allGroupsOpening; // up to the value, over all groups
     const QString* join;      // within a group
     QString condition;        // between the group id and the value
 };
 
 const Filter kFilters[] = {
-    {QStringLiteral("Name Wise"), QStringLiteral("Select * from Adrsmstr where adrsname like '%"),
-     &kJoinA, QStringLiteral("' and adrsname like '%")},
-    {QStringLiteral("City Wise"), kPartyWithCity + QStringLiteral(" where ctyname like '%"),
-     &kJoinB, QStringLiteral("' and  cscmstr.ctyname like '%")},
-    {QStringLiteral("State Wise"), kPartyWithCity + QStringLiteral(" where statename like '%"),
-     &kJoinB, QStringLiteral("' and  cscmstr.statename like '%")},
-    {QStringLiteral("Phone Number Wise"),
+    {QT_TRANSLATE_NOOP("FrmSrchEngn", "Name Wise"),
+     QStringLiteral("Select * from Adrsmstr where adrsname like '%"), &kJoinA,
+     QStringLiteral("' and adrsname like '%")},
+    {QT_TRANSLATE_NOOP("FrmSrchEngn", "City Wise"),
+     kPartyWithCity + QStringLiteral(" where ctyname like '%"), &kJoinB,
+     QStringLiteral("' and  cscmstr.ctyname like '%")},
+    {QT_TRANSLATE_NOOP("FrmSrchEngn", "State Wise"),
+     kPartyWithCity + QStringLiteral(" where statename like '%"), &kJoinB,
+     QStringLiteral("' and  cscmstr.statename like '%")},
+    {QT_TRANSLATE_NOOP("FrmSrchEngn", "Phone Number Wise"),
      QStringLiteral("Select * from Adrsmstr where adrsphno like '%"), &kJoinA,
      QStringLiteral("' and adrsphno like '%")},
-    {QStringLiteral("Mobile Number Wise"),
+    {QT_TRANSLATE_NOOP("FrmSrchEngn", "Mobile Number Wise"),
      QStringLiteral("Select * from Adrsmstr where adrsmobno like '%"), &kJoinA,
      QStringLiteral("' and adrsmobno like '%")},
-    {QStringLiteral("Email Id Wise"),
+    {QT_TRANSLATE_NOOP("FrmSrchEngn", "Email Id Wise"),
      QStringLiteral("Select * from Adrsmstr where adrsemail like '%"), &kJoinA,
      QStringLiteral("' and adrsemail like '%")},
-    {QStringLiteral("Contact Person"),
+    {QT_TRANSLATE_NOOP("FrmSrchEngn", "Contact Person"),
      QStringLiteral("Select * from Adrsmstr where AdrsContact like '%"), &kJoinA,
      QStringLiteral("' and AdrsContact like '%")},
 };
@@ -60,7 +64,7 @@ const Filter kFilters[] = {
 // The filter of that exact name, or nullptr.
 const Filter* FindFilter(const QString& name) {
     for (const Filter& f : kFilters)
-        if (f.name == name) return &f;
+        if (QCoreApplication::translate("FrmSrchEngn", f.name) == name) return &f;
     return nullptr;
 }
 
@@ -93,7 +97,7 @@ void FrmSrchEngn::LoadGroups() {
 
 void FrmSrchEngn::SearchAllGroups() {
     const QString F = Trim(Cmbxfiltr->currentText());
-    if (F == QLatin1String("All")) return RunSearch(kAllParties);
+    if (F == tr("All")) return RunSearch(kAllParties);
     const Filter* filter = FindFilter(F);
     if (!filter) return ClearResult();
     const QString V = Trim(TxtValue->text());
@@ -102,7 +106,7 @@ void FrmSrchEngn::SearchAllGroups() {
 
 void FrmSrchEngn::SearchInGroup() {
     const QString F = Trim(Cmbxfiltr->currentText());
-    if (F == QLatin1String("All")) return RunSearch(kAllParties);
+    if (F == tr("All")) return RunSearch(kAllParties);
     const Filter* filter = FindFilter(F);
     if (!filter) return ClearResult();
     const QString V = Trim(TxtValue->text());

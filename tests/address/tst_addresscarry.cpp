@@ -4,7 +4,7 @@
 
 #include "addressdriver.h"
 
-#include "address/duplicateentry.h"
+#include "party/duplicateentry.h"
 #include "platform/msgbox.h"
 #include "support/scripted.h"
 #include "support/testmain.h"

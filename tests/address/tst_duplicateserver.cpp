@@ -3,10 +3,10 @@
 // again; every other desk's change must still make it read them all. Its
 // statements leave no error in the server's log.
 
-#include "address/duplicateentry.h"
 #include "data/connection.h"
 #include "data/connmodule.h"
 #include "data/statementlog.h"
+#include "party/duplicateentry.h"
 #include "platform/msgbox.h"
 #include "support/fixture.h"
 #include "support/pgserver.h"

@@ -201,6 +201,35 @@ class ServerTests : public QObject {
         PgServer::Drop(db);
     }
 
+    // A desk connected again learns the columns anew: a text translated
+    // before is translated again, for the columns as they are now.
+    void aDeskConnectedAgainTranslatesAnew() {
+        const QString db = PgServer::NewBook();
+        Connection desk;
+        desk.Open(ConnString::Build(PgServer::Tcp(db)));
+        const QString text = QStringLiteral("Select 1 from adrsgrupmstr where grpname like '3'");
+        QCOMPARE(desk.Translate(text).params, QVariantList{QVariant(QStringLiteral("3"))});
+        PgServer::Sql(
+            QStringLiteral("ALTER TABLE adrsgrupmstr ALTER COLUMN grpname TYPE integer USING 0"),
+            db);
+        const auto session = [&] {
+            Recordset rs;
+            rs.Open(QStringLiteral("Select pg_backend_pid()"), &desk);
+            return rs.Fields(0).Value().toInt();
+        };
+        const int before = session();
+        QCOMPARE(desk.Translate(text).params, QVariantList{QVariant(QStringLiteral("3"))});
+        PgServer::Sql(QStringLiteral("SELECT pg_terminate_backend(%1, 5000)").arg(before));
+        try {
+            session(); // the cut may be reported first
+        } catch (const DbError&) {
+        }
+        QVERIFY(session() != before);
+        QCOMPARE(desk.Translate(text).params, QVariantList{QVariant(qlonglong(3))});
+        desk.Close();
+        PgServer::Drop(db);
+    }
+
     // A desk user without its rights is told the table, the rights it lacks
     // and the GRANT that gives them, at the start and at a statement.
     void aDeskWithoutItsRightsIsToldWhatToGrant() {

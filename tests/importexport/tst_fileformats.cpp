@@ -3,12 +3,12 @@
 // duplicate rules.
 
 #include "importexport/csv.h"
-#include "importexport/duplicates.h"
 #include "importexport/headernames.h"
 #include "importexport/importsource.h"
 #include "importexport/partyformats.h"
-#include "importexport/phonenumbers.h"
 #include "importexport/textdecode.h"
+#include "party/duplicates.h"
+#include "party/phonenumbers.h"
 #include "support/testmain.h"
 
 #include <QSettings>

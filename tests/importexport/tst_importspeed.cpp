@@ -3,8 +3,8 @@
 // only with ADRSBOOK_FULL_BOOK naming a book of 32,767 parties
 // (tools/adrsbook-gendb makes one); prints the figures.
 
-#include "address/duplicateentry.h"
 #include "importdriver.h"
+#include "party/duplicateentry.h"
 #include "support/testmain.h"
 
 #include <QElapsedTimer>

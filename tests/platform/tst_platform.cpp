@@ -199,6 +199,29 @@ class PlatformTests : public QObject {
         QVERIFY(form.box[2]->text().endsWith(u'y'));
     }
 
+    // Any signal wired through On::Signal hands the handler its arguments
+    // (or none) and is guarded as the other handlers.
+    void aGuardedSignalPassesItsArgumentsAndReportsErrors() {
+        Form form;
+        form.SetCaption(QStringLiteral("SIGNAL TEST"));
+        auto* box = new QLineEdit(&form);
+        QStringList seen;
+        int bare = 0;
+        On::Signal(box, &QLineEdit::textChanged, [&](const QString& text) {
+            seen << text;
+            if (text == u'x') throw std::runtime_error("the handler failed");
+        });
+        On::Signal(box, &QLineEdit::textChanged, [&] { ++bare; });
+        ScriptedMsgBoxes boxes;
+        box->setText(QStringLiteral("x"));
+        box->setText(QStringLiteral("y"));
+        QCOMPARE(seen, QStringList({QStringLiteral("x"), QStringLiteral("y")}));
+        QCOMPARE(bare, 2);
+        QCOMPARE(boxes.calls.size(), 1);
+        QCOMPARE(boxes.Last().title, form.Caption());
+        QVERIFY(boxes.Last().prompt.contains(QStringLiteral("the handler failed")));
+    }
+
     void trappedAndIgnoredErrors() {
         ScriptedMsgBoxes boxes;
         int steps = 0;

@@ -31,6 +31,11 @@ enum class PartyField {
 };
 constexpr int kPartyFields = int(PartyField::Count);
 
+// The column of the party table that stores a field, as the address master
+// reads and writes it; nullptr for what is stored elsewhere (the city, its
+// state and country, the groups) or made from the row (the UID).
+const char* PartyColumn(PartyField field);
+
 struct PartyRecord {
     std::array<QString, kPartyFields> v;
     QString& operator[](PartyField f) { return v[size_t(f)]; }

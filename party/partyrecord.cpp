@@ -1,10 +1,49 @@
-#include "importexport/partyrecord.h"
+#include "party/partyrecord.h"
 
 #include "data/fieldlengths.h"
-#include "importexport/phonenumbers.h"
+#include "party/phonenumbers.h"
 #include "platform/vb.h"
 
 #include <algorithm>
+
+const char* PartyColumn(PartyField field) {
+    switch (field) {
+    case PartyField::Name:
+        return "adrsname";
+    case PartyField::Contact:
+        return "adrscontact";
+    case PartyField::Address:
+        return "adrs1";
+    case PartyField::Area:
+        return "adrs2";
+    case PartyField::LandMark:
+        return "adrs3";
+    case PartyField::Pin:
+        return "adrspin";
+    case PartyField::Vat:
+        return "adrscstno";
+    case PartyField::Phone:
+        return "adrsphno";
+    case PartyField::Mobile:
+        return "adrsmobno";
+    case PartyField::Fax:
+        return "adrsfax";
+    case PartyField::Email:
+        return "adrsemail";
+    case PartyField::Web:
+        return "adrsweb";
+    case PartyField::Notes:
+        return "adrsnotes";
+    case PartyField::City:
+    case PartyField::State:
+    case PartyField::Country:
+    case PartyField::Groups:
+    case PartyField::Uid:
+    case PartyField::Count:
+        break;
+    }
+    return nullptr;
+}
 
 namespace {
 

@@ -1,10 +1,12 @@
-#include "address/duplicateentry.h"
+#include "party/duplicateentry.h"
 
 #include "data/connection.h"
 #include "data/recordset.h"
-#include "importexport/duplicates.h"
+#include "party/duplicates.h"
 #include "platform/msgbox.h"
 #include "platform/vb.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -153,7 +155,8 @@ QString DuplicateQuestion(Connection& conn, const EnteredParty& party) {
             &conn, adOpenStatic, adLockReadOnly);
     if (rs.Eof()) return QString();
     const QString name = Trim(rs.Fields(0).Str()), city = Trim(rs.Fields(1).Str());
-    return QStringLiteral("A party with this %1 already exists: %2. Save anyway?")
+    return QCoreApplication::translate("DuplicateEntry",
+                                       "A party with this %1 already exists: %2. Save anyway?")
         .arg(RuleWords(match.rule), city.isEmpty() ? name : name + QStringLiteral(", ") + city);
 }
 

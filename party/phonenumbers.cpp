@@ -1,4 +1,4 @@
-#include "importexport/phonenumbers.h"
+#include "party/phonenumbers.h"
 
 #include <phonenumbers/phonenumberutil.h>
 

@@ -1,6 +1,8 @@
-#include "importexport/duplicates.h"
+#include "party/duplicates.h"
 
-#include "importexport/phonenumbers.h"
+#include "party/phonenumbers.h"
+
+#include <QCoreApplication>
 
 QString NameKey(const QString& name) {
     QString key;
@@ -48,15 +50,15 @@ PartyKeys PartyKeys::Of(const QString& uid, const QString& name, const QString& 
 QString RuleWords(DuplicateRule rule) {
     switch (rule) {
     case DuplicateRule::Uid:
-        return QStringLiteral("UID");
+        return QCoreApplication::translate("DuplicateEntry", "UID");
     case DuplicateRule::Name:
-        return QStringLiteral("name");
+        return QCoreApplication::translate("DuplicateEntry", "name");
     case DuplicateRule::Phone:
-        return QStringLiteral("phone number");
+        return QCoreApplication::translate("DuplicateEntry", "phone number");
     case DuplicateRule::Mobile:
-        return QStringLiteral("mobile number");
+        return QCoreApplication::translate("DuplicateEntry", "mobile number");
     case DuplicateRule::Email:
-        return QStringLiteral("e-mail address");
+        return QCoreApplication::translate("DuplicateEntry", "e-mail address");
     case DuplicateRule::None:
         break;
     }
