@@ -2,6 +2,7 @@
 // and from the search engine, with its preview, its PDF and the choices it
 // keeps between runs.
 
+#include "app/frmmainmdi.h"
 #include "app/labelhandover.h"
 #include "labeldesk.h"
 #include "labels/frmsender.h"
@@ -55,6 +56,7 @@ class LabelWindowTests : public QObject {
     void searchEngine_oneLabelForEveryPartyOfTheResult();
     void preview_opensWithThePages();
     void choices_keptBetweenRuns();
+    void mainWindow_handsEachFormsLabelsToALabelWindow();
 
   private:
     LabelSettingsPlace settings;
@@ -207,6 +209,28 @@ void LabelWindowTests::choices_keptBetweenRuns() {
     Click(again.CmdForgetSheet);
     QCOMPARE(again.CmbxSheet->count(), StandardSheets().size());
     QVERIFY(LabelSettings::CustomSheets().isEmpty());
+}
+
+// The windows that print labels open no label window themselves: the main
+// window that loaded them hands their parties over.
+void LabelWindowTests::mainWindow_handsEachFormsLabelsToALabelWindow() {
+    TestBook book;
+    FrmMainMdi main;
+    QVERIFY(main.MDIForm_Load());
+    main.prnt->trigger();
+    FrmPrntrpt* printing = main.Child<FrmPrntrpt>();
+    emit printing->LabelsWanted({MadeUpParty(1)}, 2, true, QStringLiteral("Labels for one"));
+    std::unique_ptr<FrmLabels> fromPrinting(OpenedLabels(printing));
+    QVERIFY(fromPrinting);
+    QCOMPARE(fromPrinting->SpnCopies->value(), 2);
+    QVERIFY(fromPrinting->ChkAttention->isChecked());
+    main.srchengn->trigger();
+    FrmSrchEngn* search = main.Child<FrmSrchEngn>();
+    emit search->LabelsWanted({MadeUpParty(1), MadeUpParty(2)}, 1, false,
+                              QStringLiteral("Labels for 2 parties"));
+    std::unique_ptr<FrmLabels> fromSearch(OpenedLabels(search));
+    QVERIFY(fromSearch);
+    QCOMPARE(fromSearch->LblParties->text(), QStringLiteral("Labels for 2 parties"));
 }
 
 ADRSBOOK_TEST(LabelWindowTests)
