@@ -347,7 +347,7 @@ void FrmImport::FillMapping() {
 }
 
 void FrmImport::CmbxDelim_Click() {
-    if (filling_ || file_.vcard || file_.text.isEmpty()) return;
+    if (filling_ || !CanReadAgain(file_)) return;
     const QChar delimiter = kDelimiters[qBound(0, CmbxDelim->currentIndex(), 2)];
     Replan(
         [&](Busy& busy) { ApplyDelimiter(file_, delimiter, busy.Stage(tr("Reading the file"))); });

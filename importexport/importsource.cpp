@@ -136,7 +136,26 @@ ContactsFile ReadContacts(QByteArray bytes, const QString& name, const ReadProgr
     return file;
 }
 
+namespace {
+// The decoded text is kept for another delimiter or mapping; while it waits
+// it is kept as UTF-8, which holds the usual letters in half the memory.
+void packText(ContactsFile& file) {
+    file.packed = file.text.toUtf8();
+    file.text = QString();
+}
+void unpackText(ContactsFile& file) {
+    if (!file.text.isEmpty() || file.packed.isEmpty()) return;
+    file.text = QString::fromUtf8(file.packed);
+    file.packed = QByteArray();
+}
+} // namespace
+
+bool CanReadAgain(const ContactsFile& file) {
+    return !file.vcard && (!file.text.isEmpty() || !file.packed.isEmpty());
+}
+
 void ApplyDelimiter(ContactsFile& file, QChar delimiter, const ReadProgress& progress) {
+    unpackText(file);
     file.csv = ReadCsv(file.text, delimiter, Part(progress, 0, 0.6));
     file.header = file.csv.records.value(0);
     file.headerless = FirstRecordIsData(file.header);
@@ -153,6 +172,7 @@ void ApplyDelimiter(ContactsFile& file, QChar delimiter, const ReadProgress& pro
 
 void ApplyMapping(ContactsFile& file, const QVector<PartyField>& mapping,
                   const ReadProgress& progress) {
+    unpackText(file);
     if (file.sampled) {
         file.csv = ReadCsv(file.text, file.csv.delimiter);
         file.sampled = false;
@@ -187,4 +207,5 @@ void ApplyMapping(ContactsFile& file, const QVector<PartyField>& mapping,
         file.csv.lines.squeeze();
         file.sampled = true;
     }
+    packText(file);
 }

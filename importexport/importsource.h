@@ -15,7 +15,8 @@ struct ContactsFile {
     QVector<PartyField> mapping;
     ImportSource source; // the records through the mapping
     QString error;       // the file cannot be imported at all
-    QString text;        // the decoded CSV text, for another delimiter
+    QString text;        // the decoded CSV text, for another delimiter or mapping
+    QByteArray packed;   // the same as UTF-8 while it waits (half the memory)
     // What the letters may have suffered: the encoding was the detector's
     // guess, or some bytes could not be read in it (U+FFFD stands for them).
     bool guessed = false;
@@ -33,6 +34,8 @@ ContactsFile ReadContacts(QByteArray bytes, const QString& name, const ReadProgr
 // What the window says about the letters of the file; empty when they
 // were read without doubt.
 QString EncodingWarning(const ContactsFile& file);
+// Whether the CSV records can be read again (another delimiter, mapping).
+bool CanReadAgain(const ContactsFile& file);
 // Re-reads the CSV records through another delimiter or mapping.
 void ApplyDelimiter(ContactsFile& file, QChar delimiter, const ReadProgress& progress = {});
 void ApplyMapping(ContactsFile& file, const QVector<PartyField>& mapping,
