@@ -99,12 +99,13 @@ void FrmExport::FillGroups() {
     }
 }
 
-QList<int> FrmExport::ChosenParties(const BookData& book) {
+// `result`: the Search Engine's result, when it is what is exported.
+QList<int> FrmExport::ChosenParties(const BookData& book, const std::optional<QList<int>>& result) {
     if (OptnGroup->isChecked()) {
         const int at = CmbxGrup->currentIndex();
         return at < 0 ? QList<int>() : book.PartiesIn(groupIds_.value(at));
     }
-    if (OptnResult->isChecked()) return result_;
+    if (result) return *result;
     QList<int> ids;
     for (const BookParty& p : book.parties)
         ids.append(p.id);
@@ -120,9 +121,8 @@ void FrmExport::CmdExport_Click() {
                vbInformation, Caption());
         return;
     }
-    result_ = result.value_or(QList<int>());
     const BookData book = ReadBook(*Conn);
-    const QList<int> ids = ChosenParties(book);
+    const QList<int> ids = ChosenParties(book, result);
     if (ids.isEmpty()) {
         MsgBox(tr("There are no parties to export."), vbInformation, Caption());
         return;

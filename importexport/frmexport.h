@@ -40,7 +40,6 @@ class FrmExport : public Form {
   private:
     void FillGroups();
     void CmdExport_Click();
-    QList<int> ChosenParties(const struct BookData& book);
+    QList<int> ChosenParties(const struct BookData& book, const std::optional<QList<int>>& result);
     QList<int> groupIds_;
-    QList<int> result_; // the Search Engine's result when it is exported
 };
