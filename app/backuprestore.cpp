@@ -7,11 +7,13 @@
 #include "data/connmodule.h"
 #include "data/dberror.h"
 #include "data/serverbackup.h"
+#include "data/syncstore.h"
 #include "data/userfile.h"
 #include "platform/dialogfolders.h"
 #include "platform/errors.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
+#include "sync/syncrunner.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -106,7 +108,15 @@ void FrmMainMdi::Bak_Click() {
 }
 
 void FrmMainMdi::Rtsr_Click() {
-    RestoreBook();
+    // A round writes to the book through a connection of its own.
+    if (Runner->Running()) {
+        MsgBox(tr("A synchronization with the contacts server is running: restore once it "
+                  "has ended, or cancel it in the status bar first."),
+               vbInformation, windowTitle());
+        return;
+    }
+    // The restored book brings its own sync settings.
+    if (RestoreBook()) ResumeNext([&] { ScheduleSync(SyncStore::LoadSettings(*Conn)); });
 }
 
 bool FrmMainMdi::RestoreBook() {

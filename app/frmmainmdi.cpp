@@ -4,6 +4,7 @@
 #include "app/bookstart.h"
 #include "app/frmabtus.h"
 #include "data/connmodule.h"
+#include "data/syncstore.h"
 #include "masters/frmcsc.h"
 #include "masters/frmgrupmstr.h"
 #include "platform/accesskeys.h"
@@ -23,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 FrmMainMdi* mainMdi = nullptr;
@@ -66,6 +68,8 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     imexp->setObjectName(QStringLiteral("imexp"));
     Expt = item(imexp, "Expt", tr("E&xport Parties..."));
     Impt = item(imexp, "Impt", tr("Imp&ort Parties..."));
+    CntsSrvr = item(admin, "CntsSrvr", tr("Contacts &server..."));
+    Sync = item(admin, "Sync", tr("S&ynchronize now"));
     abts = item(bar, "abts", tr("About us"));
 
     On::Click(adrs, [this] { adrs_Click(); });
@@ -78,11 +82,15 @@ FrmMainMdi::FrmMainMdi(QWidget* parent) : QMainWindow(parent) {
     On::Click(Rtsr, [this] { Rtsr_Click(); });
     On::Click(Expt, [this] { Expt_Click(); });
     On::Click(Impt, [this] { Impt_Click(); });
+    On::Click(CntsSrvr, [this] { CntsSrvr_Click(); });
+    On::Click(Sync, [this] { Sync_Click(); });
     AddQuitKeys();
+    SetUpSync();
 }
 
 FrmMainMdi::~FrmMainMdi() {
     if (mainMdi == this) mainMdi = nullptr;
+    StopSync(); // the round's own connection ends before the book's lock goes
     if (lock_) lock_->Release();
 }
 
@@ -102,6 +110,12 @@ bool FrmMainMdi::MDIForm_Load() {
     AppTitle = QStringLiteral("NAME OF THE USER COMPANY");
 
     ResumeNext([&] { DeleteTempFiles(); });
+    ResumeNext([&] {
+        const SyncSettings sync = SyncStore::LoadSettings(*Conn);
+        ScheduleSync(sync);
+        if (sync.atStart && !sync.bookUrl.isEmpty())
+            QTimer::singleShot(0, this, [this] { Guarded(this, [&] { StartSync(false); }); });
+    });
     return true;
 }
 

@@ -13,8 +13,13 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QAction;
+class QTimer;
 class Form;
 class BookLock;
+class SyncRunner;
+class SyncProgressLine;
+struct SyncReport;
+struct SyncSettings;
 
 class FrmMainMdi : public QMainWindow {
     Q_OBJECT
@@ -63,6 +68,8 @@ class FrmMainMdi : public QMainWindow {
     QMenu* imexp = nullptr;
     QAction* Expt = nullptr;
     QAction* Impt = nullptr;
+    QAction* CntsSrvr = nullptr;
+    QAction* Sync = nullptr;
     QAction* abts = nullptr;
 
     void adrs_Click();
@@ -75,6 +82,15 @@ class FrmMainMdi : public QMainWindow {
     void Rtsr_Click();
     void Expt_Click();
     void Impt_Click();
+    void CntsSrvr_Click();
+    void Sync_Click();
+
+    // The contacts server sync (frmmainmdi_sync.cpp): the round running in
+    // the background, its line in the status bar, and the timer of the
+    // rounds every few minutes.
+    SyncRunner* Runner = nullptr;
+    SyncProgressLine* SyncLine = nullptr;
+    QTimer* SyncTimer = nullptr;
 
     // Main window geometry for a screen, in twips: left, top, width, height.
     static QRect Placement(int screenWidth, int screenHeight);
@@ -99,11 +115,22 @@ class FrmMainMdi : public QMainWindow {
     void FitFrame();
     void placeInside(QMdiSubWindow* sub, const Form* form);
     void AddQuitKeys();
+    // The sync (frmmainmdi_sync.cpp).
+    void SetUpSync();
+    void ScheduleSync(const SyncSettings& settings);
+    // `asked`: from the menu (the report always shows, a password is asked
+    // again), else at start-up or from the timer.
+    void StartSync(bool asked);
+    void SyncFinished(const SyncReport& report);
+    void StopSync();
     bool event(QEvent* e) override;
 
     std::unique_ptr<BookLock> lock_; // held while the book is open
     QRect frameTarget_;              // where the frame goes, once its margins are known
     bool fitting_ = false;
+    bool syncAsked_ = false;           // the running round was started from the menu
+    bool syncPasswordRefused_ = false; // no password was given: timed rounds ask no more
+    QString syncPassword_;             // the running round's, to start it again
 };
 
 // The main window while the program runs (nullptr before it exists).

@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/synccopy.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -72,6 +73,7 @@ void WriteRows(Connection& from, Connection& to) {
         }
         target.UpdateBatch();
     }
+    SyncCopy::Write(from, to);
 }
 
 void CopyRows(Connection& from, Connection& to) {

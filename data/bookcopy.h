@@ -28,7 +28,8 @@ QList<TableSummary> Summarise(Connection& conn);
 void CopyRows(Connection& from, Connection& to);
 // Raises a DbError unless every table of `conn` is empty.
 void RequireEmpty(Connection& conn);
-// Writes every row of `from` into `to` inside the transaction open on `to`.
+// Writes every row of `from` into `to` inside the transaction open on `to`,
+// and the sync state with them (data/synccopy.h).
 void WriteRows(Connection& from, Connection& to);
 
 } // namespace BookCopy

@@ -5,6 +5,7 @@
 #include "data/ids.h"
 #include "data/schema.h"
 #include "data/sqlcipherengine.h"
+#include "data/synctables.h"
 #include "data/unicodecase.h"
 
 #include <QDateTime>
@@ -413,6 +414,61 @@ void exec(Db& db, const char* sql) {
             QStringLiteral("The restored copy could not be written: %1.").arg(db.error()));
 }
 
+// A card kept for the sync (a phone's card holds its photo) may be far
+// larger than any field of the book.
+constexpr int kLargestCard = 64 << 20;
+
+// The sync state, when the book has one, goes with it as it is: its rows
+// are the program's own bookkeeping, not typed into any window.
+void copySyncState(Db& from, Db& to, const QString& file) {
+    const QStringList found = firstColumn(
+        from,
+        QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                       "('adrssyncset', 'adrssynccard')"),
+        [&](const QString& reason) {
+            return QStringLiteral("The file %1 is damaged: %2.").arg(file, reason);
+        });
+    if (found.value(0) != QLatin1String("2")) return;
+    sqlite3_limit(from.db, SQLITE_LIMIT_LENGTH, kLargestCard);
+    for (const QString& statement : SyncTables::FileStatements())
+        exec(to, statement.toUtf8().constData());
+    static const char* const kTables[][2] = {
+        {"adrssyncset", "setname, setvalue"},
+        {"adrssynccard", "carduid, cardadrsid, cardhref, cardetag, cardbase"},
+    };
+    for (const auto& table : kTables) {
+        const QString name = QString::fromLatin1(table[0]);
+        const QString columns = QString::fromLatin1(table[1]);
+        Stmt read, write;
+        QString error;
+        if (!prepare(from, QStringLiteral("SELECT %1 FROM main.%2 NOT INDEXED").arg(columns, name),
+                     read, error))
+            throw FileRefused(QStringLiteral("The file %1 is damaged: %2.").arg(file, error));
+        const int count = int(columns.count(u',')) + 1;
+        QStringList marks;
+        for (int c = 0; c < count; ++c)
+            marks << QStringLiteral("?");
+        if (!prepare(to,
+                     QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                         .arg(name, columns, marks.join(u',')),
+                     write, error))
+            throw DbError(QStringLiteral("The restored copy could not be written: %1.").arg(error));
+        int rc;
+        while ((rc = sqlite3_step(read.s)) == SQLITE_ROW) {
+            for (int c = 0; c < count; ++c)
+                sqlite3_bind_value(write.s, c + 1, sqlite3_column_value(read.s, c));
+            if (sqlite3_step(write.s) != SQLITE_DONE)
+                throw DbError(
+                    QStringLiteral("The restored copy could not be written: %1.").arg(to.error()));
+            sqlite3_reset(write.s);
+            sqlite3_clear_bindings(write.s);
+        }
+        if (rc != SQLITE_DONE)
+            throw FileRefused(QStringLiteral("The file %1 cannot be restored: table %2: %3.")
+                                  .arg(file, name, from.error()));
+    }
+}
+
 } // namespace
 
 QStringList BookRebuild::Columns(const QString& table) {
@@ -449,6 +505,7 @@ void BookRebuild::Rebuild(const QString& source, const QString& target) {
         exec(to, "BEGIN IMMEDIATE");
         for (size_t t = 0; t < Tables().size(); ++t)
             copyTable(from, reads.at(qsizetype(t)), to, Tables()[t], source);
+        copySyncState(from, to, source);
         exec(to, "COMMIT");
     } catch (...) {
         QFile::remove(target);

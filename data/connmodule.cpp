@@ -1,5 +1,6 @@
 #include "data/connmodule.h"
 
+#include "data/bookindexes.h"
 #include "data/connstring.h"
 #include "data/schema.h"
 #include "data/serversettings.h"
@@ -35,6 +36,7 @@ Connection* OpenOne(std::unique_ptr<Connection>& slot, QString& connStr, bool ve
         // found at start-up, and the pages are then in its cache.
         if (verify) slot->Verify();
         Schema::RequireTables(*slot);
+        if (verify) BookIndexes::Add(*slot);
     } catch (...) {
         slot.reset();
         throw;

@@ -11,6 +11,7 @@ namespace {
 constexpr qint32 kBookSpace = 0x41445253;
 constexpr qint32 kBook = 0x424f4f4b;
 constexpr qint32 kDeskSpace = 0x4445534b;
+constexpr qint32 kSync = 0x53594e43; // "SYNC"
 } // namespace
 
 qint32 ThisDesk() {
@@ -30,6 +31,16 @@ QByteArray HoldSql() {
 
 QString TryExclusiveSql() {
     return QStringLiteral("Select pg_try_advisory_xact_lock(%1, %2)").arg(kBookSpace).arg(kBook);
+}
+
+QString TrySyncSql() {
+    return QStringLiteral("SELECT pg_try_advisory_lock(%1, %2)::integer")
+        .arg(kBookSpace)
+        .arg(kSync);
+}
+
+QString ReleaseSyncSql() {
+    return QStringLiteral("SELECT pg_advisory_unlock(%1, %2)::integer").arg(kBookSpace).arg(kSync);
 }
 
 QString CountSql() {

@@ -22,6 +22,12 @@ QString TryExclusiveSql();
 // it has) and this desk's other connections.
 QString CountSql();
 
+// One row, one column: 1 when this connection took the lock of the sync
+// with a contacts server (held until released or the session ends), 0 when
+// another connection holds it. ReleaseSyncSql() lets it go.
+QString TrySyncSql();
+QString ReleaseSyncSql();
+
 // This program's number among the desks.
 qint32 ThisDesk();
 

@@ -140,6 +140,12 @@ class Engine {
 // connection, every such snapshot is taken, so each still shows the rows as
 // they were when it was opened. The one writing (a recordset writing back
 // its own rows) stays as it is and leaves its own rows out when it reads.
+//
+// Threads: a snapshot is taken by the thread that opened it (its connection
+// is that thread's). A write on a worker thread takes its own and has the
+// main thread take the windows' (from its event loop), waiting until it has;
+// a write on the main thread takes only the main thread's. A result a window
+// opens while a worker's write is already under way may show that write.
 class DeferredSnapshot {
   public:
     virtual ~DeferredSnapshot() = default;
@@ -147,8 +153,14 @@ class DeferredSnapshot {
 
     static void Defer(DeferredSnapshot* snapshot);
     static void Undefer(DeferredSnapshot* snapshot);
-    // Takes every deferred snapshot but the writer's.
+    // Takes every deferred snapshot but the writer's (see above for threads).
+    // On a worker thread it waits for the main thread's event loop; when that
+    // does not serve it within 30 seconds, it raises a DbError.
     static void BeforeWrite();
+    // The main thread calls this while it waits for a worker thread without
+    // running its event loop (a loop around QThread::wait), so that a write
+    // of the worker waiting for the windows' snapshots goes on.
+    static void ServeWaiting();
     // The snapshot writing its own rows meanwhile (nullptr when none).
     class Writer {
       public:

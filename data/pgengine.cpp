@@ -3,6 +3,7 @@
 #include "data/dberror.h"
 #include "data/desklock.h"
 #include "data/serverwait.h"
+#include "data/synctables.h"
 #include "data/tables.h"
 
 #include <QDateTime>
@@ -86,7 +87,7 @@ QString grantAdvice(PGconn* pg) {
         user = quoteName(user);
     return QStringLiteral("The database's owner gives this desk's user %1 what it needs with: "
                           "GRANT SELECT, INSERT, UPDATE, DELETE ON %2 TO %1")
-        .arg(user, Schema::Tables().join(QStringLiteral(", ")));
+        .arg(user, (Schema::Tables() + SyncTables::Names()).join(QStringLiteral(", ")));
 }
 
 // Each table of the book: whether it is there for the user (to_regclass
@@ -404,6 +405,10 @@ void PgEngine::CreateTables(const ConnString::Parts& parts) {
     try {
         for (const char* statement : kCreate)
             engine.exec(statement);
+        // The sync state's tables too: a desk's user may use tables but
+        // usually not make them.
+        for (const QString& statement : SyncTables::ServerStatements())
+            engine.exec(statement.toUtf8().constData());
         engine.Commit();
     } catch (...) {
         engine.Rollback();

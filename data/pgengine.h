@@ -73,8 +73,9 @@ class PgEngine : public Engine {
 
     // The libpq connection string for the server parts.
     static QByteArray Conninfo(const ConnString::Parts& parts);
-    // Creates the four tables in the database the parts name, which must
-    // hold none of them yet (the set-up tools; the program never does).
+    // Creates the four tables (and those of the sync state) in the database
+    // the parts name, which must hold none of the four yet (the set-up
+    // tools; the program never does).
     static void CreateTables(const ConnString::Parts& parts);
 
   private:

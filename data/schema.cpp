@@ -34,7 +34,33 @@ const char* const kCreate[] = {
     "CREATE INDEX adrsgrpdtails_adrsconcrnid ON adrsgrpdtails (adrsconcrnid)",
     "CREATE INDEX adrsgrpdtails_adrsgrupid ON adrsgrpdtails (adrsgrupid)",
 };
+
+// What a book may hold beyond what CreateDatabase makes, as the file engine
+// records the statements: the program makes each when it first needs what it
+// makes, so older books, and their backups, lack some or all of them.
+const char* const kOptional[] = {
+    "CREATE INDEX adrsmstr_adrsctyid ON adrsmstr (adrsctyid)", // see data/bookindexes.cpp
+    // The sync state with a contacts server (data/syncstore.h): its settings,
+    // one row per setting, and one row per synced card. Their names are
+    // unique through indexes of their own: the key SQLite makes for a
+    // constraint has no statement to compare.
+    "CREATE TABLE adrssyncset (setname TEXT, setvalue TEXT)",
+    "CREATE UNIQUE INDEX adrssyncset_setname ON adrssyncset (setname)",
+    "CREATE TABLE adrssynccard (carduid TEXT, cardadrsid INTEGER, cardhref TEXT, cardetag TEXT, "
+    "cardbase TEXT)",
+    "CREATE UNIQUE INDEX adrssynccard_carduid ON adrssynccard (carduid)",
+};
 } // namespace
+
+const QStringList& Schema::OptionalStatements() {
+    static const QStringList statements = [] {
+        QStringList list;
+        for (const char* s : kOptional)
+            if (s) list << QString::fromLatin1(s);
+        return list;
+    }();
+    return statements;
+}
 
 void Schema::CreateDatabase(const QString& file, const QString& password) {
     SqlCipherEngine::CreateFile(file, password);
@@ -70,7 +96,13 @@ void Schema::RequireOwnSchema(Connection& conn) {
     rs.Open(QStringLiteral("Select sql from sqlite_master order by rowid"), &conn);
     for (; !rs.Eof(); rs.MoveNext())
         found << rs.Fields(0).Str();
-    if (found != made)
+    // The base statements first, as made; then only known optional ones,
+    // each at most once.
+    bool own = found.mid(0, made.size()) == made;
+    QStringList rest = found.mid(made.size());
+    for (const QString& s : rest)
+        if (!OptionalStatements().contains(s) || rest.count(s) > 1) own = false;
+    if (!own)
         throw DbError(QStringLiteral("The database file %1 does not hold the address book's own "
                                      "tables and indexes, and nothing else.")
                           .arg(conn.File()));

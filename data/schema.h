@@ -15,6 +15,10 @@ void CreateDatabase(const QString& file, const QString& password);
 // Raises a DbError naming the first table the open database lacks.
 void RequireTables(Connection& conn);
 // Raises a DbError unless the open database holds exactly the tables and
-// indexes CreateDatabase makes, as it makes them, and nothing else.
+// indexes CreateDatabase makes, as it makes them, and besides them only
+// the optional statements, each at most once.
 void RequireOwnSchema(Connection& conn);
+// Tables and indexes a book may also hold, as sqlite_master records their
+// statements (without "IF NOT EXISTS").
+const QStringList& OptionalStatements();
 } // namespace Schema

@@ -8,6 +8,7 @@
 #include "data/desklock.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/synccopy.h"
 #include "data/userfile.h"
 #include "data/wholefile.h"
 
@@ -129,8 +130,9 @@ void RestoreFrom(Connection& conn, const QString& book) {
             if (alone.Fields(0).Value().toInt() != 1) refuse(othersConnected(conn));
         }
         // No other desk may read or write meanwhile.
-        QStringList tables = Schema::Tables();
-        conn.Execute(QStringLiteral("LOCK TABLE ") + tables.join(QStringLiteral(", ")) +
+        const QStringList tables = Schema::Tables();
+        conn.Execute(QStringLiteral("LOCK TABLE ") +
+                     (tables + SyncCopy::TablesOf(conn)).join(QStringLiteral(", ")) +
                      QStringLiteral(" IN ACCESS EXCLUSIVE MODE NOWAIT"));
         for (const QString& table : tables)
             conn.Execute(QStringLiteral("Delete * from ") + table);

@@ -27,8 +27,9 @@ void RequireNoOtherDesk(Connection& conn);
 // Replaces every row on the server with the rows of the book file `book`
 // (one the program made or rebuilt, already checked): takes the book's
 // lock exclusively (refused, with the desks connected, while any other
-// connection has the book open), locks the four tables, empties them,
-// loads the book and compares counts and digests before committing.
+// connection has the book open), locks the four tables (and the sync
+// state's), empties them, loads the book and its sync state (none when the
+// book has none) and compares counts and digests before committing.
 void RestoreFrom(Connection& conn, const QString& book);
 
 } // namespace ServerBackup

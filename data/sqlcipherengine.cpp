@@ -1,6 +1,7 @@
 #include "data/sqlcipherengine.h"
 
 #include "data/dberror.h"
+#include "data/fewmatch.h"
 #include "data/privatefile.h"
 #include "data/tables.h"
 #include "data/unicodecase.h"
@@ -299,6 +300,7 @@ void SqlCipherEngine::CreateFile(const QString& file, const QString& password) {
 
 void SqlCipherEngine::learnColumns() {
     QHash<QString, SqliteDialect::Affinity> columns;
+    QHash<QString, QString> tableOf; // column -> its table
     ResultTable tables;
     Run(
         EngineStatement{
@@ -318,9 +320,20 @@ void SqlCipherEngine::learnColumns() {
             columns.insert(info.Text(c, 1).toLower(), type.contains(QLatin1String("INT"))
                                                           ? SqliteDialect::Affinity::Integer
                                                           : SqliteDialect::Affinity::Text);
+            // A column name two tables share names neither.
+            const QString column = info.Text(c, 1).toLower();
+            tableOf.insert(column, tableOf.contains(column) ? QString() : tables.Text(r, 0));
         }
     }
     dialect_.SetColumns(columns);
+    dialect_.SetFewMatch([this, tableOf](const QString& column, const QString& pattern) {
+        // Only a hint: a book locked by another program is not waited for.
+        const int wait = busyWait_;
+        waitWhenBusy(0);
+        const bool few = FewMatch::FewRows(db_, tableOf.value(column), column, pattern);
+        if (wait >= 0) waitWhenBusy(wait);
+        return few;
+    });
 }
 
 EngineStatement SqlCipherEngine::Translate(const QString& text) const {

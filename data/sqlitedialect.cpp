@@ -5,6 +5,30 @@
 
 using namespace JetText;
 
+namespace {
+
+// The first token of the column name at `column`: its table's name when
+// written "table.column".
+int QualifiedFrom(const QList<Token>& t, int column) {
+    const int dot = PrevSolid(t, column);
+    if (dot < 0 || t[dot].text != u'.') return column;
+    const int table = PrevSolid(t, dot);
+    return table >= 0 && t[table].kind == Tok::Word ? table : column;
+}
+
+// "column like pattern" from `from` to `to` is a whole condition of its
+// own (no escape, no operator binding it to what is around it).
+bool WholeCondition(const QList<Token>& t, int from, int to) {
+    const int before = PrevSolid(t, from), after = NextSolid(t, to);
+    const bool opens = before < 0 || t[before].text == u'(' || Is(t[before], "where") ||
+                       Is(t[before], "and") || Is(t[before], "or") || Is(t[before], "on");
+    const bool closes = after < 0 || t[after].text == u')' || Is(t[after], "and") ||
+                        Is(t[after], "or") || Is(t[after], "order") || Is(t[after], "group");
+    return opens && closes;
+}
+
+} // namespace
+
 EngineStatement SqliteDialect::Translate(const QString& text) const {
     QList<Token> t = Tokenize(text);
     EngineStatement st;
@@ -24,6 +48,10 @@ EngineStatement SqliteDialect::Translate(const QString& text) const {
     const int s1 = s0 < 0 ? -1 : NextSolid(t, s0);
     // Delete * from -> Delete from
     if (s1 >= 0 && Is(t[s0], "delete") && t[s1].text == u'*') t[s1].text.clear();
+
+    bool join = false;
+    for (const Token& tok : t)
+        join = join || Is(tok, "join");
 
     QString sql;
     sql.reserve(text.size() + 16);
@@ -47,6 +75,16 @@ EngineStatement SqliteDialect::Translate(const QString& text) const {
                         st.params.append(QVariant(value.toLongLong()));
                     else
                         st.params.append(QVariant(value));
+                } else if (join && found != columns_.constEnd() && fewMatch_ &&
+                           WholeCondition(t, QualifiedFrom(t, p), q) &&
+                           fewMatch_(t[p].text.toLower(), value)) {
+                    // The column (with its table's name in front, if any)
+                    // is in sql already; the pattern is still to come.
+                    qsizetype at = sql.size();
+                    for (int k = QualifiedFrom(t, p); k < i; ++k)
+                        at -= t[k].text.size();
+                    sql.insert(at, QStringLiteral("unlikely("));
+                    t[q].text += u')';
                 }
             }
         }

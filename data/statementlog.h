@@ -5,7 +5,8 @@
 #include <QStringList>
 
 namespace StatementLog {
-// Starts (or, with nullptr, stops) collecting statement texts into `log`.
+// Starts (or, with nullptr, stops) collecting the statement texts of the
+// calling thread into `log`.
 void Watch(QStringList* log);
 void Record(const QString& text);
 } // namespace StatementLog

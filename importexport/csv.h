@@ -7,7 +7,7 @@
 // Records written with another delimiter than the rest are split by their
 // own and named in a warning.
 
-#include "importexport/progress.h"
+#include "party/progress.h"
 
 #include <QChar>
 #include <QList>

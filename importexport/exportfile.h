@@ -3,7 +3,7 @@
 // spreadsheet programs show accents and Indian scripts) or vCards. The file
 // appears whole or not at all and is readable by its owner only.
 
-#include "importexport/bookdata.h"
+#include "party/bookdata.h"
 
 #include <QByteArray>
 #include <functional>

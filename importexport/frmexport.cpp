@@ -3,7 +3,7 @@
 #include "data/connmodule.h"
 #include "data/recordset.h"
 #include "data/userfile.h"
-#include "importexport/bookdata.h"
+#include "party/bookdata.h"
 #include "importexport/exportfile.h"
 #include "importexport/windowparts.h"
 #include "platform/errors.h"

@@ -5,7 +5,7 @@
 // duplicate, invalid, with the reason) and, for each duplicate, whether to
 // skip it, update the existing party or add it anyway.
 
-#include "importexport/importplan.h"
+#include "party/importplan.h"
 #include "importexport/importsource.h"
 #include "platform/form.h"
 

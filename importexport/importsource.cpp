@@ -2,8 +2,8 @@
 
 #include "importexport/headernames.h"
 #include "importexport/partyformats.h"
-#include "importexport/textdecode.h"
-#include "importexport/vcardtext.h"
+#include "party/textdecode.h"
+#include "party/vcardtext.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // content, decoded, limited in size, and turned into party records.
 
 #include "importexport/csv.h"
-#include "importexport/importplan.h"
+#include "party/importplan.h"
 
 struct ContactsFile {
     bool vcard = false;

@@ -3,7 +3,7 @@
 // readable column names as header, or one vCard per party.
 
 #include "importexport/csv.h"
-#include "importexport/vcard.h"
+#include "party/vcardparty.h"
 #include "party/partyrecord.h"
 
 #include <QVector>
@@ -24,11 +24,3 @@ QVector<PartyField> GuessMapping(const QStringList& header);
 // finds no room there is said in `notice`.
 PartyRecord RecordFromCsv(const QStringList& fields, const QVector<PartyField>& mapping,
                           const QStringList& header = {}, QString* notice = nullptr);
-
-enum class VCardVersion { V3, V4 };
-// One card, folded and ended with CR LF.
-QString VCardText(const PartyRecord& party, VCardVersion version);
-// A card as a party. Its numbers go to their boxes as PlaceNumbers puts
-// them; the others are added to the notes, and what finds no room there is
-// said in `notice`.
-PartyRecord RecordFromVCard(const VCard& card, QString* notice);

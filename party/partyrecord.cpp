@@ -210,3 +210,18 @@ FittedParty FitParty(const PartyRecord& record) {
         out.invalid = tooLong;
     return out;
 }
+
+int AddToNotes(QString& notes, const QString& label, const QStringList& items) {
+    if (items.isEmpty()) return 0;
+    QString line = label;
+    const QString start = notes.trimmed().isEmpty() ? QString() : notes.trimmed() + u'\n';
+    int added = 0;
+    for (const QString& item : items) {
+        const QString next = line + (added ? QStringLiteral(", ") : QString()) + item;
+        if (start.size() + next.size() > FieldLength::Notes) break;
+        line = next;
+        ++added;
+    }
+    if (added) notes = start + line;
+    return int(items.size()) - added;
+}

@@ -66,3 +66,6 @@ FittedParty FitParty(const PartyRecord& record);
 QString UpperTyped(const QString& text);
 // Cuts a text to `length` UTF-16 code units without splitting a character.
 QString CutTo(const QString& text, int length);
+// Adds whole items to the notes after `label`, as many as the notes box
+// holds; returns how many were left out.
+int AddToNotes(QString& notes, const QString& label, const QStringList& items);

@@ -131,21 +131,26 @@ PlacedNumbers PlaceNumbers(const QList<CardNumber>& numbers) {
     for (int i : order) {
         const CardNumber& n = numbers[i];
         QString* box = nullptr;
+        int* at = nullptr;
         switch (BoxOf(n)) {
         case Box::Phone:
             box = &out.phone;
+            at = &out.phoneAt;
             break;
         case Box::Mobile:
             box = &out.mobile;
+            at = &out.mobileAt;
             break;
         case Box::Fax:
             box = &out.fax;
+            at = &out.faxAt;
             break;
         case Box::None:
             break;
         }
         if (box && box->isEmpty()) {
             *box = n.number.trimmed();
+            *at = i;
             placed.append(i);
         }
     }

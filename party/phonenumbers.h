@@ -42,5 +42,6 @@ struct CardNumber {
 struct PlacedNumbers {
     QString phone, mobile, fax;
     QStringList others;
+    int phoneAt = -1, mobileAt = -1, faxAt = -1; // which of the numbers each box took
 };
 PlacedNumbers PlaceNumbers(const QList<CardNumber>& numbers);

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 table=scripts/layers.txt
-folders="data platform party masters address search printing labels importexport app tools"
+folders="data platform party masters address search printing labels importexport sync app tools"
 
 allowed() { # folder -> its allowed folders, own included
     local line

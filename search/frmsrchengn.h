@@ -9,6 +9,7 @@
 #include "party/addressblock.h"
 #include "platform/busynotice.h"
 #include "platform/form.h"
+#include "search/citynames.h"
 
 class QCheckBox;
 class QComboBox;
@@ -126,7 +127,7 @@ class FrmSrchEngn : public Form {
     void OpenLink(QLabel* link, const QString& prefix);
 
     Recordset RsSrch;
-    Recordset RsCty;
+    CityNames Cities;        // of the fill running, read with its first row that has a city
     QString ResultStatement; // the search the result list shows, read again for labels
 };
 

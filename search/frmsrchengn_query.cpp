@@ -140,6 +140,6 @@ BusyRerun FrmSrchEngn::SearchAgain() {
 void FrmSrchEngn::ClearResult() {
     ResultStatement.clear();
     if (RsSrch.State() == adStateOpen) RsSrch.Close();
-    if (RsCty.State() == adStateOpen) RsCty.Close();
+    Cities.Clear();
     LstvewSrch->Clear();
 }

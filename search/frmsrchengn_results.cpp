@@ -30,9 +30,12 @@ FrmSrchEngn::ResultFields::ResultFields(Recordset& rs) {
 
 // The first screen (or the whole of a short result) is added at once;
 // the rest a slice at a time from the event loop, each slice with its own
-// short read of the cities, so that no read stays open between slices.
+// short read, so that no read stays open between slices. The cities are
+// read once, in the first slice that needs them, and kept until the fill
+// ends.
 void FrmSrchEngn::FillResultList() {
     LstvewSrch->Clear();
+    Cities.Clear();
     if (RsSrch.Eof()) return; // no record: the list stays empty
     const ResultFields f(RsSrch);
     if (!AddResultRows(f, FirstSliceRows(RsSrch))) return LstvewSrch->Flush(); // all there
@@ -56,6 +59,7 @@ bool FrmSrchEngn::AddResultRows(const ResultFields& f, int rows) {
         ClearResult();
         return false;
     }
+    if (!more) Cities.Clear();
     return more;
 }
 
@@ -82,14 +86,12 @@ void FrmSrchEngn::AddResultRow(const ResultFields& f) {
     setCell(3, f.adrs3);
     const Field cityId = field(f.cityId);
     if (!cityId.IsNull()) {
-        if (RsCty.State() == adStateOpen) RsCty.Close();
-        RsCty.Open(QStringLiteral("Select * from cscmstr where ctyid like '") +
-                       QString::number(CInt(cityId.Value())) + QStringLiteral("'"),
-                   Conn2, adOpenStatic, adLockBatchOptimistic);
-        if (RsCty.RecordCount() >= 1) {
-            row.SetSubItem(4, Trim(RsCty.Fields("ctyname").Str()));
-            row.SetSubItem(5, Trim(RsCty.Fields("Statename").Str()));
-            row.SetSubItem(6, Trim(RsCty.Fields("Contryname").Str()));
+        const Integer id = CInt(cityId.Value());
+        if (!Cities.IsRead()) Cities.Read(Conn2);
+        if (const CityNames::City* city = Cities.Find(id)) {
+            row.SetSubItem(4, city->name);
+            row.SetSubItem(5, city->state);
+            row.SetSubItem(6, city->country);
         }
     }
     for (int i = 0; i < 8; ++i)

@@ -136,11 +136,14 @@ Painted waitForList(ListView* list, const QElapsedTimer& clock, double since = 0
     return p;
 }
 
-// The statements a window issued, without the per-row city lookups.
+// The statements a window issued, without its reads of the cities (per row,
+// or once for a whole search result).
 QStringList mainStatements(const QStringList& log) {
     QStringList out;
     for (const QString& s : log)
-        if (!s.startsWith(QLatin1String("Select * from cscmstr where ctyid like '"))) out.append(s);
+        if (!s.startsWith(QLatin1String("Select * from cscmstr where ctyid like '")) &&
+            s != QLatin1String("Select ctyid,ctyname,Statename,Contryname from cscmstr"))
+            out.append(s);
     return out;
 }
 
@@ -692,10 +695,12 @@ int main(int argc, char* argv[]) {
     addressMaster(*main, runs);
     printingForm(*main, runs);
     printCases();
+    // At the end every window but the main one and the printing form is
+    // closed again: what it holds beyond idle is what the run left behind.
     std::printf("\nmemory (RSS): idle %lld MiB; full search result shown %lld MiB; window closed "
-                "%lld MiB; peak %lld MiB; at the end %lld MiB\n",
+                "%lld MiB; peak %lld MiB; at the end %lld MiB (peak of the whole run %lld MiB)\n",
                 memory.idle / 1024, memory.shown / 1024, memory.closed / 1024, memory.peak / 1024,
-                peakRssKiB() / 1024);
+                rssKiB("VmRSS:") / 1024, peakRssKiB() / 1024);
     readStrategies();
     std::printf("messages shown: %lld\n", qlonglong(boxes.calls.size()));
     for (const MsgBoxCall& c : boxes.calls)

@@ -6,7 +6,9 @@
 #include "data/connstring.h"
 #include "data/dberror.h"
 #include "data/recordset.h"
+#include "data/schema.h"
 #include "data/sqlcipherengine.h"
+#include "data/sqlitedialect.h"
 #include "support/fixture.h"
 #include "support/testmain.h"
 
@@ -143,6 +145,89 @@ class ConnectionTests : public QObject {
             engine.Translate(QStringLiteral("Delete * from adrsgrupmstr where grpname like 'a+b'"))
                 .sql,
             QStringLiteral("Delete  from adrsgrupmstr where grpname like 'a+b'"));
+    }
+
+    // In a join, a like few rows of its table match is marked unlikely (so
+    // that the engine reads those rows first); anything else stays as written.
+    void rareLikesInAJoinAreMarkedUnlikely() {
+        SqliteDialect dialect;
+        dialect.SetColumns({{"ctyname", SqliteDialect::Affinity::Text},
+                            {"adrsname", SqliteDialect::Affinity::Text},
+                            {"adrsctyid", SqliteDialect::Affinity::Integer}});
+        QStringList asked;
+        dialect.SetFewMatch([&](const QString& column, const QString& pattern) {
+            asked << column + u' ' + pattern;
+            return pattern != QLatin1String("%A%");
+        });
+        const QString join = "Select * from (a inner join c on a.x=c.y) where ";
+        const struct {
+            QString condition, expected;
+        } cases[] = {
+            {"ctyname like '%ANA%' order by adrsname",
+             "unlikely(ctyname like '%ANA%') order by adrsname"},
+            {"a.z = ? and  cscmstr.ctyname like '%o''b%'",
+             "a.z = ? and  unlikely(cscmstr.ctyname like '%o''b%')"},
+            {"(ctyname like '%ANA%')", "(unlikely(ctyname like '%ANA%'))"},
+            {"ctyname like '%A%'", "ctyname like '%A%'"},             // many match
+            {"unknown like '%ANA%'", "unknown like '%ANA%'"},         // not a column
+            {"ctyname not like '%ANA%'", "ctyname not like '%ANA%'"}, // "not" is no column
+            {"'x' || ctyname like '%ANA%'", "'x' || ctyname like '%ANA%'"},
+            {"ctyname like '%ANA%' || 'x'", "ctyname like '%ANA%' || 'x'"},
+            {"ctyname like '%AN!%%' escape '!'", "ctyname like '%AN!%%' escape '!'"},
+        };
+        for (const auto& c : cases)
+            QCOMPARE(dialect.Translate(join + c.condition).sql, join + c.expected);
+        // Without a join there is no order to choose: nothing is asked.
+        asked.clear();
+        QCOMPARE(dialect.Translate("Select ctyid from cscmstr where ctyname like '%ANA%'").sql,
+                 QStringLiteral("Select ctyid from cscmstr where ctyname like '%ANA%'"));
+        QVERIFY(asked.isEmpty());
+    }
+
+    // The file answers how many rows match, by the program's own like.
+    void fewRowsAreCountedByTheProgramsLike() {
+        TestBook book(BookKind::File);
+        for (int id = 1; id <= 20; ++id)
+            book.Exec(
+                QStringLiteral("insert into cscmstr (ctyid, ctyname) values (%1, '%2')")
+                    .arg(id)
+                    .arg(id == 1 ? QStringLiteral("Ünnao") : QStringLiteral("CITY %1").arg(id)));
+        auto* engine = static_cast<SqlCipherEngine*>(&Conn->engine());
+        const QString join = "Select * from (Adrsmstr inner join cscmstr on "
+                             "adrsmstr.adrsctyid=cscmstr.ctyid) where ctyname like '%1'";
+        QVERIFY(engine->Translate(join.arg("%üNN%")).sql.contains("unlikely("));
+        QVERIFY(engine->Translate(join.arg("%nothing%")).sql.contains("unlikely("));
+        QVERIFY(!engine->Translate(join.arg("%CITY%")).sql.contains("unlikely("));
+        // The marked statement gives the rows the plain one would.
+        book.Exec("insert into adrsmstr (adrsid, adrsname, adrsctyid) values (1, 'B', 1), "
+                  "(2, 'A', 1), (3, 'C', 2)");
+        QCOMPARE(book.Rows(join.arg("%üNN%").replace("*", "adrsname") + " order by adrsname"),
+                 (QList<QStringList>{{"A"}, {"B"}}));
+    }
+
+    // Opened for writing, a book gains the index of the parties' cities; a
+    // book with or without it is the program's own, and restores.
+    void theCityIndexIsMadeOnOpenAndEitherBookRestores() {
+        TestBook book(BookKind::File);
+        const QString made = "CREATE INDEX adrsmstr_adrsctyid ON adrsmstr (adrsctyid)";
+        const QString ask = "Select count(*) from sqlite_master where sql = '" + made + "'";
+        QCOMPARE(book.Value(ask).toInt(), 1);
+        Schema::RequireOwnSchema(*Conn);
+
+        const QString plain = book.Path(QStringLiteral("plain.mdb"));
+        Schema::CreateDatabase(plain, QString::fromLatin1(kDatabasePassword));
+        const QString file = book.File();
+        CloseConns();
+        Backup::RestoreFrom(plain, file);
+        SetBookReadOnly(true); // goes without
+        OpenConn();
+        QCOMPARE(book.Value(ask).toInt(), 0);
+        Schema::RequireOwnSchema(*Conn);
+        CloseConns();
+        SetBookReadOnly(false);
+        OpenConn();
+        OpenConn2();
+        QCOMPARE(book.Value(ask).toInt(), 1);
     }
 
     void backupAndRestoreRoundTrip() {

@@ -235,7 +235,7 @@ class ServerTests : public QObject {
     void aDeskWithoutItsRightsIsToldWhatToGrant() {
         const QString grant =
             QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON cscmstr, adrsgrupmstr, "
-                           "adrsmstr, adrsgrpdtails TO adrsdesk");
+                           "adrsmstr, adrsgrpdtails, adrssyncset, adrssynccard TO adrsdesk");
         const struct {
             const char* revoke;
             const char* said;

@@ -3,10 +3,10 @@
 // would import them, without the window.
 
 #include "data/connmodule.h"
-#include "importexport/bookdata.h"
+#include "party/bookdata.h"
 #include "importexport/exportfile.h"
 #include "importexport/importsource.h"
-#include "importexport/importwriter.h"
+#include "party/importwriter.h"
 #include "support/fixture.h"
 
 #include <QFile>

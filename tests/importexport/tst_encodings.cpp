@@ -4,8 +4,8 @@
 
 #include "importexport/importsource.h"
 #include "importexport/partyformats.h"
-#include "importexport/textdecode.h"
-#include "importexport/vcard.h"
+#include "party/textdecode.h"
+#include "party/vcard.h"
 #include "support/testmain.h"
 
 #include <QStringEncoder>

@@ -6,7 +6,7 @@
 #include "importexport/headernames.h"
 #include "importexport/importsource.h"
 #include "importexport/partyformats.h"
-#include "importexport/textdecode.h"
+#include "party/textdecode.h"
 #include "party/duplicates.h"
 #include "party/phonenumbers.h"
 #include "support/testmain.h"

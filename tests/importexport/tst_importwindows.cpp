@@ -15,7 +15,7 @@
 #include "support/temphome.h"
 #include "support/testmain.h"
 
-#include "importexport/vcard.h"
+#include "party/vcard.h"
 #include "support/scripted.h"
 
 #include <QCheckBox>
@@ -95,7 +95,8 @@ class ImportWindowTests : public QObject {
         QStringList admin;
         for (QAction* a : w.main.admin->actions())
             admin << a->text();
-        QCOMPARE(admin, (QStringList{"Backup", "Restore", "&Import / Export"}));
+        QCOMPARE(admin, (QStringList{"Backup", "Restore", "&Import / Export", "Contacts &server...",
+                                     "S&ynchronize now"}));
         QCOMPARE(w.main.Expt->text(), QStringLiteral("E&xport Parties..."));
         QCOMPARE(w.main.Impt->text(), QStringLiteral("Imp&ort Parties..."));
     }

@@ -51,6 +51,7 @@ class SearchFillTests : public QObject {
     void aStaleFillNeverReachesTheNewerResult();
     void theWholeResultWaitsForTheFill();
     void aSaveElsewhereDoesNotWaitForTheFill();
+    void eachFillShowsTheCitiesAsTheyAreThen();
 };
 
 void SearchFillTests::aStaleFillNeverReachesTheNewerResult() {
@@ -131,6 +132,22 @@ void SearchFillTests::aSaveElsewhereDoesNotWaitForTheFill() {
     QVERIFY(names.size() >= 1199);
     QCOMPARE(names.first(), QStringLiteral("PARTY 0001"));
     QCOMPARE(names[1198], QStringLiteral("PARTY 1199"));
+}
+
+// The cities are read once per fill: a city changed since the last fill
+// shows in the next one, on the first rows and on the last.
+void SearchFillTests::eachFillShowsTheCitiesAsTheyAreThen() {
+    FillingSearch s;
+    QCOMPARE(s.w->WholeResult()->Item(1200).SubItem(4), QStringLiteral("MUMBAI"));
+    s.book.Exec("update cscmstr set ctyname = 'BOMBAY', statename = 'MH' where ctyid = 7");
+    Retype(QStringLiteral("PARTY"));
+    ListView* whole = s.w->WholeResult();
+    QCOMPARE(whole->Count(), 1200);
+    for (const int row : {2, 1200}) {
+        QCOMPARE(whole->Item(row).SubItem(4), QStringLiteral("BOMBAY"));
+        QCOMPARE(whole->Item(row).SubItem(5), QStringLiteral("MH"));
+    }
+    QCOMPARE(whole->Item(1199).SubItem(4), QStringLiteral("NEW DELHI"));
 }
 
 ADRSBOOK_TEST(SearchFillTests)

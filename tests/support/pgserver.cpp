@@ -197,7 +197,7 @@ void Start() {
         Sql(QStringLiteral("CREATE DATABASE book_template"));
         PgEngine::CreateTables(Socket(QStringLiteral("book_template")));
         Sql(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON cscmstr, adrsgrupmstr, "
-                           "adrsmstr, adrsgrpdtails TO %1")
+                           "adrsmstr, adrsgrpdtails, adrssyncset, adrssynccard TO %1")
                 .arg(QLatin1String(kDeskUser)),
             QStringLiteral("book_template"));
         prepared = true;

@@ -1,4 +1,4 @@
-#include "importexport/importwriter.h"
+#include "party/importwriter.h"
 
 #include "data/connection.h"
 #include "data/ids.h"
@@ -193,7 +193,8 @@ void Writer::CheckRoom() {
             continue;
         }
         const BookParty* own = Updates(r) ? book_.Party(r.match.id) : nullptr;
-        const PartyRecord stored = own ? Merged(own->record, r.fitted.party) : r.fitted.party;
+        const PartyRecord stored =
+            own && !options_.exact ? Merged(own->record, r.fitted.party) : r.fitted.party;
         if (!cities_.Find(stored, own)) cities_.Add(stored);
         QSet<int> joined(options_.groupIds.begin(), options_.groupIds.end());
         for (const QString& g : GroupsOf(r, options_)) {
@@ -289,12 +290,17 @@ void Writer::tick(Recordset& batch) {
 
 void Writer::updateParty(const ImportRow& r) {
     const BookParty* p = book_.Party(r.match.id);
-    const PartyRecord merged = Merged(p->record, r.fitted.party);
+    const PartyRecord merged = options_.exact ? r.fitted.party : Merged(p->record, r.fitted.party);
     const int city = cities_.Find(merged, p);
-    QList<int> joins;
-    for (int g : groupsFor(r))
+    const QList<int> groups = groupsFor(r);
+    QList<int> joins, leaves;
+    for (int g : groups)
         if (!p->groupIds.contains(g)) joins.append(g);
-    if (p->live && city == p->cityId && joins.isEmpty() && SameParty(p->record, merged)) {
+    if (options_.exact && !groups.isEmpty())
+        for (int g : p->groupIds)
+            if (!groups.contains(g)) leaves.append(g);
+    if (p->live && city == p->cityId && joins.isEmpty() && leaves.isEmpty() &&
+        SameParty(p->record, merged)) {
         // Nothing to change: the party keeps its edit date.
         ++result.unchanged;
         return;
@@ -307,6 +313,11 @@ void Writer::updateParty(const ImportRow& r) {
     one.UpdateBatch(adAffectAllChapters);
     for (int g : joins)
         link(r.match.id, g);
+    for (int g : leaves)
+        conn_.Execute(QStringLiteral("delete from adrsgrpdtails where adrsconcrnid like '%1' and "
+                                     "adrsgrupid like '%2'")
+                          .arg(r.match.id)
+                          .arg(g));
     ++result.updated;
 }
 
@@ -325,12 +336,17 @@ void Writer::StoreParties() {
     nextParty_ = book_.maxParty;
     Recordset rs;
     rs.Open(kPartiesSql, &conn_);
-    for (const ImportRow& r : rows_) {
+    result.ids.fill(0, rows_.size());
+    for (qsizetype i = 0; i < rows_.size(); ++i) {
+        const ImportRow& r = rows_[i];
         if (Stored(r)) {
-            if (Updates(r))
+            if (Updates(r)) {
                 updateParty(r);
-            else
+                result.ids[i] = r.match.id;
+            } else {
                 addParty(rs, r);
+                result.ids[i] = nextParty_;
+            }
         }
         tick(rs);
     }
@@ -364,17 +380,20 @@ void Writer::StoreLinks() {
 
 } // namespace
 
+ImportResult WriteImport(Connection& conn, const QList<ImportRow>& rows,
+                         const ImportOptions& options, const ImportProgress& progress) {
+    Writer writer(conn, rows, options, progress);
+    writer.CheckRoom();
+    writer.StoreCities();
+    writer.StoreGroups();
+    writer.StoreParties();
+    writer.StoreLinks();
+    return writer.result;
+}
+
 ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
                          const ImportOptions& options, const ImportProgress& progress) {
     ImportResult result;
-    InTransaction(conn, [&] {
-        Writer writer(conn, rows, options, progress);
-        writer.CheckRoom();
-        writer.StoreCities();
-        writer.StoreGroups();
-        writer.StoreParties();
-        writer.StoreLinks();
-        result = writer.result;
-    });
+    InTransaction(conn, [&] { result = WriteImport(conn, rows, options, progress); });
     return result;
 }

@@ -4,7 +4,7 @@
 // limits of parties, links, cities and groups are checked before the first
 // row is written.
 
-#include "importexport/importplan.h"
+#include "party/importplan.h"
 
 #include <functional>
 #include <stdexcept>
@@ -14,12 +14,17 @@ class Connection;
 struct ImportOptions {
     QList<int> groupIds;    // groups every stored party joins
     bool fileGroups = true; // also the groups the file names (created when new)
+    // An update stores every field as the row has it, empty ones too, and
+    // the groups the row names replace the party's (a row naming none keeps
+    // them): the contacts server's card is the party, not an addition to it.
+    bool exact = false;
 };
 
 struct ImportResult {
     int added = 0, updated = 0, skipped = 0, invalid = 0;
     int unchanged = 0; // updates that found the party as the file has it
     int citiesAdded = 0, groupsAdded = 0;
+    QList<int> ids; // per row, the party it stored or updated; 0 for the others
 };
 // "Import finished: 2 parties added, 1 updated, 50 parties unchanged, ..."
 QString ResultText(const ImportResult& result);
@@ -43,4 +48,8 @@ using ImportProgress = std::function<bool(int done, int total)>;
 int RowsWithoutGroup(const QList<ImportRow>& rows, const ImportOptions& options);
 
 ImportResult ApplyImport(Connection& conn, const QList<ImportRow>& rows,
+                         const ImportOptions& options, const ImportProgress& progress = {});
+// The same inside a transaction the caller holds (and commits with its own
+// writes, or rolls back).
+ImportResult WriteImport(Connection& conn, const QList<ImportRow>& rows,
                          const ImportOptions& options, const ImportProgress& progress = {});

@@ -10,8 +10,8 @@
 // The text has a folded line on one line, followed by as many empty lines
 // as it had folds, so every line keeps its number.
 
-#include "importexport/progress.h"
-#include "importexport/textdecode.h"
+#include "party/progress.h"
+#include "party/textdecode.h"
 
 // `encoding`, when given, reads every card in it, whatever the file names.
 // A UTF-8 byte-order mark is skipped. The bytes must be in an encoding that

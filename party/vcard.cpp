@@ -1,6 +1,6 @@
-#include "importexport/vcard.h"
+#include "party/vcard.h"
 
-#include "importexport/textdecode.h"
+#include "party/textdecode.h"
 
 #include <QSet>
 
@@ -52,8 +52,9 @@ bool QuotedPrintable(const QString& head) {
     return head.contains(QLatin1String("QUOTED-PRINTABLE"), Qt::CaseInsensitive);
 }
 
-// Splits a content line into its property: name, parameters, value.
-VCardProperty ParseLine(const QString& line) {
+} // namespace
+
+VCardProperty ParseVCardLine(const QString& line) {
     VCardProperty p;
     // The value starts at the first colon outside quoted parameter values.
     qsizetype colon = -1;
@@ -107,6 +108,8 @@ VCardProperty ParseLine(const QString& line) {
     if (p.name == QLatin1String("CATEGORIES")) p.raw = raw; // read through List()
     return p;
 }
+
+namespace {
 
 // What a card is called, for the messages about it.
 QString CardName(const VCard& card) {
@@ -212,7 +215,7 @@ VCardFile ReadVCards(const QString& text, const ReadProgress& progress,
         if (dropLine) {
             ++skippedLong;
         } else {
-            const VCardProperty p = ParseLine(logical);
+            const VCardProperty p = ParseVCardLine(logical);
             if (p.name == QLatin1String("BEGIN") &&
                 p.Value().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
                 if (inCard) file.warnings.append(NoEnd(card));

@@ -4,7 +4,7 @@
 // continues the one before), quoted-printable values of 2.1 are decoded with
 // their soft line breaks, and backslash escapes are undone.
 
-#include "importexport/progress.h"
+#include "party/progress.h"
 
 #include <QList>
 #include <QString>
@@ -49,6 +49,11 @@ struct VCardFile {
 // result: a large file is read without holding all its cards.
 VCardFile ReadVCards(const QString& text, const ReadProgress& progress = {},
                      const std::function<void(VCard&)>& take = {});
+
+// Splits one unfolded content line into its property: name, parameters,
+// value (quoted-printable decoded, escapes undone). A line without a colon
+// gives a property without a name.
+VCardProperty ParseVCardLine(const QString& line);
 
 // Escapes a text value (backslash, comma, semicolon, line breaks).
 QString VCardEscape(const QString& value);

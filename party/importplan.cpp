@@ -1,4 +1,4 @@
-#include "importexport/importplan.h"
+#include "party/importplan.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "importexport/vcardtext.h"
+#include "party/vcardtext.h"
 
-#include "importexport/vcard.h"
+#include "party/vcard.h"
 
 #include <QFileInfo>
 #include <QList>

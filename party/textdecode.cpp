@@ -1,4 +1,4 @@
-#include "importexport/textdecode.h"
+#include "party/textdecode.h"
 
 #include <QStringDecoder>
 #include <uchardet/uchardet.h>

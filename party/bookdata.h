@@ -3,7 +3,7 @@
 // city and group names, the cities and groups by name, and the largest ids.
 // Read once through a connection; everything after that works in memory.
 
-#include "importexport/progress.h"
+#include "party/progress.h"
 #include "party/partyrecord.h"
 
 #include <QDateTime>

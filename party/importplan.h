@@ -4,8 +4,8 @@
 // earlier record of the same file), or refuse it as invalid, with the
 // reason. The user's choice for each duplicate is kept on its row.
 
-#include "importexport/bookdata.h"
-#include "importexport/progress.h"
+#include "party/bookdata.h"
+#include "party/progress.h"
 #include "party/duplicates.h"
 
 #include <QList>

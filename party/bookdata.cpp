@@ -1,4 +1,4 @@
-#include "importexport/bookdata.h"
+#include "party/bookdata.h"
 
 #include "data/connection.h"
 #include "data/recordset.h"
