@@ -109,6 +109,14 @@ void FrmMainMdi::SyncFinished(const SyncReport& report) {
         Runner->Start(settings, password);
         return;
     }
+    if (report.authFailed) {
+        try {
+            const SyncSettings settings = SyncStore::LoadSettings(*Conn);
+            SyncPassword::Forget(SyncPassword::Key(settings.user, settings.server));
+        } catch (const DbError&) {
+            // the book is busy: the password is asked for when the server refuses it again
+        }
+    }
     statusBar()->showMessage(FrmSyncReport::Headline(report).section(u'\n', 0, 0));
     // A round of the timer or of start-up opens the report only when the
     // user has something to look at; its other ends are said in the status bar.

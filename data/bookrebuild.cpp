@@ -434,7 +434,7 @@ void copySyncState(Db& from, Db& to, const QString& file) {
         exec(to, statement.toUtf8().constData());
     static const char* const kTables[][2] = {
         {"adrssyncset", "setname, setvalue"},
-        {"adrssynccard", "carduid, cardadrsid, cardhref, cardetag, cardbase"},
+        {"adrssynccard", "carduid, cardadrsid, cardpartyuid, cardhref, cardetag, cardbase"},
     };
     for (const auto& table : kTables) {
         const QString name = QString::fromLatin1(table[0]);

@@ -46,8 +46,9 @@ const char* const kOptional[] = {
     // constraint has no statement to compare.
     "CREATE TABLE adrssyncset (setname TEXT, setvalue TEXT)",
     "CREATE UNIQUE INDEX adrssyncset_setname ON adrssyncset (setname)",
-    "CREATE TABLE adrssynccard (carduid TEXT, cardadrsid INTEGER, cardhref TEXT, cardetag TEXT, "
-    "cardbase TEXT)",
+    "CREATE TABLE adrssynccard (carduid TEXT, cardadrsid INTEGER, cardpartyuid TEXT, cardhref "
+    "TEXT, "
+    "cardetag TEXT, cardbase TEXT)",
     "CREATE UNIQUE INDEX adrssynccard_carduid ON adrssynccard (carduid)",
 };
 } // namespace

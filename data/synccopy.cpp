@@ -15,7 +15,7 @@ struct Table {
 };
 constexpr Table kTables[] = {
     {"adrssyncset", "setname, setvalue"},
-    {"adrssynccard", "carduid, cardadrsid, cardhref, cardetag, cardbase"},
+    {"adrssynccard", "carduid, cardadrsid, cardpartyuid, cardhref, cardetag, cardbase"},
 };
 
 // Every row as its values' texts (Null apart from empty), in key order.

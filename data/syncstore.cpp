@@ -112,14 +112,14 @@ QList<SyncCard> SyncStore::LoadCards(Connection& conn) {
     if (!HasTables(conn)) return {};
     ResultTable r;
     SyncTables::Run(conn,
-                    QStringLiteral("SELECT cardadrsid, carduid, cardhref, cardetag, cardbase FROM "
-                                   "adrssynccard ORDER BY carduid"),
+                    QStringLiteral("SELECT cardadrsid, carduid, cardhref, cardetag, cardbase, "
+                                   "cardpartyuid FROM adrssynccard ORDER BY carduid"),
                     {}, &r);
     QList<SyncCard> cards;
     cards.reserve(r.RowCount());
     for (int i = 0; i < r.RowCount(); ++i)
         cards.append(SyncCard{r.Value(i, 0).toInt(), r.Text(i, 1), r.Text(i, 2), r.Text(i, 3),
-                              QByteArray::fromBase64(r.Text(i, 4).toLatin1())});
+                              QByteArray::fromBase64(r.Text(i, 4).toLatin1()), r.Text(i, 5)});
     return cards;
 }
 
@@ -128,11 +128,13 @@ void SyncStore::PutCard(Connection& conn, const SyncCard& card) {
         throw DbError(QStringLiteral("A synced card without a UID is not kept."));
     SyncTables::Writing(conn, [&] {
         RemoveCard(conn, card.uid);
-        SyncTables::Run(conn,
-                        QStringLiteral("INSERT INTO adrssynccard (carduid, cardadrsid, cardhref, "
-                                       "cardetag, cardbase) VALUES ($1, $2, $3, $4, $5)"),
-                        {card.uid, card.partyId, card.href, card.etag,
-                         QString::fromLatin1(card.base.toBase64())});
+        SyncTables::Run(
+            conn,
+            QStringLiteral("INSERT INTO adrssynccard (carduid, cardadrsid, cardpartyuid, "
+                           "cardhref, cardetag, cardbase) VALUES ($1, $2, $3, $4, $5, "
+                           "$6)"),
+            {card.uid, card.partyId, card.partyUid, card.href, card.etag,
+             QString::fromLatin1(card.base.toBase64())});
     });
 }
 

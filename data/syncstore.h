@@ -41,6 +41,9 @@ struct SyncCard {    // one synced party <-> card
     QString href;    // path of the card on the server
     QString etag;
     QByteArray base; // the card exactly as last synced (both sides agreed on it)
+    // The UID the book gives the party (its id and the moment it was added):
+    // a party added later under the id of a deleted one is not this card's.
+    QString partyUid;
     bool operator==(const SyncCard&) const = default;
 };
 

@@ -20,7 +20,7 @@ const QStringList& ServerStatements() {
     static const QStringList statements{
         QStringLiteral("CREATE TABLE adrssyncset (setname text PRIMARY KEY, setvalue text)"),
         QStringLiteral("CREATE TABLE adrssynccard (carduid text PRIMARY KEY, cardadrsid integer, "
-                       "cardhref text, cardetag text, cardbase text)"),
+                       "cardpartyuid text, cardhref text, cardetag text, cardbase text)"),
     };
     return statements;
 }

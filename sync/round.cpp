@@ -55,6 +55,7 @@ SyncReport Round::Run() {
             report_.cancelled = true;
         } else {
             report_.error = e.text();
+            report_.authFailed = e.kind == SyncError::Auth;
             if (e.kind == SyncError::Certificate) {
                 report_.certificateSha256 = e.sha256;
                 report_.certificateSubject = e.subject;
@@ -86,14 +87,20 @@ void Round::Begin() {
     const SyncSettings stored = SyncStore::LoadSettings(conn_);
     settings_.syncToken = stored.syncToken;
     settings_.ctag = stored.ctag;
-    for (const SyncCard& row : SyncStore::LoadCards(conn_)) {
-        rows_.insert(row.uid, row);
-        uidOfHref_.insert(row.href, row.uid);
-        if (row.partyId) uidOfParty_.insert(row.partyId, row.uid);
-    }
     book_ = ReadBook(conn_);
     for (const BookParty& p : book_.parties)
         partyOfOwnUid_.insert(p.record[PartyField::Uid], p.id);
+    for (SyncCard row : SyncStore::LoadCards(conn_)) {
+        // A party added by the last round was given its UID as it was stored.
+        if (row.partyId && row.partyUid.isEmpty())
+            if (const BookParty* p = book_.Party(row.partyId)) {
+                row.partyUid = p->record[PartyField::Uid];
+                named_.append(row);
+            }
+        rows_.insert(row.uid, row);
+        uidOfHref_.insert(row.href, row.uid);
+        if (PartyOf(row)) uidOfParty_.insert(row.partyId, row.uid);
+    }
     CheckCancel();
 }
 
@@ -120,8 +127,10 @@ void Round::List() {
     }
     if (!listed) {
         fullListing_ = true;
-        if (!state.syncCollection) token_.clear();
-        else token_ = state.syncToken;
+        if (!state.syncCollection)
+            token_.clear();
+        else
+            token_ = state.syncToken;
         if (!ctag_.isEmpty() && ctag_ == settings_.ctag) {
             changed.clear(); // the collection's tag says nothing changed
         } else {
@@ -200,6 +209,15 @@ PartyRecord Round::Desk(const BookParty& party) const {
     PartyRecord desk = FitParty(party.record).party;
     desk[PartyField::Uid] = party.record[PartyField::Uid];
     return desk;
+}
+
+// The party a card row stands for; nullptr when it was deleted, or when a
+// party added since has its id.
+const BookParty* Round::PartyOf(const SyncCard& row) const {
+    const BookParty* p = row.partyId ? book_.Party(row.partyId) : nullptr;
+    if (!p || !p->live) return nullptr;
+    if (!row.partyUid.isEmpty() && row.partyUid != p->record[PartyField::Uid]) return nullptr;
+    return p;
 }
 
 const SyncCard* Round::RowOfHref(const QString& href) const {

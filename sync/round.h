@@ -22,20 +22,20 @@ class Round {
     // A change the book takes in this round's one transaction.
     struct Here {
         enum Kind { Add, Update, Delete, CardOnly, Forget, Skip } kind = CardOnly;
-        int partyId = 0;     // Update, Delete
-        FittedParty fitted;  // Add, Update
-        SyncCard card;       // the card row to keep (CardOnly, Add, Update)
-        QString forgetUid;   // Forget, Delete: the card row to drop
-        PartyRecord desk;    // Update, Delete: the party as the round read it
+        int partyId = 0;    // Update, Delete
+        FittedParty fitted; // Add, Update
+        SyncCard card;      // the card row to keep (CardOnly, Add, Update)
+        QString forgetUid;  // Forget, Delete: the card row to drop
+        PartyRecord desk;   // Update, Delete: the party as the round read it
     };
     // A change sent to the server after the book has taken its own.
     struct There {
         enum Kind { Create, Update, Delete } kind = Create;
         int partyId = 0;
         QString uid, href, etag;
-        QByteArray card;     // what is sent (Create, Update)
-        QByteArray base;     // the base it was merged on (Update)
-        PartyRecord desk;    // the party as the book has it (Create, Update)
+        QByteArray card;  // what is sent (Create, Update)
+        QByteArray base;  // the base it was merged on (Update)
+        PartyRecord desk; // the party as the book has it (Create, Update)
     };
 
     // 1. Listing and fetching (round.cpp)
@@ -50,6 +50,7 @@ class Round {
     void PlanRemoved(const QString& href);
     void PlanDeskChanges();
     void PlanNewParties();
+    bool WithGroup(FittedParty& add);
     QByteArray CardFor(const QByteArray& stored, const PartyRecord& was, PartyRecord& now) const;
     void TakeCardsReading(int partyId, const PartyRecord& desk, const PartyRecord& now);
     // 3. Storing (roundstore.cpp)
@@ -71,6 +72,7 @@ class Round {
     bool TakesPart(const BookParty& party) const;
     PartyRecord Desk(const BookParty& party) const;
     const SyncCard* RowOfHref(const QString& href) const;
+    const BookParty* PartyOf(const SyncCard& row) const;
     QString Name(int partyId) const;
 
     Connection& conn_;
@@ -80,7 +82,7 @@ class Round {
     SyncReport report_;
 
     BookData book_;
-    QHash<QString, SyncCard> rows_;    // by card UID
+    QHash<QString, SyncCard> rows_; // by card UID
     QHash<QString, QString> uidOfHref_;
     QHash<int, QString> uidOfParty_;
     QHash<QString, int> partyOfOwnUid_; // the UID export gives each party
@@ -93,6 +95,8 @@ class Round {
 
     QList<Here> here_;
     QList<There> there_;
-    QSet<int> handled_; // parties the server's changes already decided on
+    QList<SyncCard> named_;  // rows given their party's UID this round
+    QSet<QString> doneRows_; // card rows the server's changes already decided on
+    QSet<int> handled_;      // parties the server's changes already decided on
     QSet<int> reading_; // parties that take their sent card's reading (no card row of their own)
 };

@@ -47,20 +47,28 @@ void Round::PlanChanged(const CardData& card) {
     const QString key = KeyOf(server, card.href);
     const SyncCard* row = RowOfHref(card.href);
     if (!row && rows_.contains(key)) row = &rows_[key];
+    if (row) doneRows_.insert(row->uid);
     if (row && row->partyId) {
-        const BookParty* party = book_.Party(row->partyId);
-        if (party && party->live) {
+        const BookParty* party = PartyOf(*row);
+        if (party) {
             PlanPaired(card, server, row, *party);
             return;
         }
         // Deleted here, changed there: the change wins, the party comes back.
-        handled_.insert(row->partyId);
         if (!server.invalid.isEmpty()) {
             report_.leftOnServer.append(CardName(server) + QStringLiteral(": ") + server.invalid);
-            here_.append({Here::CardOnly, 0, {}, {0, row->uid, card.href, card.etag, {}}, {}, {}});
+            here_.append(
+                {Here::CardOnly, 0, {}, {0, row->uid, card.href, card.etag, {}, {}}, {}, {}});
             return;
         }
-        here_.append({Here::Add, 0, server, {0, row->uid, card.href, card.etag, card.card}, {}, {}});
+        FittedParty add = server;
+        if (!WithGroup(add)) {
+            here_.append(
+                {Here::CardOnly, 0, {}, {0, row->uid, card.href, card.etag, {}, {}}, {}, {}});
+            return;
+        }
+        here_.append(
+            {Here::Add, 0, add, {0, row->uid, card.href, card.etag, card.card, {}}, {}, {}});
         report_.received++;
         report_.notes.append(Text("%1 was deleted here and changed on the contacts server: it is "
                                   "back in the address book.")
@@ -81,26 +89,35 @@ void Round::PlanChanged(const CardData& card) {
         // A phone's contact without an address or a city: left where it is,
         // and not fetched again until it changes.
         report_.leftOnServer.append(CardName(server) + QStringLiteral(": ") + server.invalid);
-        here_.append({Here::CardOnly, 0, {}, {0, key, card.href, card.etag, {}}, {}, {}});
+        here_.append({Here::CardOnly, 0, {}, {0, key, card.href, card.etag, {}, {}}, {}, {}});
         return;
     }
     FittedParty add = server;
-    if (add.groups.isEmpty()) {
-        int group = settings_.newPartyGroup;
-        if (!book_.groups.contains(group))
-            group = settings_.allGroups ? 0 : settings_.groupIds.value(0);
-        if (!book_.groups.contains(group)) {
-            report_.leftOnServer.append(
-                CardName(server) + QStringLiteral(": ") +
-                Text("no group to join (choose one for new parties in the settings)"));
-            here_.append({Here::CardOnly, 0, {}, {0, key, card.href, card.etag, {}}, {}, {}});
-            return;
-        }
-        add.groups = QStringList{book_.groups.value(group)};
-        add.party[PartyField::Groups] = add.groups.first();
+    if (!WithGroup(add)) {
+        here_.append({Here::CardOnly, 0, {}, {0, key, card.href, card.etag, {}, {}}, {}, {}});
+        return;
     }
-    here_.append({Here::Add, 0, add, {0, key, card.href, card.etag, card.card}, {}, {}});
+    here_.append({Here::Add, 0, add, {0, key, card.href, card.etag, card.card, {}}, {}, {}});
     report_.received++;
+}
+
+// A card without a group of the book joins the one the settings name for
+// new parties (else the first group taking part); false, with the card left
+// on the server, when there is none.
+bool Round::WithGroup(FittedParty& add) {
+    if (!add.groups.isEmpty()) return true;
+    int group = settings_.newPartyGroup;
+    if (!book_.groups.contains(group))
+        group = settings_.allGroups ? 0 : settings_.groupIds.value(0);
+    if (!book_.groups.contains(group)) {
+        report_.leftOnServer.append(
+            CardName(add) + QStringLiteral(": ") +
+            Text("no group to join (choose one for new parties in the settings)"));
+        return false;
+    }
+    add.groups = QStringList{book_.groups.value(group)};
+    add.party[PartyField::Groups] = add.groups.first();
+    return true;
 }
 
 // A changed card and its party: merged field by field against the base.
@@ -133,7 +150,8 @@ void Round::PlanPaired(const CardData& card, const FittedParty& server, const Sy
         report_.conflicts.append(
             {party.id, Name(party.id), f, desk[f], server.party[f], server.party});
     const QString uid = row ? row->uid : KeyOf(server, card.href);
-    const SyncCard kept{party.id, uid, card.href, card.etag, card.card};
+    const SyncCard kept{party.id,  uid,       card.href,
+                        card.etag, card.card, party.record[PartyField::Uid]};
     const bool send = PartiesDiffer(server.party, merged);
     const QByteArray sent = send ? CardFor(card.card, server.party, merged) : QByteArray();
     fitted = FitParty(merged);
@@ -141,16 +159,19 @@ void Round::PlanPaired(const CardData& card, const FittedParty& server, const Sy
     here_.append({changeHere ? Here::Update : Here::CardOnly, party.id, fitted, kept,
                   row && row->href != card.href ? row->uid : QString(), desk});
     if (changeHere) report_.received++;
-    if (send) there_.append({There::Update, party.id, uid, card.href, card.etag, sent, card.card, merged});
+    if (send)
+        there_.append(
+            {There::Update, party.id, uid, card.href, card.etag, sent, card.card, merged});
 }
 
 // A card the server no longer has.
 void Round::PlanRemoved(const QString& href) {
     const SyncCard* row = RowOfHref(href);
     if (!row) return;
-    const BookParty* party = row->partyId ? book_.Party(row->partyId) : nullptr;
-    if (row->partyId) handled_.insert(row->partyId);
-    if (!party || !party->live) {
+    doneRows_.insert(row->uid);
+    const BookParty* party = PartyOf(*row);
+    if (party) handled_.insert(party->id);
+    if (!party) {
         here_.append({Here::Forget, 0, {}, {}, row->uid, {}});
         return;
     }
@@ -179,9 +200,9 @@ void Round::PlanDeskChanges() {
             Step(Text("Comparing the cards with the parties"), done, int(rows_.size()));
             CheckCancel();
         }
-        if (!row.partyId || handled_.contains(row.partyId)) continue;
-        const BookParty* party = book_.Party(row.partyId);
-        if (!party || !party->live) {
+        if (!row.partyId || doneRows_.contains(row.uid)) continue;
+        const BookParty* party = PartyOf(row);
+        if (!party) {
             there_.append({There::Delete, row.partyId, row.uid, row.href, row.etag, {}, {}, {}});
             continue;
         }
@@ -230,8 +251,13 @@ void Round::PlanNewParties() {
             continue;
         const PartyRecord desk = Desk(party);
         const QString uid = desk[PartyField::Uid];
-        there_.append({There::Create, party.id, uid,
-                       CardDavClient::HrefFor(settings_.bookUrl, uid), {}, NewCard(desk, uid),
-                       {}, desk});
+        there_.append({There::Create,
+                       party.id,
+                       uid,
+                       CardDavClient::HrefFor(settings_.bookUrl, uid),
+                       {},
+                       NewCard(desk, uid),
+                       {},
+                       desk});
     }
 }

@@ -33,15 +33,20 @@ void Round::Send() {
         const There& t = there_[i];
         try {
             switch (t.kind) {
-            case There::Create: SendCreate(t, 0); break;
-            case There::Update: SendUpdate(t, 0); break;
-            case There::Delete: SendDelete(t); break;
+            case There::Create:
+                SendCreate(t, 0);
+                break;
+            case There::Update:
+                SendUpdate(t, 0);
+                break;
+            case There::Delete:
+                SendDelete(t);
+                break;
             }
         } catch (const SyncError& e) {
             // A card the server refuses is that card's failure; a server
             // that cannot be reached or refuses everyone stops the round.
-            if (e.kind != SyncError::Server || e.status < 400 || e.status >= 500 ||
-                e.status == 401)
+            if (e.kind != SyncError::Server || e.status < 400 || e.status >= 500 || e.status == 401)
                 throw;
             report_.failures.append(Name(t.partyId) + QStringLiteral(": ") + e.text());
         }
@@ -59,8 +64,8 @@ void Round::SendCreate(const There& t, int merges) {
             return;
         }
         There again = t;
-        again.href = CardDavClient::HrefFor(settings_.bookUrl,
-                                            t.uid + QStringLiteral("-") + QString::number(merges + 1));
+        again.href = CardDavClient::HrefFor(settings_.bookUrl, t.uid + QStringLiteral("-") +
+                                                                   QString::number(merges + 1));
         if (merges >= kMostMerges) {
             report_.failures.append(Name(t.partyId) + QStringLiteral(": ") +
                                     Text("the server holds other cards under its names"));
@@ -119,7 +124,7 @@ void Round::SendUpdate(const There& t, int merges) {
 // are kept (fetched when the server did not say, or may have changed it).
 void Round::Sent(const There& t, const CardDavClient::PutResult& put) {
     const QString href = put.href.isEmpty() ? t.href : put.href;
-    SyncCard row{t.partyId, t.uid, href, put.etag, t.card};
+    SyncCard row{t.partyId, t.uid, href, put.etag, t.card, t.desk[PartyField::Uid]};
     if (put.etag.isEmpty()) {
         const CardData stored = dav_.Get(href);
         row.etag = stored.etag;
@@ -138,10 +143,10 @@ void Round::SendDelete(const There& t) {
         if (!server.invalid.isEmpty()) {
             report_.leftOnServer.append(server.party[PartyField::Name] + QStringLiteral(": ") +
                                         server.invalid);
-            StoreCard({0, t.uid, theirs.href, theirs.etag, {}});
+            StoreCard({0, t.uid, theirs.href, theirs.etag, {}, {}});
             return;
         }
-        StoreParty(server, 0, {0, t.uid, theirs.href, theirs.etag, theirs.card});
+        StoreParty(server, 0, {0, t.uid, theirs.href, theirs.etag, theirs.card, {}});
         report_.received++;
         report_.notes.append(Text("%1 was deleted here and changed on the contacts server: it is "
                                   "back in the address book.")
@@ -159,8 +164,7 @@ void Round::SendDelete(const There& t) {
 
 // The server's card met while sending `t`, merged against `base`: the book
 // takes the server's changes, the server the book's.
-void Round::Reconcile(const There& t, const CardData& theirs, const QByteArray& base,
-                      int merges) {
+void Round::Reconcile(const There& t, const CardData& theirs, const QByteArray& base, int merges) {
     const FittedParty server = PartyOfCard(theirs.card);
     const PartyRecord was = base.isEmpty() ? server.party : PartyOfCard(base).party;
     const FieldMerge m = MergeFields(was, t.desk, server.party);
@@ -173,7 +177,8 @@ void Round::Reconcile(const There& t, const CardData& theirs, const QByteArray& 
             {t.partyId, Name(t.partyId), f, t.desk[f], server.party[f], server.party});
     const bool send = PartiesDiffer(server.party, merged);
     const QByteArray sent = send ? CardFor(theirs.card, server.party, merged) : QByteArray();
-    const SyncCard row{t.partyId, t.uid, theirs.href, theirs.etag, theirs.card};
+    const SyncCard row{t.partyId,   t.uid,       theirs.href,
+                       theirs.etag, theirs.card, t.desk[PartyField::Uid]};
     if (PartiesDiffer(t.desk, merged)) {
         StoreParty(FitParty(merged), t.partyId, row);
         report_.received++;
@@ -182,7 +187,7 @@ void Round::Reconcile(const There& t, const CardData& theirs, const QByteArray& 
         StoreCard(row);
     }
     if (send)
-        SendUpdate({There::Update, t.partyId, t.uid, theirs.href, theirs.etag, sent, theirs.card,
-                    merged},
-                   merges);
+        SendUpdate(
+            {There::Update, t.partyId, t.uid, theirs.href, theirs.etag, sent, theirs.card, merged},
+            merges);
 }

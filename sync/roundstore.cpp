@@ -42,6 +42,8 @@ void Round::StoreHere() {
     Step(QCoreApplication::translate("SyncRound", "Storing the server's changes"));
     InTransaction(conn_, [&] {
         KeepLaterEdits();
+        for (const SyncCard& row : std::as_const(named_))
+            SyncStore::PutCard(conn_, row);
         QList<ImportRow> rows;
         QList<qsizetype> of;
         for (qsizetype i = 0; i < here_.size(); ++i) {

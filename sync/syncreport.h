@@ -26,12 +26,16 @@ struct SyncReport {
     int deletedThere = 0; // cards deleted because their party was deleted
     QList<SyncConflict> conflicts;
     QStringList leftOnServer; // cards that cannot be a party: "NAME: why"
-    QStringList notes;        // what else the user should know ("... changed here, deleted there: sent again")
-    QStringList failures;     // cards that could not be sent or stored this round
+    QStringList
+        notes; // what else the user should know ("... changed here, deleted there: sent again")
+    QStringList failures; // cards that could not be sent or stored this round
     bool cancelled = false;
     QString error; // why the round stopped; empty when it finished
     // The server's certificate is not one the system trusts (error says so):
     // its SHA-256 fingerprint and subject, for the user to confirm.
     QString certificateSha256, certificateSubject;
+    // The server refused the user name or password (error says so): the
+    // password kept for it is forgotten, so that the next round asks.
+    bool authFailed = false;
 };
 Q_DECLARE_METATYPE(SyncReport)

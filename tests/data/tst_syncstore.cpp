@@ -50,9 +50,13 @@ QByteArray BigCard() {
 
 QList<SyncCard> SomeCards() {
     return {{7, QStringLiteral("uid-a"), QStringLiteral("/b/a.vcf"), QStringLiteral("\"e1\""),
-             "BEGIN:VCARD\r\nFN:O'Brien\r\nEND:VCARD\r\n"},
-            {8, QStringLiteral("uid-b"), QStringLiteral("/b/b.vcf"), QStringLiteral("\"e2\""),
-             BigCard()}};
+             "BEGIN:VCARD\r\nFN:O'Brien\r\nEND:VCARD\r\n", QStringLiteral("party-7")},
+            {8,
+             QStringLiteral("uid-b"),
+             QStringLiteral("/b/b.vcf"),
+             QStringLiteral("\"e2\""),
+             BigCard(),
+             {}}};
 }
 
 void SaveState(Connection& conn) {

@@ -53,8 +53,12 @@ void SearchResultTests::rowsCarryEveryColumn() {
     TestBook book;
     book.Exec("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
               "(5, ' NEW DELHI ', 'DELHI', 'INDIA', 1), " // deleted cities still show
-              "(5, 'OLD DELHI', 'DELHI', 'INDIA', 0), "   // of one id, the first row counts
               "(7, 'MUMBAI', 'MAHARASHTRA', 'INDIA', 0)");
+    // Of one id, the first row counts (a file's cities have no key; the
+    // server's refuse a second row of an id).
+    if (book.Kind() == BookKind::File)
+        book.Exec("insert into cscmstr (ctyid, ctyname, statename, contryname, delstatus) values "
+                  "(5, 'OLD DELHI', 'DELHI', 'INDIA', 0)");
     book.Exec("insert into adrsmstr (adrsid, adrsname, adrscontact, adrs1, adrs2, adrs3, "
               "adrsctyid, adrspin, "
               "adrscstno, adrsphno, adrsmobno, adrsfax, adrsemail, adrsweb, adrsnotes, "

@@ -79,11 +79,13 @@ class SyncRoundTests : public QObject {
     void aPhonesCardKeepsWhatThePartyHasNoBoxFor() {
         FETCH_CARD_SERVER(servers_, dav);
         SyncDesk desk(*dav);
-        const QByteArray card = PhoneCard(QStringLiteral("phone-1"), QStringLiteral("Bajwa Motors"));
-        QCOMPARE(desk.Phone().Put(desk.BookUrl() + QStringLiteral("phone-1.vcf"), card, {},
-                                  QStringLiteral("*"))
-                     .status,
-                 201);
+        const QByteArray card =
+            PhoneCard(QStringLiteral("phone-1"), QStringLiteral("Bajwa Motors"));
+        QCOMPARE(
+            desk.Phone()
+                .Put(desk.BookUrl() + QStringLiteral("phone-1.vcf"), card, {}, QStringLiteral("*"))
+                .status,
+            201);
         const QByteArray stored = desk.Cards().first(); // as the server keeps it
         const SyncReport in = desk.Round();
         QVERIFY2(in.error.isEmpty(), qPrintable(in.error));
@@ -180,6 +182,30 @@ class SyncRoundTests : public QObject {
         QCOMPARE(desk.Parties(), 2);
     }
 
+    // A party added after the last one was deleted takes its id: it gets a
+    // card of its own, and the deleted party's card goes.
+    void aPartyTakingADeletedPartysIdIsAnotherParty_data() { CardServers::AddRows(); }
+    void aPartyTakingADeletedPartysIdIsAnotherParty() {
+        FETCH_CARD_SERVER(servers_, dav);
+        SyncDesk desk(*dav);
+        desk.AddParty(QStringLiteral("SHARMA TRADERS"));
+        const int last = desk.AddParty(QStringLiteral("GILL & SONS"));
+        QVERIFY(desk.Round().error.isEmpty());
+        desk.DeleteParty(last);
+        QTest::qWait(5); // another moment of adding
+        QCOMPARE(desk.AddParty(QStringLiteral("BAJWA MOTORS")), last);
+        const SyncReport r = desk.Round();
+        QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+        QCOMPARE(r.deletedThere, 1);
+        QCOMPARE(r.sent, 1);
+        QStringList names;
+        for (const QByteArray& card : desk.Cards())
+            names.append(CardValue(card, "ORG"));
+        names.sort();
+        QCOMPARE(names,
+                 QStringList({QStringLiteral("BAJWA MOTORS"), QStringLiteral("SHARMA TRADERS")}));
+    }
+
     // The server stored the card but its answer never came: the next round
     // meets 412 on its create and pairs the card, never a second one.
     void aLostAnswerMakesNoDuplicate_data() { CardServers::AddRows(); }
@@ -209,8 +235,8 @@ class SyncRoundTests : public QObject {
         QTest::addColumn<int>("fault");
         QTest::addColumn<QByteArray>("method");
         for (const char* s : {"Radicale", "Xandikos"}) {
-            QTest::addRow("%s 503", s) << QString::fromLatin1(s) << int(FaultProxy::Return503)
-                                       << QByteArray("REPORT");
+            QTest::addRow("%s 503", s)
+                << QString::fromLatin1(s) << int(FaultProxy::Return503) << QByteArray("REPORT");
             QTest::addRow("%s cut mid-body", s)
                 << QString::fromLatin1(s) << int(FaultProxy::CutMidBody) << QByteArray("REPORT");
             QTest::addRow("%s 10 s late", s)
@@ -250,6 +276,7 @@ class SyncRoundTests : public QObject {
         const SyncReport r = desk.Round();
         dav->password = password;
         QVERIFY(r.error.contains(QLatin1String("password")));
+        QVERIFY(r.authFailed);
         QCOMPARE(desk.Cards().size(), 0);
     }
 
