@@ -5,17 +5,12 @@
 #include "sync/cardmerge.h"
 #include "sync/syncerror.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 
 namespace {
 
 // Cards fetched per request, and so between two progress steps.
 constexpr int kFetchBatch = 100;
-
-QString Text(const char* text) {
-    return QCoreApplication::translate("SyncRound", text);
-}
 
 // The user stopped the round between two steps.
 struct Stopped {};
@@ -29,14 +24,15 @@ Round::Round(Connection& conn, CardDavClient& dav, const SyncSettings& settings,
 SyncReport Round::Run() {
     try {
         if (conn_.ReadOnly()) {
-            report_.error = Text("The address book is open for reading only: it cannot take the "
-                                 "contacts server's changes.");
+            report_.error =
+                SyncText("The address book is open for reading only: it cannot take the "
+                         "contacts server's changes.");
             return report_;
         }
         SyncLock lock(conn_);
         if (!lock.Held()) {
-            report_.error = Text("Another desk is synchronizing this address book with the "
-                                 "contacts server now. Try again when it has finished.");
+            report_.error = SyncText("Another desk is synchronizing this address book with the "
+                                     "contacts server now. Try again when it has finished.");
             return report_;
         }
         Begin();
@@ -47,7 +43,7 @@ SyncReport Round::Run() {
         StoreHere();
         Send();
         AdvanceToken();
-        Step(Text("Synchronized"));
+        Step(SyncText("Synchronized"));
     } catch (const Stopped&) {
         report_.cancelled = true;
     } catch (const SyncError& e) {
@@ -62,7 +58,7 @@ SyncReport Round::Run() {
             }
         }
     } catch (const DbError& e) {
-        report_.error = Text("The address book could not be read or written: %1")
+        report_.error = SyncText("The address book could not be read or written: %1")
                             .arg(QString::fromStdString(e.what()));
     } catch (const std::exception& e) {
         report_.error = QString::fromStdString(e.what());
@@ -80,7 +76,7 @@ void Round::CheckCancel() const {
 
 // The book as it is now, and the cards both sides agreed on last time.
 void Round::Begin() {
-    Step(Text("Reading the address book"));
+    Step(SyncText("Reading the address book"));
     if (!SyncStore::HasTables(conn_)) SyncStore::EnsureTables(conn_);
     // The token and tag of the last round are the book's, not the copy of
     // the settings the round was started with.
@@ -107,7 +103,7 @@ void Round::Begin() {
 // What changed on the server since the last round: by its sync token where
 // it keeps one, else by comparing every card's ETag with the one kept.
 void Round::List() {
-    Step(Text("Asking the contacts server what changed"));
+    Step(SyncText("Asking the contacts server what changed"));
     const QString book = settings_.bookUrl;
     const CardDavClient::BookState state = dav_.State(book);
     ctag_ = state.ctag;
@@ -158,7 +154,7 @@ void Round::List() {
 void Round::Fetch() {
     const int total = int(pending_.size());
     for (int i = 0; i < total; i += kFetchBatch) {
-        Step(Text("Receiving cards"), i, total);
+        Step(SyncText("Receiving cards"), i, total);
         QStringList hrefs;
         for (int k = i; k < std::min(total, i + kFetchBatch); ++k)
             hrefs.append(pending_[k].href);

@@ -6,8 +6,14 @@
 #include "sync/carddavclient.h"
 #include "sync/syncround.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
+
+// A text of the round for the user, in the round's translation context.
+inline QString SyncText(const char* text) {
+    return QCoreApplication::translate("SyncRound", text);
+}
 
 // Whether `b` differs from `a` in a field a party stores.
 bool PartiesDiffer(const PartyRecord& a, const PartyRecord& b);

@@ -4,13 +4,7 @@
 #include "sync/cardmerge.h"
 #include "sync/round.h"
 
-#include <QCoreApplication>
-
 namespace {
-
-QString Text(const char* text) {
-    return QCoreApplication::translate("SyncRound", text);
-}
 
 // A card's key among the kept rows: its UID, or where it has none (cards
 // made by hand), its place on the server.
@@ -21,7 +15,7 @@ QString KeyOf(const FittedParty& card, const QString& href) {
 
 QString CardName(const FittedParty& card) {
     const QString name = card.party[PartyField::Name];
-    return name.isEmpty() ? Text("A card without a name") : name;
+    return name.isEmpty() ? SyncText("A card without a name") : name;
 }
 
 } // namespace
@@ -31,7 +25,7 @@ bool PartiesDiffer(const PartyRecord& a, const PartyRecord& b) {
 }
 
 void Round::Plan() {
-    Step(Text("Comparing the cards with the parties"));
+    Step(SyncText("Comparing the cards with the parties"));
     for (const CardData& card : std::as_const(fetched_))
         PlanChanged(card);
     for (const QString& href : std::as_const(removed_))
@@ -70,9 +64,10 @@ void Round::PlanChanged(const CardData& card) {
         here_.append(
             {Here::Add, 0, add, {0, row->uid, card.href, card.etag, card.card, {}}, {}, {}});
         report_.received++;
-        report_.notes.append(Text("%1 was deleted here and changed on the contacts server: it is "
-                                  "back in the address book.")
-                                 .arg(CardName(server)));
+        report_.notes.append(
+            SyncText("%1 was deleted here and changed on the contacts server: it is "
+                     "back in the address book.")
+                .arg(CardName(server)));
         return;
     }
     // A card this book sent without hearing the answer carries the UID the
@@ -112,7 +107,7 @@ bool Round::WithGroup(FittedParty& add) {
     if (!book_.groups.contains(group)) {
         report_.leftOnServer.append(
             CardName(add) + QStringLiteral(": ") +
-            Text("no group to join (choose one for new parties in the settings)"));
+            SyncText("no group to join (choose one for new parties in the settings)"));
         return false;
     }
     add.groups = QStringList{book_.groups.value(group)};
@@ -139,8 +134,8 @@ void Round::PlanPaired(const CardData& card, const FittedParty& server, const Sy
                              PartyField::State, PartyField::Country})
             merged[f] = desk[f];
         fitted = FitParty(merged);
-        report_.notes.append(Text("%1: the card on the contacts server had no %2; the address "
-                                  "book kept its own and sent it back.")
+        report_.notes.append(SyncText("%1: the card on the contacts server had no %2; the address "
+                                      "book kept its own and sent it back.")
                                  .arg(Name(party.id), server.invalid.mid(3)));
     }
     merged = fitted.party;
@@ -183,8 +178,8 @@ void Round::PlanRemoved(const QString& href) {
         const QByteArray sent = CardFor(row->base, base, now);
         TakeCardsReading(party->id, desk, now);
         there_.append({There::Create, party->id, row->uid, href, {}, sent, row->base, now});
-        report_.notes.append(Text("%1 was deleted on the contacts server and changed here: it "
-                                  "was sent again.")
+        report_.notes.append(SyncText("%1 was deleted on the contacts server and changed here: it "
+                                      "was sent again.")
                                  .arg(Name(party->id)));
         return;
     }
@@ -197,7 +192,7 @@ void Round::PlanDeskChanges() {
     int done = 0;
     for (const SyncCard& row : std::as_const(rows_)) {
         if (++done % 1000 == 0) {
-            Step(Text("Comparing the cards with the parties"), done, int(rows_.size()));
+            Step(SyncText("Comparing the cards with the parties"), done, int(rows_.size()));
             CheckCancel();
         }
         if (!row.partyId || doneRows_.contains(row.uid)) continue;

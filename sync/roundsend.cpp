@@ -7,13 +7,7 @@
 #include "sync/round.h"
 #include "sync/syncerror.h"
 
-#include <QCoreApplication>
-
 namespace {
-
-QString Text(const char* text) {
-    return QCoreApplication::translate("SyncRound", text);
-}
 
 // How often a card changed again on the server while it was being sent is
 // fetched and merged anew before the round gives up on it.
@@ -29,7 +23,7 @@ void Round::Send() {
     const int total = int(there_.size());
     for (int i = 0; i < total; ++i) {
         CheckCancel();
-        Step(Text("Sending changes"), i, total);
+        Step(SyncText("Sending changes"), i, total);
         const There& t = there_[i];
         try {
             switch (t.kind) {
@@ -68,7 +62,7 @@ void Round::SendCreate(const There& t, int merges) {
                                                                    QString::number(merges + 1));
         if (merges >= kMostMerges) {
             report_.failures.append(Name(t.partyId) + QStringLiteral(": ") +
-                                    Text("the server holds other cards under its names"));
+                                    SyncText("the server holds other cards under its names"));
             return;
         }
         SendCreate(again, merges + 1);
@@ -76,7 +70,7 @@ void Round::SendCreate(const There& t, int merges) {
     }
     if (!Success(put.status)) {
         report_.failures.append(Name(t.partyId) + QStringLiteral(": ") +
-                                Text("the server answered %1").arg(put.status));
+                                SyncText("the server answered %1").arg(put.status));
         return;
     }
     Sent(t, put);
@@ -98,8 +92,8 @@ void Round::SendUpdate(const There& t, int merges) {
         }
         if (merges >= kMostMerges) {
             report_.failures.append(Name(t.partyId) + QStringLiteral(": ") +
-                                    Text("the card kept changing on the server; it is merged "
-                                         "next time"));
+                                    SyncText("the card kept changing on the server; it is merged "
+                                             "next time"));
             return;
         }
         Reconcile(t, theirs, t.base, merges + 1);
@@ -114,7 +108,7 @@ void Round::SendUpdate(const There& t, int merges) {
     }
     if (!Success(put.status)) {
         report_.failures.append(Name(t.partyId) + QStringLiteral(": ") +
-                                Text("the server answered %1").arg(put.status));
+                                SyncText("the server answered %1").arg(put.status));
         return;
     }
     Sent(t, put);
@@ -148,14 +142,15 @@ void Round::SendDelete(const There& t) {
         }
         StoreParty(server, 0, {0, t.uid, theirs.href, theirs.etag, theirs.card, {}});
         report_.received++;
-        report_.notes.append(Text("%1 was deleted here and changed on the contacts server: it is "
-                                  "back in the address book.")
-                                 .arg(server.party[PartyField::Name]));
+        report_.notes.append(
+            SyncText("%1 was deleted here and changed on the contacts server: it is "
+                     "back in the address book.")
+                .arg(server.party[PartyField::Name]));
         return;
     }
     if (!Success(status) && status != 404) {
         report_.failures.append(Name(t.partyId) + QStringLiteral(": ") +
-                                Text("the server answered %1").arg(status));
+                                SyncText("the server answered %1").arg(status));
         return;
     }
     InTransaction(conn_, [&] { SyncStore::RemoveCard(conn_, t.uid); });

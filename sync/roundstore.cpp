@@ -4,8 +4,8 @@
 #include "party/importwriter.h"
 #include "sync/round.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
+#include <algorithm>
 
 namespace {
 
@@ -39,7 +39,7 @@ void DeleteParty(Connection& conn, int partyId) {
 } // namespace
 
 void Round::StoreHere() {
-    Step(QCoreApplication::translate("SyncRound", "Storing the server's changes"));
+    Step(SyncText("Storing the server's changes"));
     InTransaction(conn_, [&] {
         KeepLaterEdits();
         for (const SyncCard& row : std::as_const(named_))
@@ -80,6 +80,11 @@ void Round::StoreHere() {
 // over: the round leaves it, and its card row, for the next round, which
 // merges that change too. Runs inside the round's transaction.
 void Round::KeepLaterEdits() {
+    const bool anyParty = std::any_of(here_.begin(), here_.end(), [](const Here& h) {
+        return h.partyId &&
+               (h.kind == Here::Update || h.kind == Here::Delete || h.kind == Here::CardOnly);
+    });
+    if (!anyParty) return; // nothing the desk could have changed meanwhile
     const BookData now = ReadBook(conn_);
     QSet<int> left;
     for (Here& h : here_) {
