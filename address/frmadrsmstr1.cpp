@@ -2,10 +2,12 @@
 
 #include "data/connmodule.h"
 #include "data/fieldlengths.h"
+#include "party/duplicateentry.h"
 #include "platform/events.h"
 #include "platform/limitedtextedit.h"
 #include "platform/lineheight.h"
 #include "platform/listview.h"
+#include "platform/memory.h"
 #include "platform/twips.h"
 
 #include <QComboBox>
@@ -85,6 +87,13 @@ FrmAdrsMstr1::FrmAdrsMstr1(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("FrmAdrsMstr1"));
     BuildControls();
     WireEvents();
+}
+
+// The parties the duplicate check kept for quick saves (megabytes in a big
+// book) go with the window; the next one reads them again at its first save.
+FrmAdrsMstr1::~FrmAdrsMstr1() {
+    ForgetDuplicateIndex();
+    ReleaseUnusedMemory();
 }
 
 void FrmAdrsMstr1::BuildControls() {

@@ -33,6 +33,7 @@ class FrmAdrsMstr1 : public Form {
     Q_OBJECT
   public:
     explicit FrmAdrsMstr1(QWidget* parent = nullptr);
+    ~FrmAdrsMstr1() override;
     void Form_Load() override;
 
     // Window widths in twips: entry only, and entry with the party list.

@@ -17,6 +17,9 @@ bool Field::IsNull() const {
 QString Field::Str() const {
     return rs_->text(column_);
 }
+QUtf8StringView Field::Utf8() const {
+    return rs_->utf8(column_);
+}
 QString Field::Name() const {
     return rs_->columns().names.at(rs_->baseColumn(column_));
 }
@@ -252,6 +255,27 @@ QString Recordset::text(int column) const {
     }
     if (current_ >= baseRows()) return QString();
     return rows_.Text(current_, baseColumn(column)); // straight from the row, no QVariant
+}
+
+QUtf8StringView Recordset::utf8(int column) const {
+    requireRow();
+    const auto edit = edits_.constFind(current_);
+    if (edit != edits_.constEnd() && edit->assigned[column]) {
+        const QVariant& v = edit->values[column];
+        utf8Scratch_ = v.isNull() ? QByteArray() : v.toString().toUtf8();
+        return utf8Scratch_;
+    }
+    if (current_ >= baseRows()) return {};
+    const int c = baseColumn(column);
+    switch (rows_.KindAt(current_, c)) {
+    case ResultTable::Kind::Text:
+        return rows_.TextBytes(current_, c);
+    case ResultTable::Kind::Null:
+        return {};
+    default:
+        utf8Scratch_ = rows_.Text(current_, c).toUtf8();
+        return utf8Scratch_;
+    }
 }
 
 bool Recordset::isNull(int column) const {

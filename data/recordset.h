@@ -45,6 +45,9 @@ class Field {
     QVariant Value() const;
     bool IsNull() const;
     QString Str() const; // the value as text; Null reads as the empty text
+    // The value as UTF-8 text, Null as the empty text: a text is read in
+    // place. It holds until the recordset reads on or this is asked again.
+    QUtf8StringView Utf8() const;
     QString Name() const;
     Field& operator=(const QVariant& value);
     Field& operator=(const QString& value) { return *this = QVariant(value); }
@@ -125,6 +128,7 @@ class Recordset : private DeferredSnapshot {
     QVariant value(int column) const;
     bool isNull(int column) const;
     QString text(int column) const;
+    QUtf8StringView utf8(int column) const;
     void assign(int column, const QVariant& value);
     RowEdit& editOf(int row);
 
@@ -147,6 +151,7 @@ class Recordset : private DeferredSnapshot {
     int current_ = 0;
     qint64 affected_ = 0;
     QHash<int, RowEdit> edits_;
+    mutable QByteArray utf8Scratch_; // a value that is not stored as text, as text
 };
 
 // Runs `row` on up to `count` rows from the current one, moving past each

@@ -1,15 +1,18 @@
 #pragma once
-// A snapshot of the rows a statement returned, stored compactly: one cell per
-// column and row, texts kept as UTF-8 in a single buffer and turned into
-// QString only when read. Filling 30,000 rows costs no allocation per cell.
+// A snapshot of the rows a statement returned, stored compactly: one cell of
+// eight bytes per column and row, texts kept as UTF-8 and turned into QString
+// only when read. Filling 30,000 rows costs no allocation per cell, and a
+// long result grows into blocks that are never copied.
 
+#include "data/blockarray.h"
+#include "data/textstore.h"
+
+#include <QByteArrayView>
 #include <QHash>
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
 // The columns a statement returns: their names, and where each name
 // (in lower case) first appears. Made once per prepared statement.
@@ -32,50 +35,43 @@ class ResultTable {
     void AddRowFrom(const ResultTable& other, int row);
     int ColumnCount() const { return static_cast<int>(info_->names.size()); }
     int RowCount() const {
-        return ColumnCount() ? static_cast<int>(cells_.size()) / ColumnCount() : 0;
+        return ColumnCount() ? static_cast<int>(cells_.size() / size_t(ColumnCount())) : 0;
     }
 
     // Appending: one call per cell, row after row.
-    void AddNull() { push(Cell{Kind::Null, 0, {0}}); }
-    void AddInteger(std::int64_t v) {
-        Cell c{Kind::Integer, 0, {0}};
-        c.i = v;
-        push(c);
-    }
-    void AddReal(double v) {
-        Cell c{Kind::Real, 0, {0}};
-        c.d = v;
-        push(c);
-    }
+    void AddNull() { cells_.push_back(Cell{0, kindBits(Kind::Null)}); }
+    void AddInteger(std::int64_t v);
+    void AddReal(double v);
     void AddText(const char* utf8, int length);
 
-    Kind KindAt(int row, int column) const { return cell(row, column).kind; }
-    bool IsNull(int row, int column) const { return cell(row, column).kind == Kind::Null; }
+    Kind KindAt(int row, int column) const { return kindOf(cell(row, column)); }
+    bool IsNull(int row, int column) const { return KindAt(row, column) == Kind::Null; }
     QVariant Value(int row, int column) const;
     QString Text(int row, int column) const; // Null reads as the empty text
+    // A text cell's UTF-8 bytes, read in place (empty for any other kind):
+    // they hold until the table next grows.
+    QByteArrayView TextBytes(int row, int column) const;
 
   private:
+    // Eight bytes a cell: the kind and a length, and either the value (an
+    // integer that fits in 32 bits) or where its bytes are in the texts (a
+    // text, a real, a larger integer).
     struct Cell {
-        Kind kind;
-        std::uint32_t length;
-        union {
-            std::int64_t i;
-            double d;
-            std::uint64_t offset;
-        };
+        std::uint32_t ref;
+        std::uint32_t meta; // kind in the top two bits, length below
     };
-    // The buffers grow by half again, not twice over: a long result stays
-    // close to the size of what it holds.
-    void push(const Cell& c) {
-        if (cells_.size() == cells_.capacity()) cells_.reserve(cells_.size() * 3 / 2 + 64);
-        cells_.push_back(c);
-    }
+    static constexpr std::uint32_t kLengthMask = 0x3fffffffu;
+    static constexpr std::uint32_t kindBits(Kind k) { return std::uint32_t(k) << 30; }
+    static Kind kindOf(const Cell& c) { return Kind(c.meta >> 30); }
+    static std::uint32_t lengthOf(const Cell& c) { return c.meta & kLengthMask; }
+    std::int64_t integerOf(const Cell& c) const;
+    double realOf(const Cell& c) const;
     const Cell& cell(int row, int column) const {
-        return cells_[size_t(row) * info_->names.size() + column];
+        return cells_[size_t(row) * info_->names.size() + size_t(column)];
     }
 
     static const std::shared_ptr<const ColumnInfo>& noColumns();
     std::shared_ptr<const ColumnInfo> info_ = noColumns();
-    std::vector<Cell> cells_;
-    std::string text_;
+    BlockArray<Cell> cells_;
+    TextStore text_;
 };

@@ -9,6 +9,7 @@
 // Whether the text holds letters of the Indian scripts (Devanagari to
 // Sinhala), drawn taller than the Latin line.
 bool HasTallScript(const QString& text);
+bool HasTallScript(QUtf8StringView text);
 
 class RowHeightDelegate : public QStyledItemDelegate {
   public:

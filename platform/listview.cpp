@@ -2,15 +2,12 @@
 
 #include "data/serverwait.h"
 #include "platform/listrowheight.h"
+#include "platform/memory.h"
 #include "platform/twips.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
 #include <algorithm>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -25,20 +22,6 @@ constexpr qint64 kStartNsPerRow = 10'000;
 constexpr qint64 kFirstPaintWaitNs = 40'000'000;
 constexpr qint64 kFlushEveryNs = 250'000'000;
 
-// Grows a buffer by half again rather than twice over: a long list's
-// buffers stay close to what they hold.
-template <class T> void makeRoom(std::vector<T>& v, size_t extra) {
-    if (v.size() + extra > v.capacity())
-        v.reserve(std::max(v.size() + extra, v.capacity() * 3 / 2));
-}
-
-#if defined(__GLIBC__)
-// Large buffers (a long list's, a long result's) come straight from the
-// system and go back to it when freed, so that closing a window that showed
-// thirty thousand rows returns the memory at once.
-const bool kLargeBuffersMapped = [] { return mallopt(M_MMAP_THRESHOLD, 256 * 1024) == 1; }();
-#endif
-
 } // namespace
 
 // ---- ListRows ------------------------------------------------------------
@@ -46,19 +29,20 @@ const bool kLargeBuffersMapped = [] { return mallopt(M_MMAP_THRESHOLD, 256 * 102
 void ListRows::AddRow() {
     Row r;
     r.firstCell = quint32(cells_.size());
-    makeRoom(rows_, 1);
     rows_.push_back(r);
 }
 
 QString ListRows::Cell(int row, int column) const {
-    const Row& r = rows_.at(size_t(row));
+    if (row < 0 || row >= Count()) throw std::out_of_range("list row out of range");
+    const Row& r = rows_[size_t(row)];
     if (column < 0 || column >= r.cellCount) return QString();
     const Span& s = cells_[r.firstCell + size_t(column)];
-    return QString(reinterpret_cast<const QChar*>(chars_.data() + s.offset), qsizetype(s.length));
+    return QString::fromUtf8(text_.At(s.ref), qsizetype(s.length));
 }
 
-void ListRows::SetCell(int row, int column, const QString& text) {
-    Row& r = rows_.at(size_t(row));
+void ListRows::SetCell(int row, int column, QUtf8StringView text) {
+    if (row < 0 || row >= Count()) throw std::out_of_range("list row out of range");
+    Row& r = rows_[size_t(row)];
     if (column >= r.cellCount) {
         // A row's cells lie together; a row that is not the last one moves
         // its cells to the end before it grows (rare: lists fill row by row).
@@ -68,30 +52,26 @@ void ListRows::SetCell(int row, int column, const QString& text) {
                 cells_.push_back(cells_[r.firstCell + size_t(c)]);
             r.firstCell = first;
         }
-        makeRoom(cells_, r.firstCell + size_t(column) + 1 - cells_.size());
         cells_.resize(r.firstCell + size_t(column) + 1);
         r.cellCount = quint16(column + 1);
     }
     Span& s = cells_[r.firstCell + size_t(column)];
-    if (size_t(text.size()) <= s.length) {
-        std::copy(text.utf16(), text.utf16() + text.size(), chars_.begin() + s.offset);
-    } else {
-        s.offset = quint32(chars_.size());
-        makeRoom(chars_, size_t(text.size()));
-        chars_.insert(chars_.end(), text.utf16(), text.utf16() + text.size());
-    }
-    s.length = quint32(text.size());
+    const auto length = quint32(text.size());
+    if (length <= s.length && s.length > 0)
+        std::copy(text.data(), text.data() + length, text_.MutableAt(s.ref));
+    else
+        s.ref = text_.Append(text.data(), size_t(length));
+    s.length = length;
 }
 
 void ListRows::Clear() {
-    std::vector<Row>().swap(rows_);
-    std::vector<Span>().swap(cells_);
-    std::vector<char16_t>().swap(chars_);
+    rows_.clear();
+    cells_.clear();
+    text_.Clear();
 }
 
 size_t ListRows::Bytes() const {
-    return rows_.capacity() * sizeof(Row) + cells_.capacity() * sizeof(Span) +
-           chars_.capacity() * sizeof(char16_t);
+    return rows_.Bytes() + cells_.Bytes() + text_.Bytes();
 }
 
 // ---- ListItemModel -----------------------------------------------------
@@ -144,6 +124,10 @@ QString ListItem::SubItem(int column) const {
 }
 
 void ListItem::SetSubItem(int column, const QString& text) {
+    SetSubItem(column, QUtf8StringView(text.toUtf8()));
+}
+
+void ListItem::SetSubItem(int column, QUtf8StringView text) {
     list_->model_.rows_.SetCell(row_, column, text);
     list_->noteText(text);
     if (row_ < list_->model_.shown_) {
@@ -201,10 +185,8 @@ ListView::~ListView() {
     stopFill();
     const bool large = model_.rows_.Bytes() > (1u << 20);
     model_.rows_.Clear();
-#if defined(__GLIBC__)
     // A window that showed a long list hands its memory back when it closes.
-    if (large) malloc_trim(0);
-#endif
+    if (large) ReleaseUnusedMemory();
 }
 
 void ListView::AddColumn(const QString& header, int widthTwips) {
@@ -235,18 +217,23 @@ void ListView::Clear() {
     model_.endResetModel();
 }
 
-void ListView::noteText(const QString& text) {
+void ListView::noteText(QUtf8StringView text) {
     if (rowHeight_->tall || !HasTallScript(text)) return;
     rowHeight_->tall = true;
     scheduleDelayedItemsLayout(); // every row takes the new height
 }
 
 ListItem ListView::Add(const QString& text) {
+    return Add(QUtf8StringView(text.toUtf8()));
+}
+
+ListItem ListView::Add(QUtf8StringView text) {
     model_.rows_.AddRow();
     const int row = model_.rows_.Count() - 1;
     model_.rows_.SetCell(row, 0, text);
     noteText(text);
-    scheduleFlush();
+    // A fill in slices shows its rows when its slices say so.
+    if (!slice_) scheduleFlush();
     return ListItem(this, row);
 }
 
@@ -331,7 +318,12 @@ void ListView::runSlices(qint64 budgetNs) {
         }
         const qint64 took = clock.nsecsElapsed() - started;
         nsPerRow_ = std::clamp<qint64>(took / rows, nsPerRow_ / 4, nsPerRow_ * 4);
-        if (!more && slice_ == running) stopFill();
+        if (!more && slice_ == running) {
+            stopFill();
+            // Blocks a longer list or result held before this one are not
+            // kept past its end.
+            ReleaseFreeBlocks();
+        }
     }
     inSlice_ = false;
     if (!slice_ || fillClock_.nsecsElapsed() - lastFlush_ >= kFlushEveryNs) {

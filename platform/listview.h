@@ -16,6 +16,9 @@
 // list (Count, Item, the keys that move to its end) waits for the fill to
 // end; Clear, or a new fill, cancels it at once.
 
+#include "data/blockarray.h"
+#include "data/textstore.h"
+
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -37,6 +40,7 @@ class ListItem {
     QString Text() const;
     QString SubItem(int column) const; // column 1 is the first sub-item
     void SetSubItem(int column, const QString& text);
+    void SetSubItem(int column, QUtf8StringView text);
     bool Checked() const;
     void SetChecked(bool checked);
     void Select();
@@ -48,14 +52,17 @@ class ListItem {
     int row_;
 };
 
-// The rows of a list, held compactly: every text in one character buffer,
-// each cell an offset and a length into it, no object per cell.
+// The rows of a list, held compactly: every text as UTF-8 in one store,
+// each cell a reference and a length into it, no object per cell.
 class ListRows {
   public:
     int Count() const { return int(rows_.size()); }
     void AddRow();
     QString Cell(int row, int column) const;
-    void SetCell(int row, int column, const QString& text);
+    void SetCell(int row, int column, QUtf8StringView text);
+    void SetCell(int row, int column, const QString& text) {
+        SetCell(row, column, QUtf8StringView(text.toUtf8()));
+    }
     bool Checked(int row) const { return rows_[size_t(row)].checked; }
     void SetChecked(int row, bool checked) { rows_[size_t(row)].checked = checked; }
     // Empties the rows and gives their memory back.
@@ -64,16 +71,17 @@ class ListRows {
 
   private:
     struct Span {
-        quint32 offset = 0, length = 0;
+        TextStore::Ref ref = 0;
+        quint32 length = 0;
     };
     struct Row {
         quint32 firstCell = 0;
         quint16 cellCount = 0;
         bool checked = false;
     };
-    std::vector<Row> rows_;
-    std::vector<Span> cells_;
-    std::vector<char16_t> chars_;
+    BlockArray<Row> rows_;
+    BlockArray<Span> cells_;
+    TextStore text_;
 };
 
 class ListItemModel : public QAbstractTableModel {
@@ -108,6 +116,7 @@ class ListView : public QTreeView {
     int Count(); // ListItems.Count: the whole list, once filled
     void Clear();
     ListItem Add(const QString& text);
+    ListItem Add(QUtf8StringView text);
     ListItem Item(int index); // 1-based
     std::optional<ListItem> SelectedItem();
 
@@ -133,7 +142,7 @@ class ListView : public QTreeView {
   private:
     friend class ListItem;
     void scheduleFlush();
-    void noteText(const QString& text); // taller rows for the text's script
+    void noteText(QUtf8StringView text); // taller rows for the text's script
     void runSlices(qint64 budgetNs);
     void stopFill();
     ListItemModel model_;

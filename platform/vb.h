@@ -13,6 +13,16 @@ inline QString Trim(const QString& s) {
     return s.mid(begin, end - begin);
 }
 
+// The same on UTF-8 text, as a view of it.
+inline QUtf8StringView Trim(QUtf8StringView s) {
+    qsizetype begin = 0, end = s.size();
+    while (begin < end && s.data()[begin] == ' ')
+        ++begin;
+    while (end > begin && s.data()[end - 1] == ' ')
+        --end;
+    return s.sliced(begin, end - begin);
+}
+
 inline QString UCase(const QString& s) {
     return s.toUpper();
 }

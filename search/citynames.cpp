@@ -28,8 +28,8 @@ void CityNames::Read(Connection* conn) {
     for (; !rs.Eof(); rs.MoveNext()) {
         const std::optional<Integer> id = LookupId(rs.Fields(0).Value());
         if (!id || byId_.contains(*id)) continue;
-        byId_.insert(*id, City{Trim(rs.Fields(1).Str()), Trim(rs.Fields(2).Str()),
-                               Trim(rs.Fields(3).Str())});
+        auto text = [&](int field) { return Trim(rs.Fields(field).Utf8()).toString().toUtf8(); };
+        byId_.insert(*id, City{text(1), text(2), text(3)});
     }
     read_ = true;
 }

@@ -6,6 +6,7 @@
 
 #include "data/ids.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 
@@ -13,8 +14,8 @@ class Connection;
 
 class CityNames {
   public:
-    struct City {
-        QString name, state, country;
+    struct City { // as UTF-8, as the list keeps its texts
+        QByteArray name, state, country;
     };
     // Reads the city table on `conn` (inside the caller's read).
     void Read(Connection* conn);

@@ -127,6 +127,7 @@ class FrmSrchEngn : public Form {
     void OpenLink(QLabel* link, const QString& prefix);
 
     Recordset RsSrch;
+    QByteArray RowText;      // a cell joined from two fields, its room kept from row to row
     CityNames Cities;        // of the fill running, read with its first row that has a city
     QString ResultStatement; // the search the result list shows, read again for labels
 };

@@ -68,30 +68,37 @@ ListView* FrmSrchEngn::WholeResult() {
     return LstvewSrch;
 }
 
-// One row from the current record; a Null field leaves its cell empty.
+// One row from the current record; a Null field leaves its cell empty. The
+// texts go from the record to the list as they are stored, as UTF-8.
 void FrmSrchEngn::AddResultRow(const ResultFields& f) {
     auto field = [&](int column) { return RsSrch.Fields(column); };
 
-    ListItem row = LstvewSrch->Add(field(f.name).Str());
+    ListItem row = LstvewSrch->Add(field(f.name).Utf8());
     auto setCell = [&](int cell, int column) {
         const Field v = field(column);
-        if (!v.IsNull()) row.SetSubItem(cell, Trim(v.Str()));
+        if (!v.IsNull()) row.SetSubItem(cell, Trim(v.Utf8()));
     };
     setCell(1, f.contact);
     const Field adrs1 = field(f.adrs1), adrs2 = field(f.adrs2);
-    if (!adrs2.IsNull())
-        row.SetSubItem(2, Trim(adrs1.Str()) + QStringLiteral(",") + Trim(adrs2.Str()));
-    else if (!adrs1.IsNull())
-        row.SetSubItem(2, Trim(adrs1.Str()));
+    if (!adrs2.IsNull()) {
+        const QUtf8StringView first = Trim(adrs1.Utf8());
+        RowText.resize(0);
+        RowText.append(first.data(), first.size()).append(',');
+        const QUtf8StringView second = Trim(adrs2.Utf8());
+        RowText.append(second.data(), second.size());
+        row.SetSubItem(2, QUtf8StringView(RowText));
+    } else if (!adrs1.IsNull()) {
+        row.SetSubItem(2, Trim(adrs1.Utf8()));
+    }
     setCell(3, f.adrs3);
     const Field cityId = field(f.cityId);
     if (!cityId.IsNull()) {
         const Integer id = CInt(cityId.Value());
         if (!Cities.IsRead()) Cities.Read(Conn2);
         if (const CityNames::City* city = Cities.Find(id)) {
-            row.SetSubItem(4, city->name);
-            row.SetSubItem(5, city->state);
-            row.SetSubItem(6, city->country);
+            row.SetSubItem(4, QUtf8StringView(city->name));
+            row.SetSubItem(5, QUtf8StringView(city->state));
+            row.SetSubItem(6, QUtf8StringView(city->country));
         }
     }
     for (int i = 0; i < 8; ++i)
