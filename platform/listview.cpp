@@ -183,10 +183,10 @@ ListView::ListView(QWidget* parent) : QTreeView(parent) {
 
 ListView::~ListView() {
     stopFill();
-    const bool large = model_.rows_.Bytes() > (1u << 20);
     model_.rows_.Clear();
-    // A window that showed a long list hands its memory back when it closes.
-    if (large) ReleaseUnusedMemory();
+    // A window that showed a long list or result hands its memory back
+    // when it closes.
+    ReleaseUnusedMemory();
 }
 
 void ListView::AddColumn(const QString& header, int widthTwips) {

@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/form.h"
+#include "platform/listrowheight.h"
 #include "platform/listview.h"
 #include "platform/msgbox.h"
 #include "platform/twips.h"
@@ -61,6 +62,27 @@ class PlatformTests : public QObject {
   private slots:
     // Cells set out of order, rewritten longer or shorter, and grown on a
     // row that is no longer the last: every row keeps its own texts.
+    // The list reads the script of a text from its UTF-8 bytes as it would
+    // from the text itself; trimming the bytes trims the same blanks.
+    void utf8TextsReadAsTheirTexts() {
+        const QString texts[] = {
+            QString(),
+            QStringLiteral("SHARMA TRADERS"),
+            QStringLiteral("Müller GmbH, Zürich"),
+            QStringLiteral("ਲੁਧਿਆਣਾ"),                       // Gurmukhi: taller rows
+            QStringLiteral("नई दिल्ली"),                     // Devanagari
+            QStringLiteral("ශ්‍රී ලංකා"), // Sinhala, the range's end
+            QStringLiteral("Ελλάδα ℃ ✓"),                   // near the range, outside it
+            QStringLiteral("  two blanks each side  ")};
+        for (const QString& text : texts) {
+            const QByteArray utf8 = text.toUtf8();
+            QCOMPARE(HasTallScript(QUtf8StringView(utf8)), HasTallScript(text));
+            QCOMPARE(Trim(QUtf8StringView(utf8)).toString(), Trim(text));
+        }
+        QVERIFY(HasTallScript(QStringLiteral("ਲੁਧਿਆਣਾ")) &&
+                !HasTallScript(QStringLiteral("Ελλάδα")));
+    }
+
     void listRowsKeepEachCellApart() {
         ListRows rows;
         for (int r = 0; r < 3; ++r) {

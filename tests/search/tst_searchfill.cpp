@@ -4,6 +4,7 @@
 
 #include "searchdriver.h"
 
+#include "data/blockpool.h"
 #include "data/connection.h"
 #include "data/connmodule.h"
 #include "data/connstring.h"
@@ -11,6 +12,7 @@
 #include "support/testmain.h"
 
 #include <QElapsedTimer>
+#include <memory>
 
 namespace {
 
@@ -52,7 +54,34 @@ class SearchFillTests : public QObject {
     void theWholeResultWaitsForTheFill();
     void aSaveElsewhereDoesNotWaitForTheFill();
     void eachFillShowsTheCitiesAsTheyAreThen();
+    void aClosedWindowHandsItsLongResultBack();
 };
+
+// A result long enough to be kept in blocks: they are in use while the
+// window shows it, free when the search narrows and handed back to the
+// system a moment later, and at once when the window closes.
+void SearchFillTests::aClosedWindowHandsItsLongResultBack() {
+    TestBook book;
+    SeedCities(book);
+    SeedNumberedParties(book, QStringLiteral("PARTY"), 1, 4000);
+    const std::size_t before = BlockPool::BlocksInUse();
+    auto w = std::make_unique<SearchWindow>();
+    ReadyToSearch(w->form);
+    ListView* list = (*w)->LstvewSrch;
+    QCOMPARE(list->Count(), 4000);
+    QCOMPARE(list->Item(4000).SubItem(4), QStringLiteral("MUMBAI"));
+    QVERIFY(BlockPool::BlocksInUse() > before);
+    Retype(QStringLiteral("PARTY 000"));
+    Drain(list);
+    QCOMPARE(list->Count(), 9);
+    QCOMPARE(BlockPool::BlocksInUse(), before);
+    QTRY_COMPARE(BlockPool::FreeBlocks(), std::size_t(0)); // a moment later
+    Retype(QString());
+    QCOMPARE(list->Count(), 4000);
+    w.reset();
+    QCOMPARE(BlockPool::BlocksInUse(), before);
+    QCOMPARE(BlockPool::FreeBlocks(), std::size_t(0));
+}
 
 void SearchFillTests::aStaleFillNeverReachesTheNewerResult() {
     FillingSearch s;
