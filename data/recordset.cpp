@@ -170,6 +170,8 @@ void Recordset::requireOpen() const {
 }
 
 void Recordset::requireRow() const {
+    // A row read and held: the common case, asked of every field.
+    if (open_ && !deferred_ && current_ >= 0 && current_ < rows_.RowCount()) return;
     requireOpen();
     if (current_ >= baseRows() && current_ - baseRows() < added_) return; // an added row
     reach(current_);

@@ -29,27 +29,29 @@ void ResultTable::Reset(std::shared_ptr<const ColumnInfo> columns) {
     info_ = columns ? std::move(columns) : noColumns();
     cells_.clear();
     text_.Clear();
+    columnCount_ = int(info_->names.size());
+    inRow_ = rows_ = 0;
 }
 
 void ResultTable::AddInteger(std::int64_t v) {
     if (v >= INT32_MIN && v <= INT32_MAX) {
-        cells_.push_back(Cell{std::uint32_t(std::int32_t(v)), kindBits(Kind::Integer)});
+        push(Cell{std::uint32_t(std::int32_t(v)), kindBits(Kind::Integer)});
     } else {
         const TextStore::Ref ref = text_.Append(reinterpret_cast<const char*>(&v), sizeof v);
-        cells_.push_back(Cell{ref, kindBits(Kind::Integer) | std::uint32_t(sizeof v)});
+        push(Cell{ref, kindBits(Kind::Integer) | std::uint32_t(sizeof v)});
     }
 }
 
 void ResultTable::AddReal(double v) {
     const TextStore::Ref ref = text_.Append(reinterpret_cast<const char*>(&v), sizeof v);
-    cells_.push_back(Cell{ref, kindBits(Kind::Real) | std::uint32_t(sizeof v)});
+    push(Cell{ref, kindBits(Kind::Real) | std::uint32_t(sizeof v)});
 }
 
 void ResultTable::AddText(const char* utf8, int length) {
     if (length < 0 || std::uint32_t(length) > kLengthMask)
         throw std::length_error("a text too long for a result");
     const TextStore::Ref ref = text_.Append(utf8, std::size_t(length));
-    cells_.push_back(Cell{ref, kindBits(Kind::Text) | std::uint32_t(length)});
+    push(Cell{ref, kindBits(Kind::Text) | std::uint32_t(length)});
 }
 
 std::int64_t ResultTable::integerOf(const Cell& c) const {

@@ -34,12 +34,10 @@ class ResultTable {
     // Appends a copy of a row of another table with the same columns.
     void AddRowFrom(const ResultTable& other, int row);
     int ColumnCount() const { return static_cast<int>(info_->names.size()); }
-    int RowCount() const {
-        return ColumnCount() ? static_cast<int>(cells_.size() / size_t(ColumnCount())) : 0;
-    }
+    int RowCount() const { return rows_; }
 
     // Appending: one call per cell, row after row.
-    void AddNull() { cells_.push_back(Cell{0, kindBits(Kind::Null)}); }
+    void AddNull() { push(Cell{0, kindBits(Kind::Null)}); }
     void AddInteger(std::int64_t v);
     void AddReal(double v);
     void AddText(const char* utf8, int length);
@@ -66,6 +64,13 @@ class ResultTable {
     static std::uint32_t lengthOf(const Cell& c) { return c.meta & kLengthMask; }
     std::int64_t integerOf(const Cell& c) const;
     double realOf(const Cell& c) const;
+    void push(const Cell& c) {
+        cells_.push_back(c);
+        if (++inRow_ == columnCount_) { // a row complete
+            inRow_ = 0;
+            ++rows_;
+        }
+    }
     const Cell& cell(int row, int column) const {
         return cells_[size_t(row) * info_->names.size() + size_t(column)];
     }
@@ -74,4 +79,5 @@ class ResultTable {
     std::shared_ptr<const ColumnInfo> info_ = noColumns();
     BlockArray<Cell> cells_;
     TextStore text_;
+    int columnCount_ = 0, inRow_ = 0, rows_ = 0;
 };
