@@ -6,6 +6,7 @@
 #include "data/connmodule.h"
 #include "data/recordset.h"
 #include "data/resulttable.h"
+#include "data/textstore.h"
 #include "support/fixture.h"
 #include "support/testmain.h"
 
@@ -112,6 +113,29 @@ class ResultStoreTests : public QObject {
         QCOMPARE(BlockPool::BlocksInUse(), before);
         BlockPool::ReleaseFree();
         QCOMPARE(BlockPool::FreeBlocks(), std::size_t(0));
+    }
+
+    // Texts of every length at each edge of the store (the heap's end, a
+    // block's end, the longest kept in a block and the shortest kept alone)
+    // read back whole, before and after the store is copied.
+    void textsReadBackAtEveryEdge() {
+        TextStore store;
+        QList<QPair<TextStore::Ref, QByteArray>> texts;
+        auto add = [&](qsizetype length) {
+            const QByteArray text(length, char('a' + texts.size() % 26));
+            texts.append({store.Append(text), text});
+        };
+        for (int i = 0; i < 255; ++i)
+            add(1023); // up to a byte or so short of the heap's end
+        for (qsizetype length : {0, 1, 0, 1024, 65536, 65537, 0})
+            add(length);
+        while (store.Bytes() < 3 * BlockPool::kBlockBytes)
+            add(65536 - 7); // blocks filled to within a text of their ends
+        add(0);
+        const TextStore copy = store;
+        for (const TextStore* s : {static_cast<const TextStore*>(&store), &copy})
+            for (const auto& [ref, text] : texts)
+                QCOMPARE(QByteArray(s->At(ref), text.size()), text);
     }
 
     // A field read as UTF-8 is the text Str() gives, for each kind, and for a
