@@ -13,11 +13,19 @@ namespace BlockPool {
 
 namespace {
 
-std::mutex guard;
-std::vector<void*> freeBlocks;
-std::size_t inUse = 0;
-void (*onFree)() = nullptr;
-bool releaseDue = false;
+// Never destroyed: a result that outlives the program's other statics can
+// still give its blocks back as the program ends.
+struct State {
+    std::mutex guard;
+    std::vector<void*> freeBlocks;
+    std::size_t inUse = 0;
+    void (*onFree)() = nullptr;
+    bool releaseDue = false;
+};
+State& state() {
+    static State* const s = new State;
+    return *s;
+}
 
 void* fromSystem() {
 #if defined(__linux__)
@@ -53,61 +61,67 @@ void toSystem(void* block) {
 } // namespace
 
 void* Take() {
+    State& st = state();
     {
-        const std::lock_guard lock(guard);
-        ++inUse;
-        if (!freeBlocks.empty()) {
-            void* block = freeBlocks.back();
-            freeBlocks.pop_back();
+        const std::lock_guard lock(st.guard);
+        ++st.inUse;
+        if (!st.freeBlocks.empty()) {
+            void* block = st.freeBlocks.back();
+            st.freeBlocks.pop_back();
             return block;
         }
     }
     try {
         return fromSystem();
     } catch (...) {
-        const std::lock_guard lock(guard);
-        --inUse;
+        const std::lock_guard lock(st.guard);
+        --st.inUse;
         throw;
     }
 }
 
 void Give(void* block) {
+    State& st = state();
     if (!block) return;
     void (*notify)() = nullptr;
     {
-        const std::lock_guard lock(guard);
-        --inUse;
-        freeBlocks.push_back(block);
-        if (!releaseDue) notify = onFree;
-        releaseDue = true;
+        const std::lock_guard lock(st.guard);
+        --st.inUse;
+        st.freeBlocks.push_back(block);
+        if (!st.releaseDue) notify = st.onFree;
+        st.releaseDue = true;
     }
     if (notify) notify();
 }
 
 void SetOnFree(void (*notify)()) {
-    const std::lock_guard lock(guard);
-    onFree = notify;
+    State& st = state();
+    const std::lock_guard lock(st.guard);
+    st.onFree = notify;
 }
 
 void ReleaseFree() {
+    State& st = state();
     std::vector<void*> released;
     {
-        const std::lock_guard lock(guard);
-        released.swap(freeBlocks);
-        releaseDue = false;
+        const std::lock_guard lock(st.guard);
+        released.swap(st.freeBlocks);
+        st.releaseDue = false;
     }
     for (void* block : released)
         toSystem(block);
 }
 
 std::size_t BlocksInUse() {
-    const std::lock_guard lock(guard);
-    return inUse;
+    State& st = state();
+    const std::lock_guard lock(st.guard);
+    return st.inUse;
 }
 
 std::size_t FreeBlocks() {
-    const std::lock_guard lock(guard);
-    return freeBlocks.size();
+    State& st = state();
+    const std::lock_guard lock(st.guard);
+    return st.freeBlocks.size();
 }
 
 } // namespace BlockPool
