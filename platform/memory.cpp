@@ -35,9 +35,8 @@ void ReleaseSoon() {
 }
 
 #if defined(__GLIBC__)
-// Large buffers (a long list's, a long result's) come straight from the
-// system and go back to it when freed, so that closing a window that showed
-// thirty thousand rows returns the memory at once.
+// Other large buffers (a long text's, a view's layout of thirty thousand
+// rows) come straight from the system and go back to it when freed.
 const bool kLargeBuffersMapped = [] { return mallopt(M_MMAP_THRESHOLD, 256 * 1024) == 1; }();
 #endif
 
