@@ -240,51 +240,42 @@ int Recordset::column(const QString& name) const {
     return *found - (keyed_ ? 1 : 0);
 }
 
+// The value assigned to the current row's field and not yet written, if any.
+const QVariant* Recordset::assignedValue(int column) const {
+    const auto edit = edits_.constFind(current_);
+    return edit != edits_.constEnd() && edit->assigned[column] ? &edit->values[column] : nullptr;
+}
+
 QVariant Recordset::value(int column) const {
     requireRow();
-    const auto edit = edits_.constFind(current_);
-    if (edit != edits_.constEnd() && edit->assigned[column]) return edit->values[column];
+    if (const QVariant* v = assignedValue(column)) return *v;
     if (current_ >= baseRows()) return QVariant();
     return rows_.Value(current_, baseColumn(column));
 }
 
 QString Recordset::text(int column) const {
     requireRow();
-    const auto edit = edits_.constFind(current_);
-    if (edit != edits_.constEnd() && edit->assigned[column]) {
-        const QVariant& v = edit->values[column];
-        return v.isNull() ? QString() : v.toString();
-    }
+    if (const QVariant* v = assignedValue(column)) return v->isNull() ? QString() : v->toString();
     if (current_ >= baseRows()) return QString();
     return rows_.Text(current_, baseColumn(column)); // straight from the row, no QVariant
 }
 
+// A text stored as the engine gave it is read in place; anything else (an
+// assigned value, a number, a Null) through its text.
 QUtf8StringView Recordset::utf8(int column) const {
     requireRow();
-    const auto edit = edits_.constFind(current_);
-    if (edit != edits_.constEnd() && edit->assigned[column]) {
-        const QVariant& v = edit->values[column];
-        utf8Scratch_ = v.isNull() ? QByteArray() : v.toString().toUtf8();
-        return utf8Scratch_;
+    if (!assignedValue(column) && current_ < baseRows()) {
+        const int c = baseColumn(column);
+        if (rows_.KindAt(current_, c) == ResultTable::Kind::Text)
+            return rows_.TextBytes(current_, c);
     }
-    if (current_ >= baseRows()) return {};
-    const int c = baseColumn(column);
-    switch (rows_.KindAt(current_, c)) {
-    case ResultTable::Kind::Text:
-        return rows_.TextBytes(current_, c);
-    case ResultTable::Kind::Null:
-        return {};
-    default:
-        utf8Scratch_ = rows_.Text(current_, c).toUtf8();
-        return utf8Scratch_;
-    }
+    utf8Scratch_ = text(column).toUtf8();
+    return utf8Scratch_;
 }
 
 bool Recordset::isNull(int column) const {
     requireRow();
-    const auto edit = edits_.constFind(current_);
-    if (edit != edits_.constEnd() && edit->assigned[column])
-        return !edit->values[column].isValid() || edit->values[column].isNull();
+    if (const QVariant* v = assignedValue(column)) return !v->isValid() || v->isNull();
     if (current_ >= baseRows()) return true;
     return rows_.IsNull(current_, baseColumn(column)); // no need to read the text
 }

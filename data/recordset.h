@@ -129,6 +129,7 @@ class Recordset : private DeferredSnapshot {
     bool isNull(int column) const;
     QString text(int column) const;
     QUtf8StringView utf8(int column) const;
+    const QVariant* assignedValue(int column) const;
     void assign(int column, const QVariant& value);
     RowEdit& editOf(int row);
 

@@ -13,10 +13,7 @@ static_assert(BlockPool::kBlockBytes == (2u << 20));
 TextStore::Ref TextStore::Append(const char* text, std::size_t length) {
     if (length > kLongText) {
         if (large_.size() >= kLarge) throw std::length_error("too many long texts");
-        auto copy = std::make_unique<char[]>(length);
-        std::memcpy(copy.get(), text, length);
-        large_.push_back(std::move(copy));
-        largeSizes_.push_back(length);
+        large_.emplace_back(text, length);
         return Ref(large_.size() - 1) | kLarge;
     }
     const auto n = std::uint32_t(length);
@@ -55,13 +52,12 @@ void TextStore::Clear() {
     blocks_.clear();
     blockUsed_ = 0;
     large_.clear();
-    largeSizes_.clear();
 }
 
 std::size_t TextStore::Bytes() const {
     std::size_t bytes = heapCap_ + blocks_.size() * std::size_t(kBlockBytes);
-    for (std::size_t n : largeSizes_)
-        bytes += n;
+    for (const std::string& text : large_)
+        bytes += text.size();
     return bytes;
 }
 
@@ -72,13 +68,12 @@ void TextStore::swap(TextStore& other) noexcept {
     blocks_.swap(other.blocks_);
     std::swap(blockUsed_, other.blockUsed_);
     large_.swap(other.large_);
-    largeSizes_.swap(other.largeSizes_);
 }
 
 TextStore& TextStore::operator=(const TextStore& other) {
     if (this == &other) return *this;
     Clear();
-    // The same references: the heap part, each block, each long text copied as it is.
+    // The same references: the heap part, each block and each long text copied as it is.
     if (other.heapCap_) {
         heap_ = static_cast<char*>(std::malloc(other.heapCap_));
         if (!heap_) throw std::bad_alloc();
@@ -92,11 +87,6 @@ TextStore& TextStore::operator=(const TextStore& other) {
         std::memcpy(blocks_.back(), other.blocks_[b], used);
     }
     blockUsed_ = other.blockUsed_;
-    for (std::size_t i = 0; i < other.large_.size(); ++i) {
-        auto copy = std::make_unique<char[]>(other.largeSizes_[i]);
-        std::memcpy(copy.get(), other.large_[i].get(), other.largeSizes_[i]);
-        large_.push_back(std::move(copy));
-    }
-    largeSizes_ = other.largeSizes_;
+    large_ = other.large_;
     return *this;
 }

@@ -6,7 +6,7 @@
 
 #include <QByteArrayView>
 #include <cstdint>
-#include <memory>
+#include <string>
 #include <vector>
 
 class TextStore {
@@ -31,7 +31,7 @@ class TextStore {
     const char* At(Ref ref) const { return const_cast<TextStore*>(this)->MutableAt(ref); }
     char* MutableAt(Ref ref) {
         if (ref < kHeapBytes) return heap_ + ref;
-        if (ref & kLarge) return large_[ref & ~kLarge].get();
+        if (ref & kLarge) return large_[ref & ~kLarge].data();
         const std::uint32_t at = ref - kHeapBytes;
         return blocks_[at / kBlockBytes] + at % kBlockBytes;
     }
@@ -50,6 +50,5 @@ class TextStore {
     std::uint32_t heapCap_ = 0, heapUsed_ = 0;
     std::vector<char*> blocks_;
     std::uint32_t blockUsed_ = 0; // in the last block
-    std::vector<std::unique_ptr<char[]>> large_;
-    std::vector<std::size_t> largeSizes_;
+    std::vector<std::string> large_;
 };

@@ -28,7 +28,10 @@ void CityNames::Read(Connection* conn) {
     for (; !rs.Eof(); rs.MoveNext()) {
         const std::optional<Integer> id = LookupId(rs.Fields(0).Value());
         if (!id || byId_.contains(*id)) continue;
-        auto text = [&](int field) { return Trim(rs.Fields(field).Utf8()).toString().toUtf8(); };
+        auto text = [&](int field) {
+            const QUtf8StringView v = Trim(rs.Fields(field).Utf8());
+            return QByteArray(v.data(), v.size());
+        };
         byId_.insert(*id, City{text(1), text(2), text(3)});
     }
     read_ = true;
